@@ -1,0 +1,9 @@
+// Where a pool reports blocks still in use when it dies.
+#pragma once
+
+namespace memory::detail {
+
+/// Reports the text at level 7 to the log file and the console.
+void report_allocator_warning(const char* text);
+
+} // namespace memory::detail

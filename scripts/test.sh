@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs every test through CTest (interface tests inside a virtual X display).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DPELLARO_SANITIZE=ON
+cmake --build build/test --parallel "$(nproc)"
+xvfb-run --auto-servernum --server-args='-screen 0 1280x1024x24' \
+    ctest --test-dir build/test --output-on-failure --parallel "$(nproc)" "$@"

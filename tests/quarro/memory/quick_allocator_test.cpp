@@ -1,0 +1,189 @@
+// Pools: the size table, the stride rule, growth and the pooled operator new.
+#include <quarro/memory/quick_allocator.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using quarro::u64;
+
+TEST(QuickAllocatorPool, SizeClasses)
+{
+    auto* p16 = memory::get_quick_allocator_pool(16, 1, 0);
+    auto* p32 = memory::get_quick_allocator_pool(32, 1, 0);
+    EXPECT_EQ(memory::get_quick_allocator_pool(1, 99, 99), p16);
+    EXPECT_EQ(memory::get_quick_allocator_pool(17, 99, 99), p32);
+    EXPECT_EQ(p16->block_size(), 16u);
+    EXPECT_EQ(p32->block_size(), 32u);
+    const struct
+    {
+        u64 size;
+        u64 pool_size;
+        u64 blocks_per_chunk;
+    } cases[] = {{64, 64, 512},  {65, 128, 256},   {128, 128, 256}, {200, 256, 128},
+                 {511, 512, 64}, {1024, 1024, 32}, {16, 16, 2048},  {33, 64, 512}};
+    for (const auto& c : cases) {
+        auto* pool = memory::get_quick_allocator_pool(c.size, 7, 7);
+        EXPECT_EQ(pool->block_size(), c.pool_size) << c.size;
+        EXPECT_EQ(pool->blocks_per_chunk(), c.blocks_per_chunk) << c.size;
+    }
+}
+
+TEST(QuickAllocatorPool, StandardPoolsArePreallocated)
+{
+    const struct
+    {
+        u64 size;
+        u64 chunks;
+    } cases[] = {{16, 4}, {32, 32}, {64, 64}, {128, 32}, {256, 32}};
+    for (const auto& c : cases) {
+        auto* pool = memory::get_quick_allocator_pool(c.size, 0, 0);
+        EXPECT_GE(pool->bytes_reserved(), c.chunks * pool->chunk_size()) << c.size;
+    }
+}
+
+TEST(QuickAllocatorPool, LargeSizesGetAPoolOfTheirOwnEachTime)
+{
+    auto* first = memory::get_quick_allocator_pool(1025, 4, 0);
+    auto* second = memory::get_quick_allocator_pool(1025, 4, 0);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->block_size(), 1025u);
+    EXPECT_EQ(first->stride(), 1040u);
+}
+
+TEST(QuickAllocatorImpl, StrideAndChunkSize)
+{
+    const struct
+    {
+        u64 block;
+        u64 stride;
+    } cases[] = {{1030, 1040}, {16, 16}, {17, 32}, {8, 16}, {48, 48}};
+    for (const auto& c : cases) {
+        memory::quick_allocator_impl pool(c.block, 10, 0);
+        EXPECT_EQ(pool.stride(), c.stride) << c.block;
+        EXPECT_EQ(pool.chunk_size(), c.stride * 10 + 16);
+        EXPECT_EQ(pool.bytes_reserved(), 0u);
+    }
+}
+
+TEST(QuickAllocatorImpl, GrowsOneChunkWhenEmpty)
+{
+    memory::quick_allocator_impl pool(64, 8, 1);
+    EXPECT_EQ(pool.free_block_count(), 8u);
+    std::vector<void*> blocks;
+    for (int i = 0; i < 8; ++i)
+        blocks.push_back(pool.allocate());
+    EXPECT_EQ(pool.free_block_count(), 0u);
+    EXPECT_EQ(pool.bytes_reserved(), pool.chunk_size());
+    blocks.push_back(pool.allocate());
+    EXPECT_EQ(pool.free_block_count(), 7u); // blocks per chunk minus one
+    EXPECT_EQ(pool.bytes_reserved(), 2 * pool.chunk_size());
+    EXPECT_EQ(pool.bytes_in_use(), 9 * 64u);
+    for (void* block : blocks)
+        pool.free(block);
+    EXPECT_EQ(pool.bytes_in_use(), 0u);
+    EXPECT_EQ(pool.free_block_count(), 16u);
+}
+
+TEST(QuickAllocatorImpl, BlocksAreDistinctAndAligned)
+{
+    memory::quick_allocator_impl pool(24, 4, 0);
+    std::vector<unsigned char*> blocks;
+    for (int i = 0; i < 10; ++i) {
+        auto* block = static_cast<unsigned char*>(pool.allocate());
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 16, 0u);
+        for (int k = 0; k < 24; ++k)
+            block[k] = static_cast<unsigned char>(i);
+        blocks.push_back(block);
+    }
+    for (int i = 0; i < 10; ++i)
+        for (int k = 0; k < 24; ++k)
+            ASSERT_EQ(blocks[i][k], i);
+    for (auto* block : blocks)
+        pool.free(block);
+}
+
+TEST(QuickAllocatorImpl, WarnsOfBlocksStillInUse)
+{
+    testing::internal::CaptureStderr();
+    {
+        memory::quick_allocator_impl pool(64, 16, 1);
+        pool.allocate();
+        pool.allocate();
+        pool.allocate();
+    }
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_NE(output.find("quick_allocator_impl destructed memory still in use! size:64 count:3"),
+              std::string::npos)
+        << output;
+}
+
+struct pooled_thing
+{
+    QUARRO_POOLED_CLASS(pooled_thing, 64, 0)
+public:
+    virtual ~pooled_thing() = default;
+    char payload[40];
+};
+
+struct larger_thing : pooled_thing
+{
+    char more[100];
+};
+
+TEST(PooledClass, OwnSizeFromThePoolOthersFromTheHeap)
+{
+    auto* pool = pooled_thing::class_allocator().pool();
+    const u64 before = pool->bytes_in_use();
+    auto* thing = new pooled_thing;
+    EXPECT_EQ(pool->bytes_in_use(), before + pool->block_size());
+    pooled_thing* larger = new larger_thing; // a different size: the global heap
+    EXPECT_EQ(pool->bytes_in_use(), before + pool->block_size());
+    delete larger; // goes back to the heap (ASan would see a mismatch otherwise)
+    delete thing;
+    EXPECT_EQ(pool->bytes_in_use(), before);
+}
+
+TEST(QuickAllocatorImpl, EightThreadsTakeAndReturn)
+{
+    memory::quick_allocator_impl pool(32, 64, 0);
+    constexpr int threads = 8;
+    constexpr int rounds = 2000;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            std::vector<unsigned char*> mine;
+            for (int r = 0; r < rounds; ++r) {
+                auto* block = static_cast<unsigned char*>(pool.allocate());
+                for (int k = 0; k < 32; ++k)
+                    block[k] = static_cast<unsigned char>(t);
+                mine.push_back(block);
+                if (r % 3 == 2) { // return some while others are taking
+                    for (auto* b : mine) {
+                        for (int k = 0; k < 32; ++k)
+                            if (b[k] != t)
+                                failures++;
+                        pool.free(b);
+                    }
+                    mine.clear();
+                }
+            }
+            for (auto* b : mine)
+                pool.free(b);
+        });
+    }
+    for (auto& w : workers)
+        w.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(pool.bytes_in_use(), 0u);
+    EXPECT_EQ(pool.free_block_count() * pool.stride() +
+                  pool.bytes_reserved() / pool.chunk_size() * 16,
+              pool.bytes_reserved());
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+// Entry of every test program: points HOME and XDG_CONFIG_HOME at a fresh temporary folder
+// before any test runs, so that no test ever writes into the real user's folders.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+int main(int argc, char** argv)
+{
+    std::error_code ignored;
+    std::string base = std::filesystem::temp_directory_path(ignored).string();
+    if (base.empty())
+        base = "/tmp";
+    std::string pattern = base + "/pellaro-test-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    const std::string home = pattern + "/home";
+    const std::string config = home + "/.config";
+    std::filesystem::create_directories(config);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("PELLARO_TEST_ROOT", pattern.c_str(), 1);
+
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+
+    std::filesystem::remove_all(pattern, ignored);
+    return result;
+}
