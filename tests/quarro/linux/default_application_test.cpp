@@ -2,6 +2,7 @@
 // itself never runs, and no child is left behind.
 #include <quarro/desktop/default_application.h>
 
+#include "support/environment_variable.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,12 @@ using test_support::read_text;
 using test_support::temporary_folder;
 using test_support::write_text;
 
+std::string inherited(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
 // A stand-in xdg-open, first on PATH, that writes each call's arguments to a file of its own
 // (renamed into place when complete).
 class DefaultApplication : public testing::Test
@@ -38,12 +45,7 @@ protected:
                                           "printf 'arg=%s\\n' \"$a\"; done; } > \"$out.tmp\"\n"
                                           "mv \"$out.tmp\" \"$out\"\n");
         chmod((root / "bin/xdg-open").c_str(), 0755);
-        const char* path = std::getenv("PATH");
-        saved_path = path != nullptr ? path : "";
-        setenv("PATH", (root / "bin:" + saved_path).c_str(), 1);
-        setenv("PELLARO_OPEN_CALLS", (root / "calls").c_str(), 1);
     }
-    void TearDown() override { setenv("PATH", saved_path.c_str(), 1); }
 
     // The calls recorded once `count` of them have arrived (bounded wait).
     std::vector<std::string> calls(std::size_t count)
@@ -64,7 +66,8 @@ protected:
     }
 
     temporary_folder root;
-    std::string saved_path;
+    test_support::environment_variable path{"PATH", root / "bin:" + inherited("PATH")};
+    test_support::environment_variable calls_folder{"PELLARO_OPEN_CALLS", root / "calls"};
 };
 
 TEST_F(DefaultApplication, PathArrivesAsOneArgumentAndTheFileNeverRuns)

@@ -42,18 +42,17 @@ bool is_log_file_name(const std::string& name)
            minute <= 59 && second <= 59 && name == quarro::make_log_file_name(time, digits);
 }
 
-// The lines' time stamps, hh:mm:ss:000, are cut out so that the rest can be compared whole.
+// Each line's time stamp (hh:mm:ss:000) becomes "T", so that the rest can be compared whole.
 std::string without_time_stamps(const std::string& text)
 {
     std::string result;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        const bool stamped = line.size() >= 12 && line.compare(8, 4, ":000") == 0 &&
-                             line[2] == ':' && line[5] == ':' && std::isdigit(line[0]) &&
-                             std::isdigit(line[1]) && std::isdigit(line[3]) &&
-                             std::isdigit(line[4]) && std::isdigit(line[6]) &&
-                             std::isdigit(line[7]);
-        result += (stamped ? "T" + line.substr(12) : line) + "\n";
+        const std::string shape = "99:99:99:000";
+        bool stamped = line.size() >= shape.size();
+        for (std::size_t i = 0; stamped && i < shape.size(); ++i)
+            stamped = shape[i] == '9' ? std::isdigit(line[i]) != 0 : line[i] == shape[i];
+        result += (stamped ? "T" + line.substr(shape.size()) : line) + "\n";
     }
     return result;
 }
@@ -118,25 +117,22 @@ TEST_F(Logbook, FirstLineMakesTheFileWithItsHeader)
 
 TEST_F(Logbook, NotificationTargetPostsTextAndLevel)
 {
+    using log_notification = quarro::notification_ex_2<std::string, unsigned int>;
     struct observer : quarro::notification_observer
     {
         void on_notification(const memory::data_ptr<quarro::notification>& posted) override
         {
-            const auto* message =
-                dynamic_cast<const quarro::notification_ex_2<std::string, unsigned int>*>(
-                    posted.get());
-            ASSERT_NE(message, nullptr);
-            received.push_back(message->first() + "/" + std::to_string(message->second()));
+            const auto& message = dynamic_cast<const log_notification&>(*posted);
+            received.push_back(message.first() + "/" + std::to_string(message.second()));
         }
         std::vector<std::string> received;
     } watcher;
-    auto& center = logbook::get_notification_center();
-    center.add_observer(&watcher, "quarro::logbook::message", 0);
+    logbook::get_notification_center().add_observer(&watcher, "quarro::logbook::message", 0);
     book.set_levels({0, 0, 5});
     book.message("posted", 5, logbook::notification_target);
     book.message("too detailed", 6, logbook::notification_target);
     book.message("not a notification target", 5, logbook::file_and_console);
-    center.remove_observer(&watcher);
+    logbook::get_notification_center().remove_observer(&watcher);
     EXPECT_EQ(watcher.received, std::vector<std::string>{"posted/5"});
 }
 
@@ -161,21 +157,6 @@ TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
     std::filesystem::create_directory(folder.path());
     book.message("back", 7, logbook::file_target);
     EXPECT_EQ(files_in(folder.path()).size(), 1u);
-}
-
-TEST_F(Logbook, FileThatCannotBeAppendedToReportsOnce)
-{
-    use_folder({7, 7, 0});
-    testing::internal::CaptureStderr();
-    book.message("kept", 7, logbook::file_target);
-    const std::string log_file = book.get_log_file().get_path();
-    std::filesystem::remove(log_file);
-    std::filesystem::create_directory(log_file); // now nothing can be appended there
-    book.message("lost", 7, logbook::file_and_console);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "cannot open file for write access! it may be opened by another application?\n"
-              "full path: \"" +
-                  log_file + "\"\nlost\n");
 }
 
 TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
