@@ -1,13 +1,17 @@
-// The pools' warning goes to the console until the log carries it.
+// The pools' warning goes to the log.
 #include "allocator_warning.h"
 
-#include <cstdio>
+#include <quarro/log/logbook.h>
 
 namespace memory::detail {
 
 void report_allocator_warning(const char* text)
 {
-    std::fprintf(stderr, "%s\n", text);
+    try {
+        quarro::logbook::instance().message(text, 7, quarro::logbook::file_and_console);
+    } catch (...) {
+        // Called from a destructor: a warning that can't be logged is dropped.
+    }
 }
 
 } // namespace memory::detail

@@ -72,9 +72,16 @@ TEST_F(DateTime, BeforeTheEpochAndOtherZones)
 
 TEST_F(DateTime, CurrentTimeMatchesTheCLibrary)
 {
-    const std::time_t before = std::time(nullptr);
+    // The same clock as the code under test: time() reads a coarser one that can still show
+    // the previous second just after a second boundary.
+    const auto seconds_now = [] {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        return now.tv_sec;
+    };
+    const std::time_t before = seconds_now();
     const quarro::date_time now = quarro::get_current_date_time();
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = seconds_now();
     std::tm b{}, a{};
     gmtime_r(&before, &b);
     gmtime_r(&after, &a);

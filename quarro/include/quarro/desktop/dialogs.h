@@ -1,0 +1,63 @@
+// Alerts and the panels for choosing a file to open or a name to save, through hooks that
+// the application replaces; the library itself has no user interface.
+#pragma once
+
+#include <quarro/files/filepath.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quarro {
+
+/// What the application implements to show alerts and file panels. Until one is installed
+/// a headless default answers: alerts go to the console, panels answer "cancelled".
+///
+/// A graphical implementation must:
+/// - show_alert: return at once on every thread. It is called from worker threads too (the
+///   firmware download raises one while it holds the device lock), so it posts the alert to
+///   the message thread and never waits for it there. The alert has one button "OK", the
+///   message text as its title, the informative text below it and a warning icon.
+/// - choose_file_to_open: run a modal panel on the message thread (its only caller) for one
+///   existing file of any type, starting in start_folder when it is not empty; answer the
+///   chosen file's absolute path, or nothing when the user cancels.
+/// - choose_file_to_save: run a modal save panel on the message thread, starting in folder
+///   (when not empty) with file_name proposed. An empty file_type allows every name;
+///   otherwise only names of that type, adding "." and the type when the user typed a name
+///   without it. Answer the absolute path chosen, or nothing when the user cancels.
+class dialog_hooks
+{
+public:
+    virtual ~dialog_hooks() = default;
+    virtual void show_alert(const std::string& informative_text,
+                            const std::string& message_text) = 0;
+    virtual std::optional<std::string> choose_file_to_open(const std::string& title,
+                                                           const std::string& start_folder) = 0;
+    virtual std::optional<std::string> choose_file_to_save(const std::string& title,
+                                                           const std::string& folder,
+                                                           const std::string& file_name,
+                                                           const std::string& file_type) = 0;
+};
+
+/// Installs the hooks; nullptr puts the headless default back. A call already running
+/// keeps the hooks it started with. Any thread (the application calls it at start).
+void set_dialog_hooks(std::shared_ptr<dialog_hooks> hooks);
+
+/// Shows an alert with one button "OK"; returns without waiting for it. Any thread.
+void show_alert(const std::string& informative_text, const std::string& message_text) noexcept;
+
+/// Lets the user choose one existing file of any type, starting in start_folder when its
+/// exists flag is set. The chosen file's filepath, and when out_folder is not null it
+/// becomes the file's folder; on cancel, or when the chosen file is missing or a folder,
+/// the empty filepath and out_folder is left as it was. Never throws. Message thread.
+files::filepath choose_file_to_open(const std::string& title, const files::filepath& start_folder,
+                                    files::filepath* out_folder = nullptr) noexcept;
+
+/// Lets the user choose a folder and a file name to save as; an empty file_type allows any
+/// type. True with folder and file_name (the name with its extension) set to the choice;
+/// false, with both unchanged, on cancel or when the chosen folder is missing. Never
+/// throws. Message thread.
+bool choose_file_to_save(const std::string& title, files::filepath& folder, std::string& file_name,
+                         const std::string& file_type) noexcept;
+
+} // namespace quarro

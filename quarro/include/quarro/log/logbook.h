@@ -1,0 +1,89 @@
+// The process-wide log: a text, a level and a set of targets (the run's log file, the
+// console, the notification center), each target taking the levels its setting admits.
+#pragma once
+
+#include <quarro/container/atomic_queue.h>
+#include <quarro/files/filepath.h>
+#include <quarro/log/log_data.h>
+#include <quarro/notification/notification_center.h>
+#include <quarro/types.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace quarro {
+
+/// The highest level each target takes.
+struct log_levels
+{
+    u8 file = 0;
+    u8 console = 5;
+    u8 notification = 0;
+};
+
+/// The one log of the process. Every line is written on the calling thread: nothing here
+/// starts a thread. Lines of one thread reach the file in the order they were logged.
+class logbook
+{
+public:
+    static constexpr u32 file_target = 1;
+    static constexpr u32 console_target = 2;
+    static constexpr u32 notification_target = 4;
+    static constexpr u32 file_and_console = file_target | console_target;
+
+    /// The logbook, built on first use. It is never destroyed: at exit it logs "~logbook" at
+    /// level 8 to the file and console, and from then on only the console target works, so
+    /// code that logs from a static destructor never touches anything already destroyed.
+    /// Any thread.
+    static logbook& instance();
+
+    /// The center that the notification target posts "quarro::logbook::message" (id 0, the
+    /// text, the level) to; built on first use. Register observers here. Any thread.
+    static notification_center& get_notification_center();
+
+    logbook(const logbook&) = delete;
+    logbook& operator=(const logbook&) = delete;
+
+    /// Sends the text to each target in `targets` whose level admits `level`. The file target
+    /// needs a log folder; the run's log file is made at its first line (with the header
+    /// first). A file that can't be made or written loses that line; its error is logged at
+    /// level 7 to the console only (never to the file again, so a failing file can't
+    /// recurse), and the next line tries again. Throws only what allocation or a notification
+    /// observer throws. Any thread.
+    void message(const std::string& text, u32 level, u32 targets);
+
+    /// Settings; the owner sets them at start-up. Any thread.
+    /// The folder of the log file; the next file-target line starts a new file there.
+    void set_log_folder(const files::filepath& folder);
+    /// Written first into the log file; includes its own line end.
+    void set_header(const std::string& header);
+    void set_levels(const log_levels& levels) noexcept;
+    log_levels get_levels() const noexcept;
+
+    /// The run's log file; the empty filepath until the first line has made it.
+    files::filepath get_log_file() const;
+
+private:
+    class closer;
+
+    logbook() = default;
+    ~logbook() = default;
+
+    void flush();
+    void write_to_file(const std::string& text);
+    void close();
+
+    Container::atomic_queue<log_data> queue_;
+    mutable std::mutex file_lock_; // guards the folder, the header and the log file
+    files::filepath log_folder_;
+    files::filepath log_file_;
+    std::string header_;
+    std::atomic<bool> folder_set_{false};
+    std::atomic<u8> file_level_{0};
+    std::atomic<u8> console_level_{5};
+    std::atomic<u8> notification_level_{0};
+    std::atomic<bool> closed_{false};
+};
+
+} // namespace quarro

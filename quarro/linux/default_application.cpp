@@ -1,0 +1,43 @@
+// The default application through xdg-open.
+#include <quarro/desktop/default_application.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+extern char** environ;
+
+namespace quarro {
+
+void open_with_default_application(const files::filepath& item) noexcept
+{
+    std::string path;
+    try {
+        path = item.get_path();
+    } catch (...) {
+        return;
+    }
+    if (path.empty())
+        return;
+    char opener[] = "xdg-open";
+    char* arguments[] = {opener, path.data(), nullptr};
+    // xdg-open may run the viewer in the foreground until it is closed, and the caller is
+    // often the message thread. So a short-lived middle process starts it and ends at once:
+    // the middle one is reaped here, and the opener, left without a parent, by init.
+    const pid_t middle = ::fork();
+    if (middle == 0) {
+        pid_t started = 0;
+        const int result = ::posix_spawnp(&started, opener, nullptr, nullptr, arguments, environ);
+        ::_exit(result == 0 ? 0 : 127);
+    }
+    if (middle < 0)
+        return;
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace quarro

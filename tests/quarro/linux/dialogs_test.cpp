@@ -1,0 +1,129 @@
+// Alerts and file panels through the hooks: the headless default, and the contract that a
+// cancel, or a choice that does not exist, leaves every argument unchanged.
+#include <quarro/desktop/dialogs.h>
+
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+using files::filepath;
+using test_support::temporary_folder;
+
+struct scripted_hooks : quarro::dialog_hooks
+{
+    void show_alert(const std::string& informative, const std::string& message) override
+    {
+        alerts.push_back(message + "|" + informative);
+    }
+    std::optional<std::string> choose_file_to_open(const std::string& title,
+                                                   const std::string& start_folder) override
+    {
+        asked = title + "|" + start_folder;
+        return answer;
+    }
+    std::optional<std::string> choose_file_to_save(const std::string& title,
+                                                   const std::string& folder,
+                                                   const std::string& file_name,
+                                                   const std::string& file_type) override
+    {
+        asked = title + "|" + folder + "|" + file_name + "|" + file_type;
+        return answer;
+    }
+
+    std::vector<std::string> alerts;
+    std::string asked;
+    std::optional<std::string> answer;
+};
+
+class Dialogs : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(root / "presets/sub");
+        test_support::write_text(root / "presets/bright.xml", "<preset/>");
+        presets = filepath(root / "presets");
+        quarro::set_dialog_hooks(hooks);
+    }
+    void TearDown() override { quarro::set_dialog_hooks(nullptr); }
+
+    temporary_folder root;
+    filepath presets;
+    filepath folder_of_nothing;
+    std::string name_of_nothing;
+    std::shared_ptr<scripted_hooks> hooks = std::make_shared<scripted_hooks>();
+};
+
+TEST_F(Dialogs, HeadlessDefaultPrintsAlertsAndCancelsPanels)
+{
+    quarro::set_dialog_hooks(nullptr);
+    testing::internal::CaptureStderr();
+    quarro::show_alert("cannot write data to file!", "Alert!");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Alert!: cannot write data to file!\n");
+
+    filepath out = presets;
+    EXPECT_FALSE(quarro::choose_file_to_open("load preset...", presets, &out).exists_flag_set());
+    EXPECT_EQ(out.get_path(), presets.get_path());
+    std::string name = "bright.xml";
+    EXPECT_FALSE(quarro::choose_file_to_save("save preset as...", out, name, "xml"));
+    EXPECT_EQ(name, "bright.xml");
+    EXPECT_TRUE(hooks->asked.empty());
+
+    quarro::set_dialog_hooks(hooks); // installed hooks replace the default
+    quarro::show_alert("informative", "message");
+    EXPECT_EQ(hooks->alerts, std::vector<std::string>{"message|informative"});
+}
+
+TEST_F(Dialogs, OpenPanelAnswersLikeCancelForWhatIsNotAFile)
+{
+    const std::string chosen = root / "presets/bright.xml";
+    for (const std::optional<std::string>& answer :
+         {std::optional<std::string>(chosen), std::optional<std::string>(),
+          std::optional<std::string>(root / "presets/gone.xml"),
+          std::optional<std::string>(root / "presets/sub")}) {
+        hooks->answer = answer;
+        filepath out(root.path());
+        const bool taken = answer == chosen;
+        EXPECT_EQ(quarro::choose_file_to_open("load preset...", presets, &out).get_path(),
+                  taken ? chosen : "");
+        EXPECT_EQ(hooks->asked, "load preset...|" + presets.get_path());
+        EXPECT_EQ(out.get_path(), taken ? presets.get_path() : root.path());
+    }
+}
+
+TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
+{
+    const struct
+    {
+        std::optional<std::string> answer;
+        std::string folder; // empty: false, arguments unchanged
+        std::string name;
+    } cases[] = {
+        {root / "presets/sub/warm.xml", root / "presets/sub", "warm.xml"},
+        {root / "presets/bright.xml", root / "presets", "bright.xml"},
+        {std::nullopt, "", ""},
+        {root / "nowhere/warm.xml", "", ""},
+        {root / "presets/sub", "", ""},
+    };
+    for (const auto& c : cases) {
+        hooks->answer = c.answer;
+        filepath folder = presets;
+        std::string name = "proposed.xml";
+        const bool saved = quarro::choose_file_to_save("save preset as...", folder, name, "xml");
+        EXPECT_EQ(saved, !c.folder.empty()) << c.answer.value_or("cancel");
+        EXPECT_EQ(folder.get_path(), saved ? c.folder : presets.get_path());
+        EXPECT_EQ(name, saved ? c.name : "proposed.xml");
+    }
+    EXPECT_EQ(hooks->asked, "save preset as...|" + presets.get_path() + "|proposed.xml|xml");
+    quarro::choose_file_to_save("t", folder_of_nothing, name_of_nothing, "");
+    EXPECT_EQ(hooks->asked, "t|||"); // no folder, no name, no filter
+}
+
+} // namespace

@@ -1,0 +1,259 @@
+// The logbook's targets and levels, the file's exact bytes, a failing file that must not
+// recurse, the order of many threads' lines, and the closing line at exit.
+#include <quarro/files/filepath.h>
+#include <quarro/log/logbook.h>
+#include <quarro/notification/notification.h>
+
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using quarro::logbook;
+using test_support::read_text;
+using test_support::temporary_folder;
+
+const char* const header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
+
+// "Log d_m_yyyy h_m_s_<16 digits>.log" with plausible numbers and no leading zeros.
+bool is_log_file_name(const std::string& name)
+{
+    int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+    char digits[17] = {};
+    if (std::sscanf(name.c_str(), "Log %d_%d_%d %d_%d_%d_%16[0-9]", &day, &month, &year, &hour,
+                    &minute, &second, digits) != 7 ||
+        std::string(digits).size() != 16)
+        return false;
+    const quarro::date_time time(day, month, year, hour, minute, second, 0);
+    return day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 2000 && hour <= 23 &&
+           minute <= 59 && second <= 59 && name == quarro::make_log_file_name(time, digits);
+}
+
+// Each line's time stamp (hh:mm:ss:000) becomes "T", so that the rest can be compared whole.
+std::string without_time_stamps(const std::string& text)
+{
+    std::string result;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string shape = "99:99:99:000";
+        bool stamped = line.size() >= shape.size();
+        for (std::size_t i = 0; stamped && i < shape.size(); ++i)
+            stamped = shape[i] == '9' ? std::isdigit(line[i]) != 0 : line[i] == shape[i];
+        result += (stamped ? "T" + line.substr(shape.size()) : line) + "\n";
+    }
+    return result;
+}
+
+std::vector<std::string> files_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Each test starts from the levels, folder and header of a fresh logbook and leaves them so.
+class Logbook : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        book.set_levels({});
+        book.set_log_folder(files::filepath());
+        book.set_header("");
+    }
+
+    void use_folder(quarro::log_levels levels)
+    {
+        book.set_log_folder(files::filepath(folder.path()));
+        book.set_header(header);
+        book.set_levels(levels);
+    }
+
+    logbook& book = logbook::instance();
+    temporary_folder folder;
+};
+
+TEST_F(Logbook, DefaultLevelsWithoutAFolder)
+{
+    testing::internal::CaptureStderr();
+    book.message("error line", 4, logbook::file_and_console);
+    book.message("notice line", 6, logbook::file_and_console);
+    book.message("console only", 0, logbook::file_target);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\n");
+    EXPECT_FALSE(book.get_log_file().exists_flag_set());
+}
+
+TEST_F(Logbook, FirstLineMakesTheFileWithItsHeader)
+{
+    use_folder({7, 0, 0});
+    testing::internal::CaptureStderr();
+    book.message("first", 7, logbook::file_and_console);
+    book.message("not for the file", 8, logbook::file_and_console);
+    book.message("", 4, logbook::file_and_console);
+    book.message("console", 0, logbook::console_target);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "console\n");
+
+    const auto names = files_in(folder.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(is_log_file_name(names[0])) << names[0];
+    EXPECT_EQ(book.get_log_file().get_path(), folder / names[0]);
+    EXPECT_EQ(without_time_stamps(read_text(folder / names[0])),
+              std::string(header) + "T (info)\t\tfirst\r\nT (error)\t\t\r\n");
+}
+
+TEST_F(Logbook, NotificationTargetPostsTextAndLevel)
+{
+    using log_notification = quarro::notification_ex_2<std::string, unsigned int>;
+    struct observer : quarro::notification_observer
+    {
+        void on_notification(const memory::data_ptr<quarro::notification>& posted) override
+        {
+            const auto& message = dynamic_cast<const log_notification&>(*posted);
+            received.push_back(message.first() + "/" + std::to_string(message.second()));
+        }
+        std::vector<std::string> received;
+    } watcher;
+    logbook::get_notification_center().add_observer(&watcher, "quarro::logbook::message", 0);
+    book.set_levels({0, 0, 5});
+    book.message("posted", 5, logbook::notification_target);
+    book.message("too detailed", 6, logbook::notification_target);
+    book.message("not a notification target", 5, logbook::file_and_console);
+    logbook::get_notification_center().remove_observer(&watcher);
+    EXPECT_EQ(watcher.received, std::vector<std::string>{"posted/5"});
+}
+
+TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
+{
+    use_folder({7, 7, 0});
+    std::filesystem::remove_all(folder.path());
+    const std::string report = "cannot create the file! it may be opened by another "
+                               "application?\nfull path: \"" +
+                               folder.path() + "/";
+    for (const std::string line : {"lost", "tried again"}) {
+        testing::internal::CaptureStderr();
+        book.message(line, 7, logbook::file_and_console);
+        const std::string console = testing::internal::GetCapturedStderr();
+        // The report, once, then the line itself on the console.
+        ASSERT_EQ(console.compare(0, report.size(), report), 0) << console;
+        const auto name_end = console.find("\"\n", report.size());
+        ASSERT_NE(name_end, std::string::npos) << console;
+        EXPECT_TRUE(is_log_file_name(console.substr(report.size(), name_end - report.size())));
+        EXPECT_EQ(console.substr(name_end), "\"\n" + line + "\n");
+    }
+    std::filesystem::create_directory(folder.path());
+    book.message("back", 7, logbook::file_target);
+    EXPECT_EQ(files_in(folder.path()).size(), 1u);
+}
+
+TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
+{
+    use_folder({7, 0, 0});
+    constexpr int threads = 8;
+    constexpr int lines = 1000;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([this, t] {
+            for (int i = 0; i < lines; ++i)
+                book.message("thread " + std::to_string(t) + " line " + std::to_string(i), 7,
+                             logbook::file_target);
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+
+    std::istringstream content(without_time_stamps(read_text(book.get_log_file().get_path())));
+    std::string line;
+    std::getline(content, line);
+    EXPECT_EQ(line + "\n", header);
+    std::vector<int> next(threads, 0);
+    int count = 0;
+    while (std::getline(content, line)) {
+        int t = -1, i = -1, end = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "T (info)\t\tthread %d line %d\r%n", &t, &i, &end), 2)
+            << line;
+        ASSERT_EQ(static_cast<std::size_t>(end), line.size()) << line;
+        ASSERT_TRUE(t >= 0 && t < threads) << line;
+        EXPECT_EQ(i, next[t]) << "thread " << t;
+        next[t] = i + 1;
+        ++count;
+    }
+    EXPECT_EQ(count, threads * lines);
+}
+
+struct closing_case
+{
+    const char* label;
+    quarro::log_levels levels;
+    std::string console;
+    bool file_line;
+};
+
+void PrintTo(const closing_case& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class LogbookAtExit : public testing::TestWithParam<closing_case>
+{};
+
+// The closing line comes from the static objects' destruction, so a child process runs
+// until its own exit and the parent reads what it left.
+TEST_P(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
+{
+    const closing_case& c = GetParam();
+    temporary_folder folder;
+    int console[2];
+    ASSERT_EQ(pipe(console), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(console[1], STDERR_FILENO);
+        close(console[0]);
+        close(console[1]);
+        logbook& book = logbook::instance();
+        book.set_log_folder(files::filepath(folder.path()));
+        book.set_levels(c.levels);
+        std::exit(0);
+    }
+    close(console[1]);
+    std::string output;
+    char buffer[256];
+    for (ssize_t n; (n = read(console[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(console[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_EQ(output, c.console);
+    const auto names = files_in(folder.path());
+    if (!c.file_line) {
+        EXPECT_TRUE(names.empty());
+        return;
+    }
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), "T (debug)\t\t~logbook\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LogbookAtExit,
+                         testing::Values(closing_case{"file", {8, 0, 0}, "", true},
+                                         closing_case{"console", {0, 8, 0}, "~logbook\n", false},
+                                         closing_case{"speaker_link_levels", {7, 0, 0}, "", false}),
+                         [](const testing::TestParamInfo<closing_case>& info) {
+                             return info.param.label;
+                         });
+
+} // namespace
