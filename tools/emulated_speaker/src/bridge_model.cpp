@@ -162,14 +162,14 @@ bridge_model::payload bridge_model::answer(const payload& command)
         put_spi(reply, spi_);
         break;
     case bp::command::set_spi_settings:
-        abort_transaction("SPI settings changed");
+        abort_transaction();
         spi_ = take_spi(command);
         break;
     case bp::command::get_chip_settings:
         put_chip(reply, chip_);
         break;
     case bp::command::set_chip_settings:
-        abort_transaction("chip settings changed");
+        abort_transaction();
         chip_ = take_chip(command);
         break;
     case bp::command::get_power_up_settings:
@@ -232,12 +232,11 @@ void bridge_model::end_transaction()
     flash_selected_ = false;
 }
 
-void bridge_model::abort_transaction(const char* why)
+void bridge_model::abort_transaction()
 {
-    if (!transaction_running_)
-        return;
-    report_violation_(std::string("bridge: ") + why + " in the middle of a transaction");
-    end_transaction();
+    // A panel that gave up on a transfer changes settings next; the chip select is released.
+    if (transaction_running_)
+        end_transaction();
 }
 
 void bridge_model::transfer(const payload& command, payload& reply)

@@ -63,7 +63,7 @@ private:
     void transfer(const payload& command, payload& reply);
     void start_transaction();
     void end_transaction();
-    void abort_transaction(const char* why);
+    void abort_transaction();
 
     spi_flash_model& flash_;
     violation_sink report_violation_;
