@@ -104,14 +104,14 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
     return answer.received >= needed ? 0 : bridge_read_failed;
 }
 
-u8 command_code(bridge_settings which, u8 current, u8 power_up)
+// The current settings have a command code of their own; the power-up settings share one code
+// per direction and name the bank in the sub-command.
+command_report settings_command(bridge_settings which, u8 current_code, u8 power_up_code,
+                                u8 power_up_bank)
 {
-    return which == bridge_settings::current ? current : power_up;
-}
-
-u8 sub_command(bridge_settings which, u8 power_up_bank)
-{
-    return which == bridge_settings::current ? u8{0} : power_up_bank;
+    if (which == bridge_settings::current)
+        return command_report(current_code, 0);
+    return command_report(power_up_code, power_up_bank);
 }
 
 } // namespace
@@ -130,9 +130,9 @@ void bridge_close(hid_device* device)
 
 spi_transfer_settings bridge_get_spi_settings(hid_device* device, bridge_settings which)
 {
-    const command_report command(
-        command_code(which, bp::command::get_spi_settings, bp::command::get_power_up_settings),
-        sub_command(which, bp::power_up::spi_settings));
+    command_report command =
+        settings_command(which, bp::command::get_spi_settings, bp::command::get_power_up_settings,
+                         bp::power_up::spi_settings);
     reply answer;
     spi_transfer_settings settings;
     settings.status = run_command(device, command, answer, spi_layout::spi_mode + 1);
@@ -156,9 +156,9 @@ spi_transfer_settings bridge_get_spi_settings(hid_device* device, bridge_setting
 i32 bridge_set_spi_settings(hid_device* device, bridge_settings which,
                             const spi_transfer_settings& settings)
 {
-    command_report command(
-        command_code(which, bp::command::set_spi_settings, bp::command::set_power_up_settings),
-        sub_command(which, bp::power_up::spi_settings));
+    command_report command =
+        settings_command(which, bp::command::set_spi_settings, bp::command::set_power_up_settings,
+                         bp::power_up::spi_settings);
     const auto bit_rate = static_cast<u32>(settings.bit_rate);
     for (int i = 0; i < 4; ++i)
         command.payload(spi_layout::bit_rate + i) = static_cast<u8>(bit_rate >> (8 * i));
@@ -176,9 +176,9 @@ i32 bridge_set_spi_settings(hid_device* device, bridge_settings which,
 
 chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which)
 {
-    const command_report command(
-        command_code(which, bp::command::get_chip_settings, bp::command::get_power_up_settings),
-        sub_command(which, bp::power_up::chip_settings));
+    command_report command =
+        settings_command(which, bp::command::get_chip_settings, bp::command::get_power_up_settings,
+                         bp::power_up::chip_settings);
     reply answer;
     chip_settings settings;
     settings.status =
@@ -207,9 +207,9 @@ chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which
 i32 bridge_set_chip_settings(hid_device* device, bridge_settings which,
                              const chip_settings& settings)
 {
-    command_report command(
-        command_code(which, bp::command::set_chip_settings, bp::command::set_power_up_settings),
-        sub_command(which, bp::power_up::chip_settings));
+    command_report command =
+        settings_command(which, bp::command::set_chip_settings, bp::command::set_power_up_settings,
+                         bp::power_up::chip_settings);
     u32 outputs = 0;
     u32 directions = 0;
     for (std::size_t pin = 0; pin < chip_layout::pin_count; ++pin) {

@@ -37,12 +37,12 @@ TEST_F(DspSession, OpenConfiguresPinsAndSpiParametersForTheFlash)
                                               0x00, 0x00, 0x33, 0x00, 0x02, 0x00, 0x03}));
 
     const auto state = speaker().bridge();
-    EXPECT_EQ(state.pins[0].designation, bp::designation::general_purpose);
-    EXPECT_EQ(state.pins[0].default_output, 0);
-    EXPECT_EQ(state.pins[1].designation, bp::designation::chip_select);
-    EXPECT_EQ(state.pins[1].default_output, 1);
-    EXPECT_EQ(state.pins[1].default_direction, 0);
-    EXPECT_EQ(state.pins[2].default_direction, 1) << "untouched pins keep their direction";
+    EXPECT_EQ(state.chip.pins[0].designation, bp::designation::general_purpose);
+    EXPECT_EQ(state.chip.pins[0].default_output, 0);
+    EXPECT_EQ(state.chip.pins[1].designation, bp::designation::chip_select);
+    EXPECT_EQ(state.chip.pins[1].default_output, 1);
+    EXPECT_EQ(state.chip.pins[1].default_direction, 0);
+    EXPECT_EQ(state.chip.pins[2].default_direction, 1) << "untouched pins keep their direction";
 
     speaker().clear_history();
     close_dsp_session(session);
@@ -52,8 +52,8 @@ TEST_F(DspSession, OpenConfiguresPinsAndSpiParametersForTheFlash)
     EXPECT_EQ(release[0][0], bp::command::get_chip_settings);
     EXPECT_EQ(release[1][0], bp::command::set_chip_settings);
     EXPECT_EQ(release[1][13], 0xFF) << "GP0 back to high";
-    EXPECT_EQ(speaker().bridge().pins[0].default_output, 1);
-    EXPECT_EQ(speaker().bridge().pins[1].designation, bp::designation::chip_select);
+    EXPECT_EQ(speaker().bridge().chip.pins[0].default_output, 1);
+    EXPECT_EQ(speaker().bridge().chip.pins[1].designation, bp::designation::chip_select);
     EXPECT_EQ(speaker().close_count(), 1u);
     EXPECT_EQ(speaker().exit_count(), 1u);
 }
@@ -98,7 +98,7 @@ TEST_F(DspSession, BridgeThatCannotBeConfiguredIsInitFailedAndClosed)
         EXPECT_EQ(speaker().report_count(), c.reports);
         EXPECT_EQ(speaker().close_count(), 1u);
         EXPECT_EQ(speaker().exit_count(), 1u);
-        EXPECT_EQ(speaker().bridge().pins[0].default_output, 1) << "GP0 released";
+        EXPECT_EQ(speaker().bridge().chip.pins[0].default_output, 1) << "GP0 released";
     }
 }
 

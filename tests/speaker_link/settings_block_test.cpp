@@ -36,6 +36,16 @@ void expect_error(Call call, const std::type_info& expected)
     }
 }
 
+// Every way out closed the one session it opened, and the fault planned for the row fired.
+void expect_session_closed_and_faults_used()
+{
+    auto& speaker = emulated_speaker::speaker::instance();
+    EXPECT_EQ(speaker.open_handle_count(), 0u);
+    EXPECT_EQ(speaker.close_count(), speaker.open_count());
+    EXPECT_EQ(speaker.exit_count(), 1u);
+    EXPECT_THAT(speaker.unused_faults(), ::testing::IsEmpty());
+}
+
 TEST_F(SettingsBlock, ReadGivesModelSerialVersionAndPresetCounts)
 {
     const struct
@@ -247,10 +257,7 @@ TEST_F(SettingsBlock, ReadFailuresAreReportedAsTheirOwnErrors)
         speaker().reset();
         c.inject();
         expect_error([] { read_settings_block(); }, c.error);
-        EXPECT_EQ(speaker().open_handle_count(), 0u);
-        EXPECT_EQ(speaker().close_count(), speaker().open_count());
-        EXPECT_EQ(speaker().exit_count(), 1u);
-        EXPECT_THAT(speaker().unused_faults(), ::testing::IsEmpty());
+        expect_session_closed_and_faults_used();
     }
 }
 
@@ -324,10 +331,7 @@ TEST_F(SettingsBlock, WriteFailuresAreReportedAsTheirOwnErrors)
         c.inject();
         expect_error([&] { write_settings_block(settings); }, c.error);
         expect_flash_unchanged_outside(0x1D0000, 0x10000);
-        EXPECT_EQ(speaker().open_handle_count(), 0u);
-        EXPECT_EQ(speaker().close_count(), speaker().open_count());
-        EXPECT_EQ(speaker().exit_count(), 1u);
-        EXPECT_THAT(speaker().unused_faults(), ::testing::IsEmpty());
+        expect_session_closed_and_faults_used();
         EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
     }
 }

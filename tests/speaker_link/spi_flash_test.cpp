@@ -143,13 +143,13 @@ TEST_F(SpiFlash, WriteEnableRestoresTheTransferSettings)
     settings.bytes_per_transaction = 7;
     ASSERT_EQ(bridge_set_spi_settings(device(), bridge_settings::current, settings), 0);
     EXPECT_EQ(spi_flash_write_enable(device()), 0);
-    EXPECT_EQ(speaker().bridge().bytes_per_transaction, 7);
+    EXPECT_EQ(speaker().bridge().spi.bytes_per_transaction, 7);
 
     speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::write_enable}, 0, 1, 0xF7);
     testing::internal::CaptureStdout();
     EXPECT_EQ(spi_flash_write_enable(device()), 0xF7);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error f7 setting Write Enable\n");
-    EXPECT_EQ(speaker().bridge().bytes_per_transaction, 7);
+    EXPECT_EQ(speaker().bridge().spi.bytes_per_transaction, 7);
 }
 
 TEST_F(SpiFlash, PageProgramTakesFiftySixBytesAndRefusesFiftySeven)

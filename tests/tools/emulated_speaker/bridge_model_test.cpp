@@ -25,13 +25,13 @@ TEST_F(BridgeModel, SpiSettingsRoundTripWithNineChipSelectBits)
     EXPECT_TRUE(std::equal(std::begin(fields), std::end(fields), reply.begin() + 4));
 
     const auto state = speaker().bridge();
-    EXPECT_EQ(state.bit_rate, 0x802DC680u);
-    EXPECT_EQ(state.idle_chip_select, 0x1FF);
-    EXPECT_EQ(state.active_chip_select, 0x1FD);
-    EXPECT_EQ(state.chip_select_to_data_delay, 0x1234);
-    EXPECT_EQ(state.between_bytes_delay, 0x5678);
-    EXPECT_EQ(state.bytes_per_transaction, 0x40);
-    EXPECT_EQ(state.spi_mode, 3);
+    EXPECT_EQ(state.spi.bit_rate, 0x802DC680u);
+    EXPECT_EQ(state.spi.idle_chip_select, 0x1FF);
+    EXPECT_EQ(state.spi.active_chip_select, 0x1FD);
+    EXPECT_EQ(state.spi.chip_select_to_data_delay, 0x1234);
+    EXPECT_EQ(state.spi.between_bytes_delay, 0x5678);
+    EXPECT_EQ(state.spi.bytes_per_transaction, 0x40);
+    EXPECT_EQ(state.spi.spi_mode, 3);
 }
 
 TEST_F(BridgeModel, ChipSettingsShowThePasswordOnlyWhenProtected)
@@ -60,12 +60,12 @@ TEST_F(BridgeModel, ChipSettingsShowThePasswordOnlyWhenProtected)
         EXPECT_TRUE(std::equal(set.begin() + 4, set.begin() + 19, reply.begin() + 4));
         EXPECT_EQ(reply[19], access == 0x40 ? 'a' : 0) << int{access};
         const auto state = speaker().bridge();
-        EXPECT_EQ(state.pins[1].designation, 1);
-        EXPECT_EQ(state.pins[8].designation, 2);
-        EXPECT_EQ(state.pins[8].default_output, 1);
-        EXPECT_EQ(state.pins[0].default_output, 1);
-        EXPECT_EQ(state.pins[1].default_direction, 1);
-        EXPECT_EQ(state.pins[0].default_direction, 0);
+        EXPECT_EQ(state.chip.pins[1].designation, 1);
+        EXPECT_EQ(state.chip.pins[8].designation, 2);
+        EXPECT_EQ(state.chip.pins[8].default_output, 1);
+        EXPECT_EQ(state.chip.pins[0].default_output, 1);
+        EXPECT_EQ(state.chip.pins[1].default_direction, 1);
+        EXPECT_EQ(state.chip.pins[0].default_direction, 0);
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(BridgeModel, PowerUpSettingsAreKeptApartFromTheCurrentOnes)
     const auto reply = bridge.send(get);
     EXPECT_EQ(reply.at(2), bp::power_up::spi_settings);
     EXPECT_EQ(reply.at(20), 2);
-    EXPECT_EQ(speaker().bridge().spi_mode, 0);
+    EXPECT_EQ(speaker().bridge().spi.spi_mode, 0);
 }
 
 TEST_F(BridgeModel, TransactionReportsStartedThenDataThenFinished)

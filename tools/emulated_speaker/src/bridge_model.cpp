@@ -71,7 +71,7 @@ void bridge_model::reset()
     bytes_left_ = 0;
 }
 
-void bridge_model::put_spi(payload& reply, const spi_bank& bank)
+void bridge_model::put_spi(payload& reply, const spi_state& bank)
 {
     for (int i = 0; i < 4; ++i)
         reply[spi_layout::bit_rate + i] = static_cast<std::uint8_t>(bank.bit_rate >> (8 * i));
@@ -84,9 +84,9 @@ void bridge_model::put_spi(payload& reply, const spi_bank& bank)
     reply[spi_layout::spi_mode] = bank.spi_mode;
 }
 
-bridge_model::spi_bank bridge_model::take_spi(const payload& command)
+spi_state bridge_model::take_spi(const payload& command)
 {
-    spi_bank bank;
+    spi_state bank;
     for (int i = 3; i >= 0; --i)
         bank.bit_rate = (bank.bit_rate << 8) | command[spi_layout::bit_rate + i];
     bank.idle_chip_select = take_pins(command, spi_layout::idle_chip_select);
@@ -100,7 +100,7 @@ bridge_model::spi_bank bridge_model::take_spi(const payload& command)
     return bank;
 }
 
-void bridge_model::put_chip(payload& reply, const chip_bank& bank)
+void bridge_model::put_chip(payload& reply, const chip_state& bank)
 {
     std::uint16_t outputs = 0;
     std::uint16_t directions = 0;
@@ -121,9 +121,9 @@ void bridge_model::put_chip(payload& reply, const chip_bank& bank)
                   reply.begin() + chip_layout::password);
 }
 
-bridge_model::chip_bank bridge_model::take_chip(const payload& command)
+chip_state bridge_model::take_chip(const payload& command)
 {
-    chip_bank bank;
+    chip_state bank;
     const std::uint16_t outputs = take_pins(command, chip_layout::default_output);
     const std::uint16_t directions = take_pins(command, chip_layout::default_direction);
     for (std::size_t pin = 0; pin < chip_layout::pin_count; ++pin) {
@@ -285,19 +285,7 @@ void bridge_model::transfer(const payload& command, payload& reply)
 
 bridge_state bridge_model::state() const
 {
-    bridge_state state;
-    state.pins = chip_.pins;
-    state.other_settings = chip_.other_settings;
-    state.access_control = chip_.access_control;
-    state.bit_rate = spi_.bit_rate;
-    state.idle_chip_select = spi_.idle_chip_select;
-    state.active_chip_select = spi_.active_chip_select;
-    state.chip_select_to_data_delay = spi_.chip_select_to_data_delay;
-    state.last_byte_to_chip_select_delay = spi_.last_byte_to_chip_select_delay;
-    state.between_bytes_delay = spi_.between_bytes_delay;
-    state.bytes_per_transaction = spi_.bytes_per_transaction;
-    state.spi_mode = spi_.spi_mode;
-    return state;
+    return {chip_, spi_};
 }
 
 } // namespace emulated_speaker

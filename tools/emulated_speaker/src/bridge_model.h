@@ -36,29 +36,10 @@ public:
     bridge_state state() const;
 
 private:
-    struct spi_bank
-    {
-        std::uint32_t bit_rate = 0;
-        std::uint16_t idle_chip_select = 0;
-        std::uint16_t active_chip_select = 0;
-        std::uint16_t chip_select_to_data_delay = 0;
-        std::uint16_t last_byte_to_chip_select_delay = 0;
-        std::uint16_t between_bytes_delay = 0;
-        std::uint16_t bytes_per_transaction = 0;
-        std::uint8_t spi_mode = 0;
-    };
-    struct chip_bank
-    {
-        std::array<pin_state, 9> pins{};
-        std::uint8_t other_settings = 0;
-        std::uint8_t access_control = 0;
-        std::array<std::uint8_t, 8> password{};
-    };
-
-    static void put_spi(payload& reply, const spi_bank& bank);
-    static spi_bank take_spi(const payload& command);
-    static void put_chip(payload& reply, const chip_bank& bank);
-    static chip_bank take_chip(const payload& command);
+    static void put_spi(payload& reply, const spi_state& bank);
+    static spi_state take_spi(const payload& command);
+    static void put_chip(payload& reply, const chip_state& bank);
+    static chip_state take_chip(const payload& command);
 
     void transfer(const payload& command, payload& reply);
     void start_transaction();
@@ -67,10 +48,10 @@ private:
 
     spi_flash_model& flash_;
     violation_sink report_violation_;
-    spi_bank spi_;
-    spi_bank spi_power_up_;
-    chip_bank chip_;
-    chip_bank chip_power_up_;
+    spi_state spi_;
+    spi_state spi_power_up_;
+    chip_state chip_;
+    chip_state chip_power_up_;
 
     bool transaction_running_ = false;
     bool first_transfer_ = false;

@@ -84,12 +84,18 @@ struct pin_state
     std::uint8_t default_direction = 0;
 };
 
-/// The bridge's current settings.
-struct bridge_state
+/// The bridge's pin and chip settings, as it holds them.
+struct chip_state
 {
     std::array<pin_state, 9> pins{};
-    std::uint8_t other_settings = 0;
+    std::uint8_t other_settings = 0; ///< bit 4 wake-up, bits 1-3 interrupt mode, bit 0 release
     std::uint8_t access_control = 0;
+    std::array<std::uint8_t, 8> password{};
+};
+
+/// The bridge's SPI transfer settings, as it holds them.
+struct spi_state
+{
     std::uint32_t bit_rate = 0;
     std::uint16_t idle_chip_select = 0;
     std::uint16_t active_chip_select = 0;
@@ -98,6 +104,13 @@ struct bridge_state
     std::uint16_t between_bytes_delay = 0;
     std::uint16_t bytes_per_transaction = 0;
     std::uint8_t spi_mode = 0;
+};
+
+/// The bridge's current settings.
+struct bridge_state
+{
+    chip_state chip;
+    spi_state spi;
 };
 
 /// The one emulated speaker of the process. Every member may be called from any thread; the
