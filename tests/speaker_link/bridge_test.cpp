@@ -1,0 +1,337 @@
+// The bridge command layer against the emulated bridge: the bytes of each report, the decoding
+// of each reply, and every way a reply can fail.
+#include <speaker_link/bridge.h>
+
+#include <speaker_link/bridge_protocol.h>
+
+#include <support/emulated_speaker_fixture.h>
+#include <support/open_bridge.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+namespace bp = bridge_protocol;
+using emulated_speaker::report_fault;
+using Bridge = EmulatedSpeakerTest;
+
+std::vector<std::uint8_t>
+payload_of(std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes)
+{
+    std::vector<std::uint8_t> payload(64, 0);
+    for (const auto& [offset, value] : bytes)
+        payload[offset] = value;
+    return payload;
+}
+
+TEST_F(Bridge, SetSpiSettingsSendsEveryFieldInPlace)
+{
+    open_bridge bridge;
+    spi_transfer_settings settings;
+    settings.bit_rate = 3000000;
+    settings.idle_chip_select = 0xFFFF; // bits above GP8 are dropped
+    settings.active_chip_select = 0xFFFD;
+    settings.chip_select_to_data_delay = 0x1234;
+    settings.last_byte_to_chip_select_delay = 0x5678;
+    settings.between_bytes_delay = 0x9ABC;
+    settings.bytes_per_transaction = 0x0204;
+    settings.spi_mode = 3;
+    speaker().clear_history();
+    EXPECT_EQ(bridge_set_spi_settings(bridge.device, bridge_settings::current, settings), 0);
+    const auto reports = speaker().reports();
+    ASSERT_EQ(reports.size(), 1u);
+    const std::vector<std::uint8_t> expected = {0x00, 0x40, 0x00, 0x00, 0x00, 0xC0, 0xC6, 0x2D,
+                                                0x00, 0xFF, 0x01, 0xFD, 0x01, 0x34, 0x12, 0x78,
+                                                0x56, 0xBC, 0x9A, 0x04, 0x02, 0x03};
+    std::vector<std::uint8_t> full = expected;
+    full.resize(65, 0);
+    EXPECT_EQ(reports[0].output, full);
+}
+
+TEST_F(Bridge, EachCommandUsesItsCodesForCurrentAndPowerUpSettings)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(hid_device*, bridge_settings)> call;
+        std::uint8_t current_code;
+        std::uint8_t power_up_code;
+        std::uint8_t power_up_sub;
+    } cases[] = {
+        {"get SPI", [](hid_device* d, bridge_settings w) { bridge_get_spi_settings(d, w); }, 0x41,
+         0x61, 0x10},
+        {"set SPI", [](hid_device* d, bridge_settings w) { bridge_set_spi_settings(d, w, {}); },
+         0x40, 0x60, 0x10},
+        {"get chip", [](hid_device* d, bridge_settings w) { bridge_get_chip_settings(d, w); }, 0x20,
+         0x61, 0x20},
+        {"set chip", [](hid_device* d, bridge_settings w) { bridge_set_chip_settings(d, w, {}); },
+         0x21, 0x60, 0x20},
+    };
+    open_bridge bridge;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        speaker().clear_history();
+        c.call(bridge.device, bridge_settings::current);
+        c.call(bridge.device, bridge_settings::power_up);
+        const auto payloads = sent_payloads();
+        ASSERT_EQ(payloads.size(), 2u);
+        EXPECT_EQ(payloads[0][0], c.current_code);
+        EXPECT_EQ(payloads[0][1], 0);
+        EXPECT_EQ(payloads[1][0], c.power_up_code);
+        EXPECT_EQ(payloads[1][1], c.power_up_sub);
+    }
+}
+
+TEST_F(Bridge, GetSpiSettingsDecodesAndSignExtendsTheBitRate)
+{
+    open_bridge bridge;
+    spi_transfer_settings settings;
+    settings.bit_rate = 0x80000001;
+    settings.idle_chip_select = 0x1FE;
+    settings.active_chip_select = 0x0FD;
+    settings.chip_select_to_data_delay = 7;
+    settings.last_byte_to_chip_select_delay = 8;
+    settings.between_bytes_delay = 9;
+    settings.bytes_per_transaction = 64;
+    settings.spi_mode = 3;
+    ASSERT_EQ(bridge_set_spi_settings(bridge.device, bridge_settings::current, settings), 0);
+    const spi_transfer_settings read =
+        bridge_get_spi_settings(bridge.device, bridge_settings::current);
+    EXPECT_EQ(read.status, 0);
+    EXPECT_EQ(read.bit_rate, -2147483647);
+    EXPECT_EQ(read.idle_chip_select, 0x1FEu);
+    EXPECT_EQ(read.active_chip_select, 0x0FDu);
+    EXPECT_EQ(read.chip_select_to_data_delay, 7u);
+    EXPECT_EQ(read.last_byte_to_chip_select_delay, 8u);
+    EXPECT_EQ(read.between_bytes_delay, 9u);
+    EXPECT_EQ(read.bytes_per_transaction, 64u);
+    EXPECT_EQ(read.spi_mode, 3u);
+}
+
+TEST_F(Bridge, ChipSettingsRoundTripWithPasswordOnlyWhenProtected)
+{
+    open_bridge bridge;
+    chip_settings settings;
+    settings.pins[0] = {0, 1, 0};
+    settings.pins[1] = {1, 1, 0};
+    settings.pins[8] = {2, 1, 1};
+    settings.remote_wakeup = 1;
+    settings.interrupt_mode = 5;
+    settings.spi_bus_release = 1;
+    settings.access_control = 0x40;
+    settings.password = {'s', 'e', 'c', 'r', 'e', 't', '!', '?'};
+    speaker().clear_history();
+    ASSERT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, settings), 0);
+    EXPECT_EQ(sent_payloads().at(0), payload_of({{0, 0x21},
+                                                 {5, 1},
+                                                 {12, 2},
+                                                 {13, 0x03},
+                                                 {14, 1},
+                                                 {16, 1},
+                                                 {17, 0x1B},
+                                                 {18, 0x40},
+                                                 {19, 's'},
+                                                 {20, 'e'},
+                                                 {21, 'c'},
+                                                 {22, 'r'},
+                                                 {23, 'e'},
+                                                 {24, 't'},
+                                                 {25, '!'},
+                                                 {26, '?'}}));
+    const chip_settings read = bridge_get_chip_settings(bridge.device, bridge_settings::current);
+    EXPECT_EQ(read.status, 0);
+    for (std::size_t pin = 0; pin < 9; ++pin) {
+        EXPECT_EQ(read.pins[pin].designation, settings.pins[pin].designation) << pin;
+        EXPECT_EQ(read.pins[pin].default_output, settings.pins[pin].default_output) << pin;
+        EXPECT_EQ(read.pins[pin].default_direction, settings.pins[pin].default_direction) << pin;
+    }
+    EXPECT_EQ(read.remote_wakeup, 1u);
+    EXPECT_EQ(read.interrupt_mode, 5u);
+    EXPECT_EQ(read.spi_bus_release, 1u);
+    EXPECT_EQ(read.access_control, 0x40u);
+    EXPECT_EQ(read.password, settings.password);
+
+    settings.access_control = 0;
+    speaker().clear_history();
+    ASSERT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, settings), 0);
+    EXPECT_EQ(sent_payloads().at(0)[19], 0) << "no password without protection";
+    EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).password,
+              (std::array<std::uint8_t, 8>{}));
+}
+
+TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
+{
+    const struct
+    {
+        const char* name;
+        report_fault kind;
+        std::uint8_t value;
+        int status;
+    } cases[] = {
+        {"hid_write fails", report_fault::write_fails, 0, -2},
+        {"short hid_write", report_fault::short_write, 64, -2},
+        {"hid_read fails", report_fault::read_fails, 0, -3},
+        {"silent bridge", report_fault::late_reply, 0xFF, -3},
+        {"reply too short to decode", report_fault::short_reply, 20, -3},
+        {"reply of one byte", report_fault::short_reply, 1, -3},
+        {"wrong echo", report_fault::wrong_echo, 0, -3},
+        {"bridge busy", report_fault::bridge_status, 0xF8, 0xF8},
+        {"bus not available", report_fault::bridge_status, 0xF7, 0xF7},
+        {"status 1", report_fault::bridge_status, 0x01, 0x01},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        speaker().reset();
+        open_bridge bridge;
+        speaker().inject(c.kind, {}, 0, 1, c.value);
+        const spi_transfer_settings read =
+            bridge_get_spi_settings(bridge.device, bridge_settings::current);
+        EXPECT_EQ(read.status, c.status);
+        EXPECT_EQ(read.bit_rate, 0);
+        EXPECT_EQ(read.bytes_per_transaction, 0u);
+        EXPECT_EQ(read.spi_mode, 0u);
+        // The next command gets its own reply, not a stale one.
+        EXPECT_EQ(bridge_get_spi_settings(bridge.device, bridge_settings::current).bit_rate,
+                  1000000);
+    }
+}
+
+TEST_F(Bridge, LateReplyIsAwaitedAndSetCommandsReportFailures)
+{
+    open_bridge bridge;
+    speaker().inject(report_fault::late_reply, {}, 0, 1, 3);
+    EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).status, 0);
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1, 0xF8);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF8);
+    speaker().inject(report_fault::write_fails, {}, 0, 1);
+    EXPECT_EQ(bridge_set_spi_settings(bridge.device, bridge_settings::current, {}), -2);
+}
+
+class BridgeTransfer : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        link = std::make_unique<open_bridge>();
+        chip_settings chip = bridge_get_chip_settings(link->device, bridge_settings::current);
+        chip.pins[1].designation = 1;
+        ASSERT_EQ(bridge_set_chip_settings(link->device, bridge_settings::current, chip), 0);
+        set_transaction(13);
+        speaker().clear_history();
+    }
+    void set_transaction(std::uint32_t bytes)
+    {
+        spi_transfer_settings spi = bridge_get_spi_settings(link->device, bridge_settings::current);
+        spi.active_chip_select = 0x1FD;
+        spi.bytes_per_transaction = bytes;
+        spi.spi_mode = 3;
+        ASSERT_EQ(bridge_set_spi_settings(link->device, bridge_settings::current, spi), 0);
+    }
+
+    void TearDown() override
+    {
+        link.reset();
+        EmulatedSpeakerTest::TearDown();
+    }
+
+    std::unique_ptr<open_bridge> link;
+    // A 9-byte read of the model tag: the command, then filler.
+    std::array<std::uint8_t, 60> read_tag{bp::flash_opcode::read, 0x1F, 0x00, 0x00};
+};
+
+TEST_F(BridgeTransfer, TransferSendsItsDataBehindTheHeader)
+{
+    const spi_transfer_result result = bridge_spi_transfer(link->device, read_tag.data(), 4);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.engine_status, bp::engine_status::started);
+    EXPECT_EQ(result.count, 0u) << "no data received yet";
+    EXPECT_EQ(result.data, (std::array<std::uint8_t, 64>{}));
+    EXPECT_EQ(sent_payloads().at(0),
+              payload_of({{0, 0x42}, {1, 4}, {4, 0x03}, {5, 0x1F}, {6, 0}, {7, 0}}));
+    const spi_transfer_result rest = bridge_spi_transfer(link->device, read_tag.data(), 9);
+    EXPECT_EQ(rest.engine_status, bp::engine_status::finished);
+    ASSERT_EQ(rest.count, 9u);
+    EXPECT_TRUE(
+        std::equal(rest.data.begin(), rest.data.begin() + 9, speaker().flash(0x1F0000, 9).begin()));
+}
+
+TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
+{
+    const spi_transfer_result result = bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.engine_status, bp::engine_status::finished);
+    ASSERT_EQ(result.count, 9u);
+    EXPECT_TRUE(std::equal(result.data.begin(), result.data.begin() + 9,
+                           speaker().flash(0x1F0000, 9).begin()));
+    EXPECT_EQ(speaker().report_count(), 2u);
+}
+
+TEST_F(BridgeTransfer, ExchangeFinishedAtOnceSendsOneTransferAndZeroRepeatUsesTheLength)
+{
+    set_transaction(4);
+    speaker().clear_history();
+    EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 0).engine_status,
+              bp::engine_status::finished);
+    EXPECT_EQ(speaker().report_count(), 1u);
+
+    set_transaction(8);
+    speaker().clear_history();
+    const spi_transfer_result result = bridge_spi_exchange(link->device, read_tag.data(), 4, 0);
+    EXPECT_EQ(result.count, 4u);
+    const auto payloads = sent_payloads();
+    ASSERT_EQ(payloads.size(), 2u);
+    EXPECT_EQ(payloads[1][1], 4) << "repeated with the length";
+}
+
+TEST_F(BridgeTransfer, FailedRepeatEndsTheExchange)
+{
+    speaker().inject(report_fault::write_fails, {bp::command::spi_transfer, {}}, 1, 1);
+    EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 9).status, -2);
+    EXPECT_EQ(speaker().report_count(), 2u);
+    // The transaction is still open on the bridge: finish it so the flash sees a whole read.
+    EXPECT_EQ(bridge_spi_transfer(link->device, read_tag.data(), 9).count, 9u);
+}
+
+TEST_F(BridgeTransfer, CountIsClampedToWhatArrived)
+{
+    const struct
+    {
+        const char* name;
+        report_fault kind;
+        std::uint8_t value;
+        std::uint32_t count;
+    } cases[] = {
+        {"count above 60", report_fault::wrong_count, 200, 60},
+        {"count above the reply", report_fault::short_reply, 10, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        set_transaction(13);
+        speaker().inject(c.kind, {}, 1, 1, c.value);
+        const spi_transfer_result result = bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.count, c.count);
+    }
+}
+
+TEST_F(BridgeTransfer, OverlongTransferIsRefusedUnsent)
+{
+    std::array<std::uint8_t, 61> data{};
+    const spi_transfer_result result = bridge_spi_transfer(link->device, data.data(), 61);
+    EXPECT_EQ(result.status, -2);
+    EXPECT_EQ(speaker().report_count(), 0u);
+}
+
+TEST_F(Bridge, CloseReleasesHidapiAlsoWithoutAHandle)
+{
+    bridge_close(nullptr);
+    EXPECT_EQ(speaker().exit_count(), 1u);
+    EXPECT_EQ(speaker().close_count(), 0u);
+    speaker().remove_device();
+    EXPECT_EQ(bridge_open(), nullptr);
+}
+
+} // namespace

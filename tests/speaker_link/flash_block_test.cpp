@@ -1,0 +1,142 @@
+// The firmware block operations: bytes moved as they are, every failure thrown as its class.
+#include <speaker_link/flash_block.h>
+
+#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/dsp_error.h>
+
+#include <support/emulated_speaker_fixture.h>
+
+#include <functional>
+#include <memory>
+#include <typeinfo>
+
+namespace {
+
+namespace bp = bridge_protocol;
+using emulated_speaker::report_fault;
+
+class FlashBlock : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        guard = std::make_unique<dsp_session_guard>();
+    }
+    void TearDown() override
+    {
+        guard.reset();
+        EmulatedSpeakerTest::TearDown();
+    }
+    const dsp_session& session() const { return guard->session(); }
+
+    std::unique_ptr<dsp_session_guard> guard;
+};
+
+TEST_F(FlashBlock, EraseWriteAndReadMoveBytesAsTheyAre)
+{
+    erase_flash_block(session(), 5);
+    EXPECT_EQ(speaker().flash(0x050000, 0x10000), std::vector<std::uint8_t>(0x10000, 0xFF));
+    const std::vector<std::uint8_t> piece = {0x01, 0x0F, 0xA5, 0x80, 0x00, 0x7E};
+    write_flash_block(session(), 0x050020, piece.data(), static_cast<std::uint32_t>(piece.size()));
+    EXPECT_EQ(speaker().flash(0x050020, 6), piece);
+    std::vector<std::uint8_t> back(6);
+    read_flash_block(session(), 0x050020, back.data(), 6);
+    EXPECT_EQ(back, piece);
+    std::vector<std::uint8_t> full(60);
+    read_flash_block(session(), 0x04FFE2, full.data(), 60);
+    EXPECT_EQ(full, speaker().flash(0x04FFE2, 60));
+    expect_flash_unchanged_outside(0x050000, 0x10000);
+}
+
+TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
+{
+    // A failed erase leaves the flash busy with nobody waiting; the next case must not trip on it.
+    speaker().set_busy_polls(0, 0);
+    std::array<std::uint8_t, 60> bytes{};
+    const auto erase = [&] { erase_flash_block(session(), 0x1E); };
+    const auto write = [&] { write_flash_block(session(), 0x1E0000, bytes.data(), 32); };
+    const auto read = [&] { read_flash_block(session(), 0x1E0000, bytes.data(), 32); };
+    const struct
+    {
+        const char* name;
+        report_fault kind;
+        emulated_speaker::report_filter filter;
+        std::uint64_t after;
+        std::function<void()> call;
+        const std::type_info& error;
+    } cases[] = {
+        {"erase refused",
+         report_fault::bridge_status,
+         {{}, bp::flash_opcode::block_erase},
+         0,
+         erase,
+         typeid(error::write_enable_failed)},
+        {"erase unanswered",
+         report_fault::read_fails,
+         {{}, bp::flash_opcode::block_erase},
+         0,
+         erase,
+         typeid(error::write_enable_failed)},
+        {"write settings refused",
+         report_fault::bridge_status,
+         {bp::command::set_spi_settings, {}},
+         2,
+         write,
+         typeid(error::write_data_failed)},
+        {"program lost",
+         report_fault::write_fails,
+         {{}, bp::flash_opcode::page_program},
+         0,
+         write,
+         typeid(error::write_data_failed)},
+        {"ready poll lost",
+         report_fault::write_fails,
+         {{}, bp::flash_opcode::read_status},
+         0,
+         write,
+         typeid(error::dsp_runtime_error)},
+        {"read settings refused",
+         report_fault::bridge_status,
+         {bp::command::get_spi_settings, {}},
+         0,
+         read,
+         typeid(error::read_data_failed)},
+        {"read count short",
+         report_fault::wrong_count,
+         {{}, bp::flash_opcode::read},
+         1,
+         read,
+         typeid(error::read_data_failed)},
+        {"read unanswered",
+         report_fault::late_reply,
+         {{}, bp::flash_opcode::read},
+         1,
+         read,
+         typeid(error::read_data_failed)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        speaker().inject(c.kind, c.filter, c.after, 1,
+                         c.kind == report_fault::wrong_count ? 31 : 0xFF);
+        try {
+            c.call();
+            ADD_FAILURE() << "no failure reported";
+        } catch (const error::dsp_error& e) {
+            EXPECT_EQ(typeid(e), c.error) << e.what();
+        }
+    }
+    expect_flash_unchanged_outside(0x1E0000, 0x10000);
+}
+
+TEST_F(FlashBlock, LengthsBeyondOneTransferAreRefusedUnsent)
+{
+    std::array<std::uint8_t, 64> bytes{};
+    speaker().clear_history();
+    EXPECT_THROW(write_flash_block(session(), 0x1E0000, bytes.data(), 57),
+                 error::write_data_failed);
+    EXPECT_THROW(read_flash_block(session(), 0x1E0000, bytes.data(), 61), error::read_data_failed);
+    EXPECT_EQ(speaker().report_count(), 0u);
+}
+
+} // namespace

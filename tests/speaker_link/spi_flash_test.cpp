@@ -1,0 +1,255 @@
+// The settings-block flash commands against the emulated flash.
+#include <speaker_link/spi_flash.h>
+
+#include <speaker_link/bridge.h>
+#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/dsp_error.h>
+#include <speaker_link/dsp_session.h>
+
+#include <support/emulated_speaker_fixture.h>
+#include <support/open_bridge.h>
+
+#include <memory>
+#include <numeric>
+
+namespace {
+
+namespace bp = bridge_protocol;
+using emulated_speaker::report_fault;
+
+class SpiFlash : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        guard = std::make_unique<dsp_session_guard>();
+        speaker().clear_history();
+    }
+    void TearDown() override
+    {
+        guard.reset();
+        EmulatedSpeakerTest::TearDown();
+    }
+    hid_device* device() const { return guard->device(); }
+
+    std::vector<emulated_speaker::flash_command> commands_with(std::uint8_t opcode) const
+    {
+        std::vector<emulated_speaker::flash_command> found;
+        for (const auto& command : speaker().flash_commands())
+            if (command.opcode == opcode)
+                found.push_back(command);
+        return found;
+    }
+
+    std::unique_ptr<dsp_session_guard> guard;
+};
+
+TEST_F(SpiFlash, ReadsTheSettingsBlockInChunksOfSixty)
+{
+    std::array<std::uint8_t, 516> block{};
+    ASSERT_EQ(spi_flash_read(device(), block.data(), 516, 0x1D0000), 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
+              speaker().plain(0x1D0000, 516));
+
+    const auto reads = commands_with(bp::flash_opcode::read);
+    ASSERT_EQ(reads.size(), 9u);
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        EXPECT_EQ(reads[i].address, 0x1D0000u + 60 * i) << i;
+        EXPECT_EQ(reads[i].length, i < 8 ? 60u : 36u) << i;
+    }
+    // Each chunk: get settings, set settings with bytes_per_transaction = chunk + 4, command,
+    // data.
+    const auto payloads = sent_payloads();
+    ASSERT_EQ(payloads.size(), 36u);
+    EXPECT_EQ(payloads[1][0], bp::command::set_spi_settings);
+    EXPECT_EQ(payloads[1][18], 64);
+    EXPECT_EQ(payloads[33][18], 40);
+    EXPECT_EQ(std::vector<std::uint8_t>(payloads[34].begin(), payloads[34].begin() + 8),
+              (std::vector<std::uint8_t>{0x42, 4, 0, 0, 0x03, 0x1D, 0x01, 0xE0}));
+    EXPECT_EQ(payloads[35][1], 36);
+}
+
+TEST_F(SpiFlash, ReadOfNothingSendsNothing)
+{
+    std::uint8_t byte = 0x5A;
+    EXPECT_EQ(spi_flash_read(device(), &byte, 0, 0x1D0000), 0);
+    EXPECT_EQ(spi_flash_read(device(), &byte, -4, 0x1D0000), 0);
+    EXPECT_EQ(byte, 0x5A);
+    EXPECT_EQ(speaker().report_count(), 0u);
+}
+
+TEST_F(SpiFlash, ReadReversesTheBitOrderOfEachByte)
+{
+    speaker().set_flash(0x1E0000, {0x01, 0x0F, 0xA5, 0x80});
+    std::array<std::uint8_t, 4> bytes{};
+    ASSERT_EQ(spi_flash_read(device(), bytes.data(), 4, 0x1E0000), 0);
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{0x80, 0xF0, 0xA5, 0x01}));
+}
+
+TEST_F(SpiFlash, FailedChunkIsReportedAndEarlierChunksStay)
+{
+    speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::read}, 3, 1);
+    std::array<std::uint8_t, 120> bytes{};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_read(device(), bytes.data(), 120, 0x1D0000), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Read Data: Error fffffffd during the SPI data transfer.\n");
+    const auto plain = speaker().plain(0x1D0000, 60);
+    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), bytes.begin()));
+    EXPECT_EQ(bytes[60], 0);
+}
+
+TEST_F(SpiFlash, WriteProgramsSeventeenPiecesAndLeavesTheBufferReversed)
+{
+    ASSERT_EQ(spi_flash_write_enable(device()), 0);
+    ASSERT_EQ(spi_flash_erase_block(device(), 0x1D), 0);
+    ASSERT_EQ(spi_flash_wait_ready(device()), 0);
+    std::vector<std::uint8_t> data(516);
+    std::iota(data.begin(), data.end(), std::uint8_t{7});
+    std::vector<std::uint8_t> buffer = data;
+    ASSERT_EQ(spi_flash_write(device(), buffer.data(), 516, 0x1D0000), 0);
+
+    for (std::size_t i = 0; i < data.size(); ++i)
+        ASSERT_EQ(buffer[i], emulated_speaker::mirror(data[i])) << i;
+    EXPECT_EQ(speaker().plain(0x1D0000, 516), data);
+    EXPECT_EQ(speaker().flash(0x1D0000 + 516, 0x10000 - 516),
+              std::vector<std::uint8_t>(0x10000 - 516, 0xFF));
+    const auto programs = commands_with(bp::flash_opcode::page_program);
+    ASSERT_EQ(programs.size(), 17u);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        EXPECT_EQ(programs[i].address, 0x1D0000u + 32 * i) << i;
+        EXPECT_EQ(programs[i].length, i < 16 ? 32u : 4u) << i;
+    }
+    expect_flash_unchanged_outside(0x1D0000, 0x10000);
+}
+
+TEST_F(SpiFlash, EraseSendsTheBlockNumberAsAnAddress)
+{
+    EXPECT_EQ(spi_flash_erase_block(device(), 0x1D), 0);
+    const auto commands = speaker().flash_commands();
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0].opcode, bp::flash_opcode::write_enable);
+    EXPECT_EQ(commands[1].bytes, (std::vector<std::uint8_t>{0xD8, 0x1D, 0x00, 0x00}));
+    EXPECT_EQ(commands[2].opcode, bp::flash_opcode::write_disable);
+    EXPECT_EQ(spi_flash_wait_ready(device()), 0);
+    EXPECT_EQ(speaker().flash(0x1D0000, 0x10000), std::vector<std::uint8_t>(0x10000, 0xFF));
+    expect_flash_unchanged_outside(0x1D0000, 0x10000);
+}
+
+TEST_F(SpiFlash, WriteEnableRestoresTheTransferSettings)
+{
+    spi_transfer_settings settings = bridge_get_spi_settings(device(), bridge_settings::current);
+    settings.bytes_per_transaction = 7;
+    ASSERT_EQ(bridge_set_spi_settings(device(), bridge_settings::current, settings), 0);
+    EXPECT_EQ(spi_flash_write_enable(device()), 0);
+    EXPECT_EQ(speaker().bridge().spi.bytes_per_transaction, 7);
+
+    speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::write_enable}, 0, 1, 0xF7);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_write_enable(device()), 0xF7);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error f7 setting Write Enable\n");
+    EXPECT_EQ(speaker().bridge().spi.bytes_per_transaction, 7);
+}
+
+TEST_F(SpiFlash, PageProgramTakesFiftySixBytesAndRefusesFiftySeven)
+{
+    std::array<std::uint8_t, 57> data{};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 57, 0x1E0000), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "DataLength exceeds maximum. Consider using chunks\n");
+    EXPECT_EQ(speaker().report_count(), 0u);
+
+    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 56, 0x1E0000), 0);
+    EXPECT_EQ(speaker().flash(0x1E0000, 56), std::vector<std::uint8_t>(56, 0));
+    expect_flash_unchanged_outside(0x1E0000, 56);
+}
+
+TEST_F(SpiFlash, PageProgramRepeatsWhileTheBridgeIsBusyButNotForEver)
+{
+    const std::array<std::uint8_t, 4> data{0x00, 0x11, 0x22, 0x33};
+    speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::page_program}, 0, 3, 0xF8);
+    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 4, 0x1D0400), 0);
+    EXPECT_EQ(speaker().flash(0x1D0400, 4), std::vector<std::uint8_t>(data.begin(), data.end()));
+    EXPECT_EQ(commands_with(bp::flash_opcode::page_program).size(), 1u);
+
+    speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::page_program}, 0,
+                     emulated_speaker::always, 0xF8);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 4, 0x1D0500), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Page Program: Error f8 during the SPI data transfer.\n");
+    expect_flash_unchanged_outside(0x1D0400, 4);
+}
+
+TEST_F(SpiFlash, HidFailureDuringPageProgramIsAFailure)
+{
+    const struct
+    {
+        const char* name;
+        report_fault kind;
+    } cases[] = {{"write fails", report_fault::write_fails},
+                 {"read fails", report_fault::read_fails},
+                 {"silent", report_fault::late_reply}};
+    const std::array<std::uint8_t, 4> data{};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        speaker().inject(c.kind, {{}, bp::flash_opcode::page_program}, 0, 1, 0xFF);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(spi_flash_program_page(device(), data.data(), 4, 0x1E0000), -1);
+        testing::internal::GetCapturedStdout();
+    }
+    // The read failures reached the flash: their commands were clocked, their replies lost.
+    EXPECT_EQ(commands_with(bp::flash_opcode::page_program).size(), 2u);
+}
+
+TEST_F(SpiFlash, FailedStatusPollIsNeverTakenForReady)
+{
+    speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::read_status}, 1, 1);
+    EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
+
+    speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::read_status}, 0, 1, 0xF8);
+    EXPECT_EQ(spi_flash_wait_ready(device()), 0);
+
+    speaker().inject(report_fault::bridge_status, {bp::command::get_spi_settings, {}}, 0, 1, 0xF8);
+    EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
+}
+
+TEST_F(SpiFlash, WaitReadyReturnsWhenReadyOnTheLastPoll)
+{
+    speaker().hold_busy(9999);
+    EXPECT_EQ(spi_flash_wait_ready(device()), 0);
+    EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+}
+
+TEST_F(SpiFlash, WaitReadyGivesUpAfterTenThousandBusyPolls)
+{
+    speaker().hold_busy(10000);
+    EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
+    EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+}
+
+TEST_F(SpiFlash, WriteStopsAtTheFirstFailedPiece)
+{
+    speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program}, 2, 1);
+    std::vector<std::uint8_t> buffer(100, 0x00);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_write(device(), buffer.data(), 100, 0x1E0000), -1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(commands_with(bp::flash_opcode::page_program).size(), 2u);
+    EXPECT_EQ(speaker().flash(0x1E0000, 64), std::vector<std::uint8_t>(64, 0x00));
+    expect_flash_unchanged_outside(0x1E0000, 64);
+}
+
+TEST(ReverseBits, ReversesEachByteAndIgnoresEmptyLengths)
+{
+    std::array<std::uint8_t, 4> bytes{0x01, 0x0F, 0xA5, 0xC2};
+    reverse_bits_in_place(bytes.data(), 4);
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{0x80, 0xF0, 0xA5, 0x43}));
+    reverse_bits_in_place(bytes.data(), 0);
+    reverse_bits_in_place(bytes.data(), -1);
+    EXPECT_EQ(bytes[0], 0x80);
+}
+
+} // namespace

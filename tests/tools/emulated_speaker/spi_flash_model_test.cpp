@@ -1,0 +1,165 @@
+// The emulated flash: bit-clearing page programs that wrap, block erase, the write-enable latch,
+// the busy bit counted in polls, and what it refuses.
+#include "raw_bridge.h"
+
+#include <support/emulated_speaker_fixture.h>
+
+namespace {
+
+using emulated_speaker::command_outcome;
+using SpiFlashModel = EmulatedSpeakerTest;
+
+TEST_F(SpiFlashModel, ReadReturnsTheStoredBytes)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    EXPECT_EQ(bridge.read(0x1F0000, 9), speaker().flash(0x1F0000, 9));
+    EXPECT_EQ(bridge.read(0x1CFFF0, 100), speaker().flash(0x1CFFF0, 100));
+}
+
+TEST_F(SpiFlashModel, ProgramOnlyClearsBitsAndWrapsWithinItsPage)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().set_flash(0x1E00FE, {0xFF, 0xFF});
+    speaker().set_flash(0x1E0100, {0x0F});
+    bridge.write_enable();
+    bridge.program(0x1E00FE, {0x0F, 0xF0, 0x33, 0x55});
+    EXPECT_EQ(speaker().flash(0x1E00FE, 2), (std::vector<std::uint8_t>{0x0F, 0xF0}));
+    EXPECT_EQ(speaker().flash(0x1E0000, 1)[0], emulated_speaker::factory_pattern(0x1E0000) & 0x33);
+    EXPECT_EQ(speaker().flash(0x1E0001, 1)[0], emulated_speaker::factory_pattern(0x1E0001) & 0x55);
+    EXPECT_EQ(speaker().flash(0x1E0100, 1)[0], 0x0F) << "the next page is untouched";
+    EXPECT_EQ(speaker().flash_commands().back().outcome, command_outcome::executed);
+}
+
+TEST_F(SpiFlashModel, EraseNeedsTheLatchAndErasesOneBlock)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    bridge.erase(0x1E);
+    EXPECT_EQ(speaker().flash_commands().back().outcome,
+              command_outcome::ignored_without_write_enable);
+    expect_flash_unchanged();
+
+    bridge.write_enable();
+    EXPECT_EQ(bridge.status(), bp::flash_status_write_enable_latch);
+    bridge.erase(0x1E);
+    EXPECT_EQ(speaker().flash_commands().back().bytes,
+              (std::vector<std::uint8_t>{0xD8, 0x1E, 0x00, 0x00}));
+    EXPECT_EQ(speaker().flash(0x1E0000, 0x10000), std::vector<std::uint8_t>(0x10000, 0xFF));
+    expect_flash_unchanged_outside(0x1E0000, 0x10000);
+}
+
+TEST_F(SpiFlashModel, BusyBitLastsTheSetNumberOfPolls)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().set_busy_polls(3, 1);
+    bridge.write_enable();
+    bridge.erase(0x1E);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), 0);
+    bridge.write_enable();
+    bridge.program(0x1E0000, {0x00});
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), 0);
+}
+
+TEST_F(SpiFlashModel, CommandsWhileBusyAreIgnoredAndReported)
+{
+    expect_violations();
+    raw_bridge bridge;
+    bridge.select_flash();
+    bridge.write_enable();
+    bridge.erase(0x1E);
+    bridge.command({bp::flash_opcode::write_disable});
+    EXPECT_EQ(bridge.read(0x1C0000, 4), std::vector<std::uint8_t>(4, 0xFF));
+    const auto commands = speaker().flash_commands();
+    EXPECT_EQ(commands.at(2).outcome, command_outcome::executed) << "write disable is taken";
+    EXPECT_EQ(commands.at(3).outcome, command_outcome::ignored_while_busy);
+    EXPECT_THAT(speaker().violations(), ::testing::ElementsAre("flash: opcode 0x03 while busy"));
+}
+
+TEST_F(SpiFlashModel, MalformedAndUnknownCommandsAreReported)
+{
+    const struct
+    {
+        std::vector<std::uint8_t> bytes;
+        const char* violation;
+    } cases[] = {
+        {{0x9F, 0, 0}, "flash: unknown opcode (opcode 0x9F, 3 bytes)"},
+        {{0x06, 0}, "flash: write enable with extra bytes (opcode 0x06, 2 bytes)"},
+        {{0xD8, 0x1E, 0}, "flash: block erase not of 4 bytes (opcode 0xD8, 3 bytes)"},
+        {{0x02, 0x1E, 0, 0}, "flash: page program without data (opcode 0x02, 4 bytes)"},
+        {{0x03, 0x1E}, "flash: read without a whole address (opcode 0x03, 2 bytes)"},
+    };
+    expect_violations();
+    for (const auto& c : cases) {
+        speaker().clear_history();
+        raw_bridge bridge;
+        bridge.select_flash();
+        bridge.command(c.bytes);
+        EXPECT_THAT(speaker().violations(), ::testing::ElementsAre(c.violation));
+        EXPECT_EQ(speaker().flash_commands().at(0).outcome, command_outcome::malformed);
+    }
+    expect_flash_unchanged();
+}
+
+TEST_F(SpiFlashModel, InjectedFlashFaultsSpoilTheirCommand)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void()> inject;
+        command_outcome program_outcome;
+    } cases[] = {
+        {"write enable not latching", [] { speaker().ignore_write_enable(); },
+         command_outcome::ignored_without_write_enable},
+        {"program ignored", [] { speaker().ignore_program(); }, command_outcome::ignored_by_fault},
+        {"block protected", [] { speaker().protect_block(0x1E); },
+         command_outcome::ignored_protected},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        speaker().reset();
+        raw_bridge bridge;
+        bridge.select_flash();
+        c.inject();
+        bridge.write_enable();
+        bridge.program(0x1E0010, {0x00, 0x00});
+        EXPECT_EQ(speaker().flash_commands().back().outcome, c.program_outcome);
+        EXPECT_EQ(speaker().image(), factory_image());
+    }
+}
+
+TEST_F(SpiFlashModel, IgnoredEraseStillLooksBusy)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().ignore_erase();
+    bridge.write_enable();
+    bridge.erase(0x1E);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), 0);
+    expect_flash_unchanged();
+}
+
+TEST_F(SpiFlashModel, HeldBusyAndFlippedBitsLastTheirCount)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().hold_busy(2);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), 0);
+
+    const std::uint8_t stored = speaker().flash(0x1D0004, 1)[0];
+    speaker().flip_bits_on_read(0x1D0004, 0x81, 1);
+    EXPECT_EQ(bridge.read(0x1D0004, 1)[0], stored ^ 0x81);
+    EXPECT_EQ(bridge.read(0x1D0004, 1)[0], stored);
+}
+
+} // namespace

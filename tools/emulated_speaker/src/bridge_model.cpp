@@ -1,0 +1,291 @@
+// The bridge model. A transfer clocks at most the bytes left in the running transaction; its
+// reply carries what the flash sent back during this transfer, except for the transfer that
+// starts a transaction, which answers "started, no data yet" as the real bridge does.
+#include "bridge_model.h"
+
+#include <speaker_link/bridge_protocol.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace emulated_speaker {
+namespace {
+
+namespace bp = bridge_protocol;
+namespace spi_layout = bridge_protocol::spi_settings_layout;
+namespace chip_layout = bridge_protocol::chip_settings_layout;
+
+void put16(bridge_model::payload& bytes, std::size_t offset, std::uint16_t value)
+{
+    bytes[offset] = static_cast<std::uint8_t>(value);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+std::uint16_t take16(const bridge_model::payload& bytes, std::size_t offset)
+{
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+// Chip-select fields carry GP0..GP7 in the first byte and GP8 in bit 0 of the second.
+void put_pins(bridge_model::payload& bytes, std::size_t offset, std::uint16_t value)
+{
+    bytes[offset] = static_cast<std::uint8_t>(value);
+    bytes[offset + 1] = static_cast<std::uint8_t>((value >> 8) & 1);
+}
+
+std::uint16_t take_pins(const bridge_model::payload& bytes, std::size_t offset)
+{
+    return static_cast<std::uint16_t>(bytes[offset] | ((bytes[offset + 1] & 1) << 8));
+}
+
+} // namespace
+
+bridge_model::bridge_model(spi_flash_model& flash, violation_sink report_violation)
+    : flash_(flash), report_violation_(std::move(report_violation))
+{
+    // What the speaker's bridge holds when it powers up: every pin a general-purpose input,
+    // so the flash stays deselected until the panel configures the link.
+    spi_power_up_.bit_rate = 1000000;
+    spi_power_up_.idle_chip_select = 0x1FF;
+    spi_power_up_.active_chip_select = 0x1FF;
+    spi_power_up_.chip_select_to_data_delay = 0x0011;
+    spi_power_up_.last_byte_to_chip_select_delay = 0x0022;
+    spi_power_up_.between_bytes_delay = 0x0033;
+    spi_power_up_.bytes_per_transaction = 4;
+    spi_power_up_.spi_mode = 0;
+    for (pin_state& pin : chip_power_up_.pins) {
+        pin.designation = bp::designation::general_purpose;
+        pin.default_output = 1;
+        pin.default_direction = 1;
+    }
+    chip_power_up_.other_settings = 0x0B; // interrupt mode 5, bus release on
+    reset();
+}
+
+void bridge_model::reset()
+{
+    spi_ = spi_power_up_;
+    chip_ = chip_power_up_;
+    transaction_running_ = false;
+    flash_selected_ = false;
+    bytes_left_ = 0;
+}
+
+void bridge_model::put_spi(payload& reply, const spi_state& bank)
+{
+    for (int i = 0; i < 4; ++i)
+        reply[spi_layout::bit_rate + i] = static_cast<std::uint8_t>(bank.bit_rate >> (8 * i));
+    put_pins(reply, spi_layout::idle_chip_select, bank.idle_chip_select);
+    put_pins(reply, spi_layout::active_chip_select, bank.active_chip_select);
+    put16(reply, spi_layout::chip_select_to_data_delay, bank.chip_select_to_data_delay);
+    put16(reply, spi_layout::last_byte_to_chip_select_delay, bank.last_byte_to_chip_select_delay);
+    put16(reply, spi_layout::between_bytes_delay, bank.between_bytes_delay);
+    put16(reply, spi_layout::bytes_per_transaction, bank.bytes_per_transaction);
+    reply[spi_layout::spi_mode] = bank.spi_mode;
+}
+
+spi_state bridge_model::take_spi(const payload& command)
+{
+    spi_state bank;
+    for (int i = 3; i >= 0; --i)
+        bank.bit_rate = (bank.bit_rate << 8) | command[spi_layout::bit_rate + i];
+    bank.idle_chip_select = take_pins(command, spi_layout::idle_chip_select);
+    bank.active_chip_select = take_pins(command, spi_layout::active_chip_select);
+    bank.chip_select_to_data_delay = take16(command, spi_layout::chip_select_to_data_delay);
+    bank.last_byte_to_chip_select_delay =
+        take16(command, spi_layout::last_byte_to_chip_select_delay);
+    bank.between_bytes_delay = take16(command, spi_layout::between_bytes_delay);
+    bank.bytes_per_transaction = take16(command, spi_layout::bytes_per_transaction);
+    bank.spi_mode = command[spi_layout::spi_mode];
+    return bank;
+}
+
+void bridge_model::put_chip(payload& reply, const chip_state& bank)
+{
+    std::uint16_t outputs = 0;
+    std::uint16_t directions = 0;
+    for (std::size_t pin = 0; pin < chip_layout::pin_count; ++pin) {
+        reply[chip_layout::designations + pin] = bank.pins[pin].designation;
+        outputs =
+            static_cast<std::uint16_t>(outputs | ((bank.pins[pin].default_output & 1) << pin));
+        directions = static_cast<std::uint16_t>(directions |
+                                                ((bank.pins[pin].default_direction & 1) << pin));
+    }
+    put_pins(reply, chip_layout::default_output, outputs);
+    put_pins(reply, chip_layout::default_direction, directions);
+    reply[chip_layout::other_settings] = bank.other_settings;
+    reply[chip_layout::access_control] = bank.access_control;
+    // The bridge shows its password only to the panel that set the protection.
+    if (bank.access_control == chip_layout::password_protected)
+        std::copy(bank.password.begin(), bank.password.end(),
+                  reply.begin() + chip_layout::password);
+}
+
+chip_state bridge_model::take_chip(const payload& command)
+{
+    chip_state bank;
+    const std::uint16_t outputs = take_pins(command, chip_layout::default_output);
+    const std::uint16_t directions = take_pins(command, chip_layout::default_direction);
+    for (std::size_t pin = 0; pin < chip_layout::pin_count; ++pin) {
+        bank.pins[pin].designation = command[chip_layout::designations + pin];
+        bank.pins[pin].default_output = static_cast<std::uint8_t>((outputs >> pin) & 1);
+        bank.pins[pin].default_direction = static_cast<std::uint8_t>((directions >> pin) & 1);
+    }
+    bank.other_settings = command[chip_layout::other_settings];
+    bank.access_control = command[chip_layout::access_control];
+    if (bank.access_control == chip_layout::password_protected)
+        std::copy_n(command.begin() + chip_layout::password, chip_layout::password_size,
+                    bank.password.begin());
+    return bank;
+}
+
+std::optional<std::uint8_t> bridge_model::flash_opcode_of(const payload& command) const
+{
+    if (command[bp::command_offset] != bp::command::spi_transfer)
+        return std::nullopt;
+    if (transaction_running_)
+        return flash_selected_ ? std::optional<std::uint8_t>(flash_.current_opcode())
+                               : std::nullopt;
+    if (command[bp::sub_command_offset] == 0)
+        return std::nullopt;
+    return command[bp::data_offset];
+}
+
+bridge_model::payload bridge_model::answer(const payload& command)
+{
+    payload reply{};
+    const std::uint8_t code = command[bp::command_offset];
+    reply[bp::command_offset] = code;
+    reply[bp::status_offset] = bp::bridge_status::accepted;
+    switch (code) {
+    case bp::command::get_spi_settings:
+        put_spi(reply, spi_);
+        break;
+    case bp::command::set_spi_settings:
+        abort_transaction();
+        spi_ = take_spi(command);
+        break;
+    case bp::command::get_chip_settings:
+        put_chip(reply, chip_);
+        break;
+    case bp::command::set_chip_settings:
+        abort_transaction();
+        chip_ = take_chip(command);
+        break;
+    case bp::command::get_power_up_settings:
+    case bp::command::set_power_up_settings: {
+        const std::uint8_t which = command[bp::sub_command_offset];
+        const bool get = code == bp::command::get_power_up_settings;
+        reply[bp::sub_command_offset + 1] = which;
+        if (which == bp::power_up::spi_settings) {
+            if (get)
+                put_spi(reply, spi_power_up_);
+            else
+                spi_power_up_ = take_spi(command);
+        } else if (which == bp::power_up::chip_settings) {
+            if (get)
+                put_chip(reply, chip_power_up_);
+            else
+                chip_power_up_ = take_chip(command);
+        } else {
+            report_violation_("bridge: unknown power-up settings " + std::to_string(which));
+            reply[bp::status_offset] = 0xF9;
+        }
+        break;
+    }
+    case bp::command::spi_transfer:
+        transfer(command, reply);
+        break;
+    default:
+        report_violation_("bridge: unknown command " + std::to_string(code));
+        reply[bp::status_offset] = 0xF9;
+        break;
+    }
+    return reply;
+}
+
+void bridge_model::start_transaction()
+{
+    transaction_running_ = true;
+    first_transfer_ = true;
+    bytes_left_ = spi_.bytes_per_transaction;
+    const pin_state& pin = chip_.pins[flash_chip_select_pin];
+    const std::uint16_t mask = 1u << flash_chip_select_pin;
+    const bool is_chip_select = pin.designation == bp::designation::chip_select;
+    flash_selected_ = is_chip_select && (spi_.active_chip_select & mask) == 0;
+    if (is_chip_select && (spi_.idle_chip_select & mask) == 0)
+        report_violation_("bridge: the flash stays selected while idle");
+    if (flash_selected_ && spi_.spi_mode != 0 && spi_.spi_mode != 3) {
+        report_violation_("bridge: SPI mode " + std::to_string(spi_.spi_mode) +
+                          " does not reach the flash");
+        flash_selected_ = false;
+    }
+    if (flash_selected_)
+        flash_.select();
+}
+
+void bridge_model::end_transaction()
+{
+    if (flash_selected_)
+        flash_.deselect();
+    transaction_running_ = false;
+    flash_selected_ = false;
+}
+
+void bridge_model::abort_transaction()
+{
+    // A panel that gave up on a transfer changes settings next; the chip select is released.
+    if (transaction_running_)
+        end_transaction();
+}
+
+void bridge_model::transfer(const payload& command, payload& reply)
+{
+    const std::size_t length = command[bp::sub_command_offset];
+    if (length > bp::max_transfer_bytes) {
+        report_violation_("bridge: transfer of " + std::to_string(length) + " bytes");
+        reply[bp::engine_status_offset] = bp::engine_status::finished;
+        return;
+    }
+    if (!transaction_running_) {
+        if (length == 0) {
+            report_violation_("bridge: empty transfer outside a transaction");
+            reply[bp::engine_status_offset] = bp::engine_status::finished;
+            return;
+        }
+        if (spi_.bytes_per_transaction == 0) {
+            report_violation_("bridge: transfer with 0 bytes per transaction");
+            reply[bp::engine_status_offset] = bp::engine_status::finished;
+            return;
+        }
+        start_transaction();
+    }
+    const std::size_t clocked = std::min<std::size_t>(length, bytes_left_);
+    if (length > clocked)
+        report_violation_("bridge: " + std::to_string(length - clocked) +
+                          " bytes beyond the end of the transaction");
+    for (std::size_t i = 0; i < clocked; ++i) {
+        const std::uint8_t mosi = command[bp::data_offset + i];
+        reply[bp::data_offset + i] = flash_selected_ ? flash_.clock(mosi) : std::uint8_t{0xFF};
+    }
+    bytes_left_ -= static_cast<std::uint32_t>(clocked);
+    const bool first = std::exchange(first_transfer_, false);
+    if (bytes_left_ == 0) {
+        end_transaction();
+        reply[bp::transfer_count_offset] = static_cast<std::uint8_t>(clocked);
+        reply[bp::engine_status_offset] = bp::engine_status::finished;
+    } else if (first) {
+        std::fill(reply.begin() + bp::data_offset, reply.end(), std::uint8_t{0});
+        reply[bp::engine_status_offset] = bp::engine_status::started;
+    } else {
+        reply[bp::transfer_count_offset] = static_cast<std::uint8_t>(clocked);
+        reply[bp::engine_status_offset] = bp::engine_status::data_available;
+    }
+}
+
+bridge_state bridge_model::state() const
+{
+    return {chip_, spi_};
+}
+
+} // namespace emulated_speaker

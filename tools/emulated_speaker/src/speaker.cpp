@@ -1,0 +1,615 @@
+// The emulated speaker's control interface and the report handling behind its hidapi functions.
+#include "speaker_state.h"
+
+#include <speaker_link/bridge_protocol.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace emulated_speaker {
+namespace {
+
+namespace bp = bridge_protocol;
+
+std::vector<std::uint8_t> read_image_file(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
+    if (!file.good() && !file.eof())
+        throw std::runtime_error("emulated speaker: cannot read " + path);
+    if (image.size() != flash_size_bytes)
+        throw std::runtime_error("emulated speaker: " + path + " does not hold a 2 MiB image");
+    return image;
+}
+
+// Written beside the file and renamed over it, so that a crash never leaves half an image.
+void write_image_file(const std::string& path, const std::vector<std::uint8_t>& image)
+{
+    const std::string temporary = path + ".writing";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(image.data()),
+                   static_cast<std::streamsize>(image.size()));
+        file.close();
+        if (!file)
+            throw std::runtime_error("emulated speaker: cannot write " + temporary);
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error)
+        throw std::runtime_error("emulated speaker: cannot replace " + path + ": " +
+                                 error.message());
+}
+
+std::string kind_name(report_fault kind)
+{
+    switch (kind) {
+    case report_fault::write_fails:
+        return "hid_write fails";
+    case report_fault::short_write:
+        return "short hid_write";
+    case report_fault::read_fails:
+        return "hid_read fails";
+    case report_fault::bridge_status:
+        return "bridge status";
+    case report_fault::short_reply:
+        return "short reply";
+    case report_fault::wrong_echo:
+        return "wrong echo";
+    case report_fault::late_reply:
+        return "late reply";
+    case report_fault::wrong_count:
+        return "wrong transfer count";
+    }
+    return "report fault";
+}
+
+std::string times_text(std::uint64_t after, std::uint64_t times)
+{
+    return " after " + std::to_string(after) + ", " +
+           (times == always ? std::string("always") : std::to_string(times) + " times");
+}
+
+bool matches(const report_filter& filter, std::uint8_t command,
+             std::optional<std::uint8_t> flash_opcode)
+{
+    if (filter.command && *filter.command != command)
+        return false;
+    if (filter.flash_opcode && flash_opcode != filter.flash_opcode)
+        return false;
+    return true;
+}
+
+} // namespace
+
+speaker::state::state()
+    : flash([this](const std::string& text) { violation(text); }),
+      bridge(flash, [this](const std::string& text) { violation(text); })
+{}
+
+std::shared_ptr<armed_fault> speaker::state::arm(std::string description, std::uint64_t after,
+                                                 std::uint64_t times)
+{
+    auto fault = std::make_shared<armed_fault>();
+    fault->description = std::move(description) + times_text(after, times);
+    fault->after = after;
+    fault->times = times;
+    all_faults.push_back(fault);
+    return fault;
+}
+
+bool speaker::state::is_live(const hid_device_* device) const
+{
+    return device != nullptr && device->generation == generation && !unplugged;
+}
+
+bool speaker::state::device_reachable()
+{
+    if (unplugged)
+        return false;
+    if (removed) {
+        if (removal)
+            removal->take();
+        return false;
+    }
+    return true;
+}
+
+void speaker::state::flush()
+{
+    if (file_path.empty() || !flash.dirty())
+        return;
+    write_image_file(file_path, flash.memory());
+    flash.clear_dirty();
+}
+
+void speaker::state::forget_everything()
+{
+    violations.clear();
+    bridge.reset();
+    file_path.clear();
+    removed = false;
+    unplugged = false;
+    removal.reset();
+    unplug.reset();
+    ++generation;
+    reports_written = opens = closes = exits = 0;
+    history.clear();
+    report_rules.clear();
+    hooks.clear();
+    all_faults.clear();
+}
+
+hid_device_* speaker::state::open()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!device_reachable())
+        return nullptr;
+    const auto live = std::count_if(handles.begin(), handles.end(),
+                                    [this](const auto& handle) { return is_live(handle.get()); });
+    if (live > 0)
+        violation("hid: the device is opened while another handle is open");
+    auto handle = std::make_unique<hid_device_>();
+    handle->generation = generation;
+    handles.push_back(std::move(handle));
+    ++opens;
+    return handles.back().get();
+}
+
+void speaker::state::close(hid_device_* device)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto found = std::find_if(handles.begin(), handles.end(), [device](const auto& handle) {
+        return handle.get() == device;
+    });
+    if (found == handles.end()) {
+        violation("hid: hid_close of a handle that is not open");
+        return;
+    }
+    if ((*found)->generation == generation)
+        ++closes;
+    handles.erase(found);
+    try {
+        flush();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+}
+
+int speaker::state::write(hid_device_* device, const unsigned char* data, std::size_t length)
+{
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (hook& entry : hooks)
+            if (entry.fault->take())
+                due.push_back(entry.run);
+    }
+    // Hooks run without the lock, so that they may hold the writer or change the speaker.
+    for (auto& run : due)
+        run();
+
+    std::lock_guard<std::mutex> lock(mutex);
+    const bool known = std::any_of(handles.begin(), handles.end(),
+                                   [device](const auto& handle) { return handle.get() == device; });
+    if (!known) {
+        violation("hid: hid_write on a handle that is not open");
+        return -1;
+    }
+    if (!is_live(device))
+        return -1;
+    ++reports_written;
+    if (unplug && unplug->take()) {
+        unplugged = true;
+        return -1;
+    }
+    if (data == nullptr || length < 2) {
+        violation("hid: hid_write of " + std::to_string(length) + " bytes");
+        return -1;
+    }
+    if (length != bp::output_report_size)
+        violation("hid: output report of " + std::to_string(length) + " bytes");
+    if (data[0] != 0)
+        violation("hid: report number " + std::to_string(data[0]));
+
+    bridge_model::payload command{};
+    std::copy_n(data + bp::report_number_size,
+                std::min(length - bp::report_number_size, bp::payload_size), command.begin());
+    report_record* record = nullptr;
+    if (history.size() < history_limit) {
+        history.push_back({std::vector<std::uint8_t>(data, data + length), {}});
+        record = &history.back();
+    }
+
+    const std::uint8_t code = command[bp::command_offset];
+    const std::optional<std::uint8_t> opcode = bridge.flash_opcode_of(command);
+    std::vector<const report_rule*> firing;
+    for (report_rule& rule : report_rules)
+        if (matches(rule.filter, code, opcode) && rule.fault->take())
+            firing.push_back(&rule);
+
+    hid_device_::reply reply;
+    bridge_model::payload answer{};
+    bool answered = true;
+    for (const report_rule* rule : firing) {
+        if (rule->kind == report_fault::write_fails)
+            return -1;
+        if (rule->kind == report_fault::short_write)
+            return rule->value;
+        if (rule->kind == report_fault::bridge_status) {
+            answer[bp::command_offset] = code;
+            answer[bp::status_offset] = rule->value;
+            answered = false;
+        }
+    }
+    if (answered)
+        answer = bridge.answer(command);
+    reply.bytes.assign(answer.begin(), answer.end());
+    bool queued = true;
+    for (const report_rule* rule : firing) {
+        switch (rule->kind) {
+        case report_fault::read_fails:
+            reply.fails = true;
+            break;
+        case report_fault::short_reply:
+            reply.bytes.resize(std::min<std::size_t>(rule->value, reply.bytes.size()));
+            break;
+        case report_fault::wrong_echo:
+            reply.bytes[bp::command_offset] = static_cast<std::uint8_t>(code ^ 0x80);
+            break;
+        case report_fault::late_reply:
+            if (rule->value == 0xFF)
+                queued = false;
+            reply.empty_reads_left = rule->value;
+            break;
+        case report_fault::wrong_count:
+            reply.bytes[bp::transfer_count_offset] = rule->value;
+            break;
+        default:
+            break;
+        }
+    }
+    if (queued) {
+        if (record != nullptr)
+            record->reply = reply.bytes;
+        device->replies.push_back(std::move(reply));
+    }
+    return static_cast<int>(length);
+}
+
+int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const bool known = std::any_of(handles.begin(), handles.end(),
+                                   [device](const auto& handle) { return handle.get() == device; });
+    if (!known) {
+        violation("hid: hid_read on a handle that is not open");
+        return -1;
+    }
+    if (!is_live(device))
+        return -1;
+    // Nothing to read: a real read would wait for its timeout; the emulated speaker answers
+    // at once, so waits cost no time in tests.
+    if (device->replies.empty())
+        return 0;
+    hid_device_::reply& front = device->replies.front();
+    if (front.empty_reads_left > 0) {
+        --front.empty_reads_left;
+        return 0;
+    }
+    const hid_device_::reply reply = std::move(front);
+    device->replies.pop_front();
+    if (reply.fails || data == nullptr)
+        return -1;
+    const std::size_t count = std::min(length, reply.bytes.size());
+    std::copy_n(reply.bytes.begin(), count, data);
+    return static_cast<int>(count);
+}
+
+// -- speaker ----------------------------------------------------------------------------------
+
+speaker::speaker() : state_(std::make_unique<state>())
+{
+    const char* model_variable = std::getenv("PELLARO_EMULATED_MODEL");
+    std::string model = model_variable != nullptr ? model_variable : "K5R";
+    try {
+        factory_model_tag(model);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s; using K5R\n", error.what());
+        model = "K5R";
+    }
+    state_->flash.load(factory_image(model));
+    const char* path = std::getenv("PELLARO_EMULATED_FLASH");
+    if (path != nullptr && *path != '\0') {
+        try {
+            use_flash_file(path, model);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s; the flash stays in memory\n", error.what());
+        }
+    }
+}
+
+speaker::~speaker()
+{
+    try {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->flush();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+}
+
+speaker& speaker::instance()
+{
+    static speaker the_speaker;
+    return the_speaker;
+}
+
+void speaker::reset(const std::string& model)
+{
+    std::vector<std::uint8_t> image = factory_image(model);
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->forget_everything();
+    state_->flash.load(std::move(image));
+}
+
+void speaker::use_flash_file(const std::string& path, const std::string& model)
+{
+    std::vector<std::uint8_t> image;
+    if (std::filesystem::exists(path)) {
+        image = read_image_file(path);
+    } else {
+        image = factory_image(model);
+        write_image_file(path, image);
+    }
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.memory() = std::move(image);
+    state_->flash.clear_dirty();
+    state_->file_path = path;
+}
+
+void speaker::save()
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flush();
+}
+
+std::vector<std::uint8_t> speaker::flash(std::uint32_t address, std::uint32_t length) const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    const auto& memory = state_->flash.memory();
+    if (address > memory.size() || length > memory.size() - address)
+        throw std::out_of_range("emulated speaker: flash range beyond 2 MiB");
+    return std::vector<std::uint8_t>(memory.begin() + address, memory.begin() + address + length);
+}
+
+std::vector<std::uint8_t> speaker::plain(std::uint32_t address, std::uint32_t length) const
+{
+    std::vector<std::uint8_t> bytes = flash(address, length);
+    for (std::uint8_t& byte : bytes)
+        byte = mirror(byte);
+    return bytes;
+}
+
+std::vector<std::uint8_t> speaker::image() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->flash.memory();
+}
+
+void speaker::set_flash(std::uint32_t address, const std::vector<std::uint8_t>& stored)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto& memory = state_->flash.memory();
+    if (address > memory.size() || stored.size() > memory.size() - address)
+        throw std::out_of_range("emulated speaker: flash range beyond 2 MiB");
+    std::copy(stored.begin(), stored.end(), memory.begin() + address);
+}
+
+void speaker::set_plain(std::uint32_t address, const std::vector<std::uint8_t>& plain)
+{
+    std::vector<std::uint8_t> stored(plain);
+    for (std::uint8_t& byte : stored)
+        byte = mirror(byte);
+    set_flash(address, stored);
+}
+
+void speaker::set_model_tag(const std::string& tag)
+{
+    std::vector<std::uint8_t> bytes(bp::model_tag_size, 0);
+    std::copy_n(tag.begin(), std::min(tag.size(), bytes.size()), bytes.begin());
+    set_plain(bp::model_tag_address, bytes);
+}
+
+std::string speaker::model_tag() const
+{
+    const std::vector<std::uint8_t> bytes = plain(bp::model_tag_address, bp::model_tag_size);
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return std::string(bytes.begin(), end);
+}
+
+void speaker::set_settings(const speaker_settings& settings)
+{
+    const auto bytes = encode_settings(settings);
+    set_plain(bp::settings_block_address, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+speaker_settings speaker::settings() const
+{
+    return decode_settings(plain(bp::settings_block_address, settings_size_bytes).data());
+}
+
+bridge_state speaker::bridge() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->bridge.state();
+}
+
+std::uint64_t speaker::report_count() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->reports_written;
+}
+
+std::vector<report_record> speaker::reports() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->history;
+}
+
+std::vector<flash_command> speaker::flash_commands() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->flash.log();
+}
+
+std::vector<std::string> speaker::violations() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->violations;
+}
+
+std::uint64_t speaker::open_count() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->opens;
+}
+
+std::uint64_t speaker::close_count() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->closes;
+}
+
+std::uint64_t speaker::exit_count() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->exits;
+}
+
+std::uint64_t speaker::open_handle_count() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return static_cast<std::uint64_t>(
+        std::count_if(state_->handles.begin(), state_->handles.end(),
+                      [this](const auto& handle) { return state_->is_live(handle.get()); }));
+}
+
+void speaker::clear_history()
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->history.clear();
+    state_->flash.clear_log();
+    state_->violations.clear();
+    state_->reports_written = state_->opens = state_->closes = state_->exits = 0;
+}
+
+void speaker::set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.set_busy_polls(after_erase, after_program);
+}
+
+void speaker::inject(report_fault kind, report_filter filter, std::uint64_t after,
+                     std::uint64_t times, std::uint8_t value)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::string description = kind_name(kind) + " " + std::to_string(value);
+    if (filter.command)
+        description += " on command " + std::to_string(*filter.command);
+    if (filter.flash_opcode)
+        description += " on flash opcode " + std::to_string(*filter.flash_opcode);
+    state_->report_rules.push_back(
+        {kind, filter, value, state_->arm(std::move(description), after, times)});
+}
+
+void speaker::remove_device()
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->removed = true;
+    state_->removal = state_->arm("device absent", 0, always);
+}
+
+void speaker::unplug_after(std::uint64_t reports)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->unplug = state_->arm("unplugged", reports, 1);
+}
+
+void speaker::replug()
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->removed = false;
+    state_->unplugged = false;
+    state_->unplug.reset();
+}
+
+void speaker::ignore_write_enable(std::uint64_t times, std::uint64_t after)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.write_enable_faults.push_back(
+        state_->arm("write enable not latching", after, times));
+}
+
+void speaker::ignore_erase(std::uint64_t times, std::uint64_t after)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.erase_faults.push_back(state_->arm("erase ignored", after, times));
+}
+
+void speaker::ignore_program(std::uint64_t times, std::uint64_t after)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.program_faults.push_back(state_->arm("program ignored", after, times));
+}
+
+void speaker::protect_block(std::uint32_t block)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.protected_blocks.push_back(
+        {block, state_->arm("block " + std::to_string(block) + " protected", 0, always)});
+}
+
+void speaker::hold_busy(std::uint64_t polls)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.busy_faults.push_back(state_->arm("busy held", 0, polls));
+}
+
+void speaker::flip_bits_on_read(std::uint32_t address, std::uint8_t mask, std::uint64_t times)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->flash.flipped_bytes.push_back(
+        {address, mask, state_->arm("bits flipped at " + std::to_string(address), 0, times)});
+}
+
+std::vector<std::string> speaker::unused_faults() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::vector<std::string> unused;
+    for (const auto& fault : state_->all_faults)
+        if (fault->unused())
+            unused.push_back(fault->description + ": fired " + std::to_string(fault->fired));
+    return unused;
+}
+
+void speaker::before_report(std::uint64_t after, std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->hooks.push_back({std::move(hook), state_->arm("hook", after, 1)});
+}
+
+std::shared_ptr<report_gate> speaker::hold_report(std::uint64_t after)
+{
+    auto gate = std::make_shared<report_gate>();
+    before_report(after, [gate] { gate->hold(); });
+    return gate;
+}
+
+} // namespace emulated_speaker

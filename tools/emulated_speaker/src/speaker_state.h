@@ -1,0 +1,93 @@
+// The emulated speaker's state behind its control interface and its hidapi functions: the
+// bridge and flash models, the open handles, the replies waiting to be read, the fault plan,
+// the hooks and the traffic history, all under one lock.
+#pragma once
+
+#include "armed_fault.h"
+#include "bridge_model.h"
+#include "spi_flash_model.h"
+
+#include <emulated_speaker/speaker.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+/// hidapi's opaque device handle, as the emulated speaker hands it out.
+struct hid_device_
+{
+    struct reply
+    {
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t empty_reads_left = 0;
+        bool fails = false;
+    };
+
+    std::uint64_t generation = 0;
+    std::deque<reply> replies;
+};
+
+namespace emulated_speaker {
+
+struct speaker::state
+{
+    state();
+
+    static constexpr std::size_t history_limit = 100000;
+
+    void violation(const std::string& text) { violations.push_back(text); }
+    std::shared_ptr<armed_fault> arm(std::string description, std::uint64_t after,
+                                     std::uint64_t times);
+    bool is_live(const hid_device_* device) const;
+    bool device_reachable();
+    void flush();
+    void forget_everything();
+
+    // -- hidapi side (lock not held on entry) --
+    hid_device_* open();
+    void close(hid_device_* device);
+    int write(hid_device_* device, const unsigned char* data, std::size_t length);
+    int read(hid_device_* device, unsigned char* data, std::size_t length);
+
+    mutable std::mutex mutex;
+    std::vector<std::string> violations;
+    spi_flash_model flash;
+    bridge_model bridge;
+    std::string file_path;
+
+    bool removed = false;
+    bool unplugged = false;
+    std::shared_ptr<armed_fault> removal;
+    std::shared_ptr<armed_fault> unplug;
+
+    std::vector<std::unique_ptr<hid_device_>> handles;
+    std::uint64_t generation = 1;
+
+    std::uint64_t reports_written = 0;
+    std::uint64_t opens = 0;
+    std::uint64_t closes = 0;
+    std::uint64_t exits = 0;
+    std::vector<report_record> history;
+
+    struct report_rule
+    {
+        report_fault kind;
+        report_filter filter;
+        std::uint8_t value;
+        std::shared_ptr<armed_fault> fault;
+    };
+    std::vector<report_rule> report_rules;
+    struct hook
+    {
+        std::function<void()> run;
+        std::shared_ptr<armed_fault> fault;
+    };
+    std::vector<hook> hooks;
+    std::vector<std::shared_ptr<armed_fault>> all_faults;
+};
+
+} // namespace emulated_speaker

@@ -1,0 +1,264 @@
+// The flash model: decodes each chip-select period as one command and applies it when the chip
+// select rises; the bytes it holds are raw flash bytes, exactly as the bridge clocks them.
+#include "spi_flash_model.h"
+
+#include <speaker_link/bridge_protocol.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace emulated_speaker {
+namespace {
+
+namespace opcode = bridge_protocol::flash_opcode;
+
+std::string hex_byte(std::uint8_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+bool has_address(std::uint8_t code)
+{
+    return code == opcode::read || code == opcode::page_program || code == opcode::block_erase;
+}
+
+} // namespace
+
+spi_flash_model::spi_flash_model(violation_sink report_violation)
+    : report_violation_(std::move(report_violation)), memory_(flash_size_bytes, 0xFF)
+{}
+
+void spi_flash_model::load(std::vector<std::uint8_t> image)
+{
+    memory_ = std::move(image);
+    memory_.resize(flash_size_bytes, 0xFF);
+    log_.clear();
+    dirty_ = false;
+    write_enable_latch_ = false;
+    busy_polls_left_ = 0;
+    erase_busy_polls_ = default_erase_busy_polls;
+    program_busy_polls_ = default_program_busy_polls;
+    selected_ = false;
+    bytes_.clear();
+    write_enable_faults.clear();
+    erase_faults.clear();
+    program_faults.clear();
+    busy_faults.clear();
+    flipped_bytes.clear();
+    protected_blocks.clear();
+}
+
+void spi_flash_model::set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program)
+{
+    erase_busy_polls_ = after_erase;
+    program_busy_polls_ = after_program;
+}
+
+bool spi_flash_model::take_any(const std::vector<std::shared_ptr<armed_fault>>& faults)
+{
+    // Every fault counts every event, so that each keeps its own place in the sequence.
+    bool spoiled = false;
+    for (const auto& fault : faults)
+        spoiled = fault->take() || spoiled;
+    return spoiled;
+}
+
+bool spi_flash_model::busy() const
+{
+    if (busy_polls_left_ > 0)
+        return true;
+    for (const auto& fault : busy_faults)
+        if (fault->pending())
+            return true;
+    return false;
+}
+
+std::uint8_t spi_flash_model::status_register() const
+{
+    std::uint8_t value = 0;
+    if (poll_reads_busy_)
+        value |= bridge_protocol::flash_status_busy;
+    if (write_enable_latch_)
+        value |= bridge_protocol::flash_status_write_enable_latch;
+    return value;
+}
+
+void spi_flash_model::select()
+{
+    if (selected_)
+        report_violation_("flash: selected twice without a deselect");
+    selected_ = true;
+    busy_at_start_ = busy();
+    poll_reads_busy_ = false;
+    bytes_.clear();
+}
+
+std::uint8_t spi_flash_model::read_byte(std::uint32_t address)
+{
+    std::uint8_t value = memory_[address % flash_size_bytes];
+    for (auto& flipped : flipped_bytes)
+        if (flipped.address == address && flipped.fault->take())
+            value ^= flipped.mask;
+    return value;
+}
+
+std::uint8_t spi_flash_model::clock(std::uint8_t mosi)
+{
+    const std::size_t position = bytes_.size();
+    bytes_.push_back(mosi);
+    if (position == 0) {
+        if (mosi == opcode::read_status) {
+            // One status command is one poll, however many status bytes it clocks.
+            poll_reads_busy_ = false;
+            if (busy_polls_left_ > 0) {
+                --busy_polls_left_;
+                poll_reads_busy_ = true;
+            }
+            if (take_any(busy_faults))
+                poll_reads_busy_ = true;
+        }
+        return 0xFF;
+    }
+    const std::uint8_t code = bytes_.front();
+    if (code == opcode::read_status)
+        return status_register();
+    if (code == opcode::read && position >= bridge_protocol::flash_command_header_bytes &&
+        !busy_at_start_) {
+        const std::uint32_t start =
+            (std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3];
+        const auto offset =
+            static_cast<std::uint32_t>(position - bridge_protocol::flash_command_header_bytes);
+        return read_byte((start + offset) % flash_size_bytes);
+    }
+    return 0xFF;
+}
+
+void spi_flash_model::deselect()
+{
+    if (!selected_)
+        return;
+    selected_ = false;
+    if (bytes_.empty())
+        return;
+    flash_command command;
+    command.opcode = bytes_.front();
+    const std::size_t header =
+        has_address(command.opcode) ? bridge_protocol::flash_command_header_bytes : std::size_t{1};
+    if (has_address(command.opcode) && bytes_.size() >= header)
+        command.address =
+            ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
+            flash_size_bytes;
+    command.length =
+        bytes_.size() > header ? static_cast<std::uint32_t>(bytes_.size() - header) : 0;
+    command.outcome = execute();
+    command.bytes = std::move(bytes_);
+    bytes_.clear();
+    log_.push_back(std::move(command));
+}
+
+command_outcome spi_flash_model::execute()
+{
+    const std::size_t count = bytes_.size();
+    const std::uint8_t code = bytes_.front();
+    const auto malformed = [&](const char* what) {
+        report_violation_("flash: " + std::string(what) + " (opcode " + hex_byte(code) + ", " +
+                          std::to_string(count) + " bytes)");
+        return command_outcome::malformed;
+    };
+    if (busy_at_start_ && code != opcode::read_status && code != opcode::write_disable) {
+        report_violation_("flash: opcode " + hex_byte(code) + " while busy");
+        return command_outcome::ignored_while_busy;
+    }
+    switch (code) {
+    case opcode::write_enable:
+        if (count != 1)
+            return malformed("write enable with extra bytes");
+        if (take_any(write_enable_faults))
+            return command_outcome::ignored_by_fault;
+        write_enable_latch_ = true;
+        return command_outcome::executed;
+    case opcode::write_disable:
+        if (count != 1)
+            return malformed("write disable with extra bytes");
+        write_enable_latch_ = false;
+        return command_outcome::executed;
+    case opcode::read_status:
+        if (count < 2)
+            return malformed("status read without a status byte");
+        return command_outcome::executed;
+    case opcode::read:
+        if (count < bridge_protocol::flash_command_header_bytes)
+            return malformed("read without a whole address");
+        return command_outcome::executed;
+    case opcode::block_erase:
+        if (count != bridge_protocol::flash_command_header_bytes)
+            return malformed("block erase not of 4 bytes");
+        return erase_block();
+    case opcode::page_program:
+        if (count <= bridge_protocol::flash_command_header_bytes)
+            return malformed("page program without data");
+        return program_page();
+    default:
+        return malformed("unknown opcode");
+    }
+}
+
+bool spi_flash_model::is_protected(std::uint32_t address)
+{
+    const std::uint32_t block = address / bridge_protocol::flash_block_size;
+    bool hit = false;
+    for (auto& entry : protected_blocks)
+        if (entry.block == block)
+            hit = entry.fault->take() || hit;
+    return hit;
+}
+
+command_outcome spi_flash_model::erase_block()
+{
+    if (!write_enable_latch_)
+        return command_outcome::ignored_without_write_enable;
+    write_enable_latch_ = false;
+    const std::uint32_t address =
+        ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
+        flash_size_bytes;
+    if (is_protected(address))
+        return command_outcome::ignored_protected;
+    busy_polls_left_ = erase_busy_polls_;
+    if (take_any(erase_faults))
+        return command_outcome::ignored_by_fault;
+    const std::uint32_t first = address - address % bridge_protocol::flash_block_size;
+    for (std::uint32_t i = 0; i < bridge_protocol::flash_block_size; ++i)
+        memory_[first + i] = 0xFF;
+    dirty_ = true;
+    return command_outcome::executed;
+}
+
+command_outcome spi_flash_model::program_page()
+{
+    if (!write_enable_latch_)
+        return command_outcome::ignored_without_write_enable;
+    write_enable_latch_ = false;
+    const std::uint32_t start =
+        ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
+        flash_size_bytes;
+    if (is_protected(start))
+        return command_outcome::ignored_protected;
+    busy_polls_left_ = program_busy_polls_;
+    if (take_any(program_faults))
+        return command_outcome::ignored_by_fault;
+    const std::size_t header = bridge_protocol::flash_command_header_bytes;
+    const std::size_t data_count = bytes_.size() - header;
+    // A real page buffer keeps only the last 256 bytes; addresses wrap within the page.
+    const std::size_t skipped = data_count > page_size ? data_count - page_size : 0;
+    const std::uint32_t page = start - start % page_size;
+    for (std::size_t i = skipped; i < data_count; ++i) {
+        const std::uint32_t address = page + static_cast<std::uint32_t>((start + i) % page_size);
+        memory_[address] &= bytes_[header + i];
+    }
+    dirty_ = true;
+    return command_outcome::executed;
+}
+
+} // namespace emulated_speaker
