@@ -56,9 +56,8 @@ KnobPlacement levelKnob(const panel::Bounds& slider)
     return {slider, panel::valueBoxWidth, panel::levelValueBoxHeight, 0};
 }
 
-/** The value window, the caption under the knob and the two ends of its scale. */
-void paintKnobPrint(juce::Graphics& g, const KnobPlacement& placement, const juce::String& caption,
-                    const juce::String& minimum, const juce::String& maximum)
+/** The value window above a knob and the caption under it. */
+void paintKnobPrint(juce::Graphics& g, const KnobPlacement& placement, const juce::String& caption)
 {
     style::drawDisplay(g, placement.valueBox().expanded(0.0f, 0.5f));
     const auto knob = placement.knob();
@@ -66,11 +65,18 @@ void paintKnobPrint(juce::Graphics& g, const KnobPlacement& placement, const juc
                        juce::Rectangle<float>(70.0f, 12.0f)
                            .withCentre({knob.getCentreX(), knob.getBottom() + 8.0f}),
                        11.0f);
-    const auto endFont = style::panelFont(9.0f, 0.04f);
-    const float endY = knob.getBottom() - 9.0f;
-    style::drawText(g, minimum, {knob.getX() - 17.0f, endY, 20.0f, 10.0f}, endFont,
+}
+
+/** The ends of a knob's scale, printed just below its end marks. */
+void paintScaleEnds(juce::Graphics& g, const KnobPlacement& placement, const juce::String& minimum,
+                    const juce::String& maximum)
+{
+    const auto knob = placement.knob();
+    const auto font = style::panelFont(9.0f, 0.04f);
+    const float y = knob.getBottom() - 12.0f;
+    style::drawText(g, minimum, {knob.getX() - 14.0f, y, 24.0f, 10.0f}, font,
                     style::colours::captionDim, juce::Justification::centredRight);
-    style::drawText(g, maximum, {knob.getRight() - 3.0f, endY, 20.0f, 10.0f}, endFont,
+    style::drawText(g, maximum, {knob.getRight() - 10.0f, y, 24.0f, 10.0f}, font,
                     style::colours::captionDim, juce::Justification::centredLeft);
 }
 
@@ -131,13 +137,12 @@ void paintTopArea(juce::Graphics& g)
     captionBelow(panel::inputSlider, "Input");
     captionBelow(panel::activePresetSlider, "Voicing");
 
-    paintKnobPrint(g, levelKnob(panel::volumeSlider), "Volume", "-60", "+12");
-    paintKnobPrint(g, levelKnob(panel::delaySlider), "Delay", "0", "5 ms");
-    // Between the two knobs, what both set: the level reaching the speaker.
-    style::drawCaption(g, "Output", {425.0f, 123.0f, 74.0f, 14.0f}, 11.0f,
-                       style::colours::captionDim);
-    g.setColour(style::colours::captionDim.withAlpha(0.4f));
-    g.fillRect(435.0f, 140.0f, 54.0f, 1.0f);
+    const auto volume = levelKnob(panel::volumeSlider);
+    const auto delay = levelKnob(panel::delaySlider);
+    paintKnobPrint(g, volume, "Volume");
+    paintScaleEnds(g, volume, "-60", "+12");
+    paintKnobPrint(g, delay, "Delay");
+    paintScaleEnds(g, delay, "0", "5 ms");
 
     const auto buttons = toRectangle(panel::readSettingsButton);
     style::drawCaption(g, "Speaker", {buttons.getX() + 2.0f, 193.0f, 90.0f, 14.0f}, 11.0f,
@@ -189,12 +194,12 @@ void paintEqualiser(juce::Graphics& g)
         style::drawCaption(g, bandName(band), {left, 328.0f, shelf ? width : 80.0f, 14.0f}, 11.0f,
                            style::colours::heading);
 
-        paintKnobPrint(g, equaliserKnob(frequency), "Freq", "20", "20k");
-        paintKnobPrint(g, equaliserKnob(panel::gainSliders[static_cast<std::size_t>(band)]), "Gain",
-                       "-12", "+12");
+        paintKnobPrint(g, equaliserKnob(frequency), "Freq");
+        const auto gain = equaliserKnob(panel::gainSliders[static_cast<std::size_t>(band)]);
+        paintKnobPrint(g, gain, "Gain");
+        paintScaleEnds(g, gain, "-12", "+12");
         if (!shelf)
-            paintKnobPrint(g, qKnob(panel::qSliders[static_cast<std::size_t>(band - 1)]), "Q",
-                           "0.1", "20");
+            paintKnobPrint(g, qKnob(panel::qSliders[static_cast<std::size_t>(band - 1)]), "Q");
     }
 }
 
