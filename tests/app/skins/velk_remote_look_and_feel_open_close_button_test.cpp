@@ -29,11 +29,7 @@ TEST(OpenCloseButtonSkin, ShowsTheToggleStateAloneWhateverTheMouseDoes)
         toggle.setToggleState(row.on, juce::dontSendNotification);
         toggle.setState(row.mouse);
         // No tick box and no text: every pixel inside the edge is the cell.
-        const auto snapshot = toggle.createComponentSnapshot(toggle.getLocalBounds());
-        for (int y = 1; y < 19; ++y)
-            for (int x = 1; x < 49; ++x)
-                ASSERT_EQ(SkinProbe::cellOfColour(snapshot.getPixelAt(x, y)), row.cell)
-                    << x << ", " << y;
+        EXPECT_TRUE(SkinProbe::showsOnlyCell(toggle, row.cell));
     }
     toggle.setLookAndFeel(nullptr);
 }

@@ -33,10 +33,7 @@ TEST(PresetButtonSkin, PaintsAPressedButtonFromItsSpriteAlone)
     button.setSize(93, 23);
     button.setState(juce::Button::buttonDown);
 
-    const auto snapshot = button.createComponentSnapshot(button.getLocalBounds());
-    for (int y = 1; y < 22; ++y)
-        for (int x = 1; x < 92; ++x)
-            ASSERT_EQ(SkinProbe::cellOfColour(snapshot.getPixelAt(x, y)), 2) << x << ", " << y;
+    EXPECT_TRUE(SkinProbe::showsOnlyCell(button, 2));
     button.setLookAndFeel(nullptr);
 }
 

@@ -1,8 +1,6 @@
 // Synthetic sheets and reading back the cell a skin drew.
 #include "SkinProbe.h"
 
-#include <gtest/gtest.h>
-
 namespace SkinProbe {
 
 juce::Colour colourOfCell(int cell)
@@ -26,6 +24,18 @@ int cellOfColour(juce::Colour colour)
 {
     const int cell = colour.getRed();
     return colour.getARGB() == colourOfCell(cell).getARGB() ? cell : -1;
+}
+
+testing::AssertionResult showsOnlyCell(juce::Component& component, int cell)
+{
+    const auto snapshot = component.createComponentSnapshot(component.getLocalBounds());
+    for (int y = 1; y < snapshot.getHeight() - 1; ++y)
+        for (int x = 1; x < snapshot.getWidth() - 1; ++x)
+            if (cellOfColour(snapshot.getPixelAt(x, y)) != cell)
+                return testing::AssertionFailure()
+                       << "pixel " << x << ", " << y << " shows cell "
+                       << cellOfColour(snapshot.getPixelAt(x, y)) << ", not " << cell;
+    return testing::AssertionSuccess();
 }
 
 int cellShownBy(juce::Component& component, juce::Point<int> at)

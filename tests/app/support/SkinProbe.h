@@ -4,6 +4,7 @@
 
 #include "ArtworkLayout.h"
 
+#include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace SkinProbe {
@@ -16,6 +17,10 @@ juce::Image makeSheet(const artwork::CellLayout& layout);
 
 /** The cell whose colour a pixel carries, or -1 for a pixel that carries none. */
 int cellOfColour(juce::Colour colour);
+
+/** Paints the component as the screen would and checks that every pixel inside its outermost
+    edge shows the given cell: nothing, no text or tick box, was drawn over the cell. */
+testing::AssertionResult showsOnlyCell(juce::Component& component, int cell);
 
 /** Paints the component as the screen would and reads the cell shown at `at` (component
     coordinates). */
