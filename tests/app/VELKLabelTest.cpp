@@ -34,7 +34,9 @@ struct KnobWithValueBox
         throw std::logic_error("the slider has no value box");
     }
 
-    /** Opens the box's editor, empties it and types the text key by key. */
+    /** Opens the box's editor, empties it and types the text key by key. Off screen the editor
+        cannot take the keyboard focus (JUCE logs an assertion saying so); nothing here needs it,
+        and a window would need a window manager's atoms that a bare Xvfb lacks. */
     juce::TextEditor& type(const juce::String& text)
     {
         valueBox().showEditor();
