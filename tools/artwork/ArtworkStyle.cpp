@@ -85,7 +85,7 @@ void drawRecessedPlate(juce::Graphics& g, juce::Rectangle<float> area, float cor
     g.setColour(colours::plateEdgeDark);
     g.fillRoundedRectangle(area, cornerRadius);
 
-    const auto face = area.reduced(0.0f, 0.0f).withTrimmedTop(1.0f);
+    const auto face = area.withTrimmedTop(1.0f);
     g.setGradientFill(juce::ColourGradient(colours::plate.darker(0.25f), face.getX(), face.getY(),
                                            colours::plate, face.getX(), face.getY() + 14.0f,
                                            false));

@@ -5,7 +5,9 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Draws the voicing selector from `filmStrip` (5 frames of 334 x 292). The owner fills the strip
-   before the slider is first painted; a null strip draws nothing. Message thread. */
+    before the slider is first painted and may swap it for another of the same layout (one for
+    speakers with three user presets, one for fewer); a null strip draws nothing. Message
+    thread. */
 class velk_remote_look_and_feel_active_preset_knob : public juce::LookAndFeel_V3
 {
 public:

@@ -5,7 +5,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Draws the input selector from `filmStrip` (3 frames of 310 x 292). The owner fills the strip
-   before the slider is first painted; a null strip draws nothing. Message thread. */
+    before the slider is first painted; a null strip draws nothing. Message thread. */
 class velk_remote_look_and_feel_input_knob : public juce::LookAndFeel_V3
 {
 public:
