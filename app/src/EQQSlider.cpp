@@ -1,0 +1,21 @@
+// The equaliser's Q knob: its scale and the reading of typed values.
+#include "EQQSlider.h"
+
+#include "DecimalText.h"
+#include "EqualiserScales.h"
+
+double EQQSlider::getValueFromText(const juce::String& text)
+{
+    const double typed = juce::Slider::getValueFromText(DecimalText::withDecimalPoints(text));
+    return proportionOfLengthToValue(valueToProportionOfLength(typed));
+}
+
+double EQQSlider::proportionOfLengthToValue(double proportion)
+{
+    return EqualiserScales::qAtProportion(proportion);
+}
+
+double EQQSlider::valueToProportionOfLength(double value)
+{
+    return EqualiserScales::proportionOfQ(value);
+}

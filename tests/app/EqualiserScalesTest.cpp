@@ -1,0 +1,87 @@
+// The frequency and Q scales: every step maps to its place on the knob and back, values between
+// steps go to the nearer one by the midpoint rules, the ends hold.
+#include "EqualiserScales.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+TEST(EqualiserScales, EveryFrequencyStepMapsToItsPlaceAndBack)
+{
+    const auto& steps = EqualiserScales::frequencies;
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        SCOPED_TRACE(steps[n]);
+        const double place = static_cast<double>(n) / 61.0;
+        EXPECT_EQ(EqualiserScales::proportionOfFrequency(steps[n]), place);
+        EXPECT_EQ(EqualiserScales::frequencyAtProportion(place), steps[n]);
+    }
+}
+
+TEST(EqualiserScales, EveryQStepMapsToItsPlaceAndBack)
+{
+    const auto& steps = EqualiserScales::qValues;
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        SCOPED_TRACE(steps[n]);
+        const double place = static_cast<double>(n) / 28.0;
+        EXPECT_EQ(EqualiserScales::proportionOfQ(steps[n]), place);
+        EXPECT_EQ(EqualiserScales::qAtProportion(place), steps[n]);
+    }
+}
+
+TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        double proportion;
+        double frequency;
+        double q;
+    } rows[] = {
+        {1.0, 20000.0, 20.0},     {-0.01, 20.0, 0.1}, {-5.0, 20.0, 0.1},      {1.5, 20000.0, 20.0},
+        {1.0e300, 20000.0, 20.0}, {nan, 20.0, 0.1},   {0.999, 18000.0, 19.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.proportion);
+        EXPECT_EQ(EqualiserScales::frequencyAtProportion(row.proportion), row.frequency);
+        EXPECT_EQ(EqualiserScales::qAtProportion(row.proportion), row.q);
+    }
+}
+
+TEST(EqualiserScales, FrequenciesBetweenStepsGoToTheNearerByTheWholeHertzMidpoint)
+{
+    const struct
+    {
+        double hertz;
+        int step;
+    } rows[] = {
+        {21.0, 0},    {21.9, 0},     {22.0, 1},     {26.9, 3},     {27.0, 4},     {27.4, 4},
+        {19.0, 0},    {-5.0, 0},     {30.0, 5},     {30.1, 5},     {29.9, 4},     {1049.9, 35},
+        {1050.0, 36}, {19000.0, 61}, {25000.0, 61}, {15000.0, 59}, {14999.9, 58},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hertz);
+        EXPECT_EQ(EqualiserScales::proportionOfFrequency(row.hertz), row.step / 61.0);
+    }
+}
+
+TEST(EqualiserScales, QValuesBetweenStepsGoToTheNearerByTheExactMean)
+{
+    const struct
+    {
+        double q;
+        int step;
+    } rows[] = {
+        // The mean of 0.8 and 0.9 in doubles lies just above 0.85; that of 0.3 and 0.4 at 0.35.
+        {0.25, 2}, {0.35, 3}, {0.85, 7},  {0.15, 0},  {0.05, 0},
+        {1.5, 10}, {1.49, 9}, {19.5, 28}, {21.0, 28}, {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.q);
+        EXPECT_EQ(EqualiserScales::proportionOfQ(row.q), row.step / 28.0);
+    }
+}
+
+} // namespace
