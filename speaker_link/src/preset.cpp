@@ -14,7 +14,7 @@ eq_band_type default_type(std::size_t band)
 
 } // namespace
 
-const char* eq_band_type_text(eq_band_type type)
+const char* eq_band_type_name(eq_band_type type)
 {
     switch (type) {
     case eq_band_type::low_shelf:

@@ -49,9 +49,9 @@ TEST(Preset, DeepCopySharesNothing)
 
 TEST(Preset, TypeTexts)
 {
-    EXPECT_STREQ(eq_band_type_text(eq_band_type::low_shelf), "low shelf");
-    EXPECT_STREQ(eq_band_type_text(eq_band_type::high_shelf), "high shelf");
-    EXPECT_STREQ(eq_band_type_text(eq_band_type::parametric_eq), "parametric eq");
+    EXPECT_STREQ(eq_band_type_name(eq_band_type::low_shelf), "low shelf");
+    EXPECT_STREQ(eq_band_type_name(eq_band_type::high_shelf), "high shelf");
+    EXPECT_STREQ(eq_band_type_name(eq_band_type::parametric_eq), "parametric eq");
 }
 
 } // namespace

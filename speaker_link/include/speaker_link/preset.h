@@ -20,7 +20,7 @@ enum class eq_band_type : quarro::u32
 
 /// The band type as preset files write it: "low shelf", "high shelf", "parametric eq".
 /// Returns a static text.
-const char* eq_band_type_text(eq_band_type type);
+const char* eq_band_type_name(eq_band_type type);
 
 /// One band.
 struct eq_band : memory::reference_counter
