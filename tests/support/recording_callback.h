@@ -63,40 +63,35 @@ public:
         return reports_.size() - taken_;
     }
 
-    void speaker_changed(dsp_control& c) override { record(c, "speaker_changed"); }
-    void main_settings_read(dsp_control& c) override { record(c, "main_settings_read"); }
-    void main_settings_read_failed(dsp_control& c) override
-    {
-        record(c, "main_settings_read_failed");
+// Each report is recorded under its own method name.
+#define PELLARO_RECORD(name)                                                                       \
+    void name(dsp_control& c) override                                                             \
+    {                                                                                              \
+        record(c, #name);                                                                          \
     }
+    PELLARO_RECORD(speaker_changed)
+    PELLARO_RECORD(main_settings_read)
+    PELLARO_RECORD(main_settings_read_failed)
+    PELLARO_RECORD(firmware_up_to_date)
+    PELLARO_RECORD(firmware_search_failed)
+    PELLARO_RECORD(user_preset_read)
+    PELLARO_RECORD(user_preset_read_failed)
+    PELLARO_RECORD(user_preset_written)
+    PELLARO_RECORD(user_preset_write_failed)
+    PELLARO_RECORD(device_reset)
+    PELLARO_RECORD(device_reset_failed)
+    PELLARO_RECORD(main_settings_written)
+    PELLARO_RECORD(main_settings_write_failed)
+    PELLARO_RECORD(firmware_update_started)
+    PELLARO_RECORD(firmware_update_succeeded)
+#undef PELLARO_RECORD
     void firmware_update_available(dsp_control& c, const std::string&) override
     {
         record(c, "firmware_update_available");
     }
-    void firmware_up_to_date(dsp_control& c) override { record(c, "firmware_up_to_date"); }
-    void firmware_search_failed(dsp_control& c) override { record(c, "firmware_search_failed"); }
-    void user_preset_read(dsp_control& c) override { record(c, "user_preset_read"); }
-    void user_preset_read_failed(dsp_control& c) override { record(c, "user_preset_read_failed"); }
-    void user_preset_written(dsp_control& c) override { record(c, "user_preset_written"); }
-    void user_preset_write_failed(dsp_control& c) override
-    {
-        record(c, "user_preset_write_failed");
-    }
-    void device_reset(dsp_control& c) override { record(c, "device_reset"); }
-    void device_reset_failed(dsp_control& c) override { record(c, "device_reset_failed"); }
-    void main_settings_written(dsp_control& c) override { record(c, "main_settings_written"); }
-    void main_settings_write_failed(dsp_control& c) override
-    {
-        record(c, "main_settings_write_failed");
-    }
-    void firmware_update_started(dsp_control& c) override { record(c, "firmware_update_started"); }
     void firmware_update_progress(dsp_control& c, int stage, quarro::u64, quarro::u64) override
     {
         record(c, "firmware_update_progress", stage);
-    }
-    void firmware_update_succeeded(dsp_control& c) override
-    {
-        record(c, "firmware_update_succeeded");
     }
     void firmware_update_failed(dsp_control& c, int kind) override
     {
