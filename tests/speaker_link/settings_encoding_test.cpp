@@ -6,6 +6,7 @@
 
 #include <emulated_speaker/speaker_settings.h>
 #include <support/emulated_speaker_fixture.h>
+#include <support/main_settings_record.h>
 
 #include <quarro/err/exception.h>
 
@@ -15,6 +16,7 @@
 namespace {
 
 using emulated_speaker::speaker_settings;
+using test_support::main_settings_record;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
@@ -33,17 +35,6 @@ device_settings record_of(const speaker_settings& words, std::uint64_t factory_s
 speaker_settings words_of(const device_settings& settings)
 {
     return emulated_speaker::decode_settings(settings.settings_block.data());
-}
-
-memory::data_ptr<main_settings> main_record(double volume, double delay, std::uint32_t input = 1,
-                                            std::uint32_t active = 4)
-{
-    auto record = memory::make_data_ptr<main_settings>();
-    record->input = input;
-    record->volume = volume;
-    record->delay = delay;
-    record->active_preset = active;
-    return record;
 }
 
 TEST(SettingsEncoding, DecodesMainSettingsWithinTheirRanges)
@@ -99,7 +90,7 @@ TEST(SettingsEncoding, EncodesMainSettingsAsTenthsWithinTheirRanges)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.volume);
         device_settings settings = record_of(emulated_speaker::factory_settings());
-        encode_main_settings(settings, main_record(c.volume, c.delay));
+        encode_main_settings(settings, main_settings_record(1, c.volume, c.delay, 4));
         const speaker_settings words = words_of(settings);
         EXPECT_EQ(words.volume_tenths_db, c.volume_code);
         EXPECT_EQ(words.delay_tenths_ms, c.delay_code);
@@ -267,7 +258,7 @@ TEST_F(SettingsEncodingOnTheSpeaker, ChangedSettingsReachTheSpeakerAndNothingEls
 {
     attach("K5T");
     device_settings settings = read_settings_block();
-    encode_main_settings(settings, main_record(-3.7, 0.3, 0, 2));
+    encode_main_settings(settings, main_settings_record(0, -3.7, 0.3, 2));
     auto record = memory::make_data_ptr<preset>();
     record->bands[1]->frequency = 1000.0;
     record->bands[1]->q = 1.5;

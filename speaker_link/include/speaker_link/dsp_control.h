@@ -1,0 +1,139 @@
+// The one object through which the panel reaches the speaker: it keeps the speaker's last known
+// state and the preset being edited, runs every device and firmware operation on a thread of
+// its own and reports each result through dsp_control_callback.
+#pragma once
+
+#include <speaker_link/dsp_control_callback.h>
+#include <speaker_link/main_settings.h>
+#include <speaker_link/preset.h>
+
+#include <quarro/files/filepath.h>
+#include <quarro/memory/data_ptr.h>
+#include <quarro/memory/reference_counter.h>
+#include <quarro/types.h>
+
+#include <atomic>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string>
+
+/// Owned by the panel through a data_ptr. The constructor, the destructor, the operations and
+/// the accessors are called on one thread (the message thread); the operations' workers run on
+/// threads of their own and report through the callback.
+///
+/// Each operation returns at once, apart from one wait: operations share five slots, and
+/// starting one waits until the earlier operation of the same slot has ended (the new one is
+/// already running then). Workers of different slots run side by side but take turns on the
+/// speaker through the device lock; the firmware search never touches the speaker.
+class dsp_control : public memory::reference_counter
+{
+public:
+    /// Makes the folders "Velk Audio/Pellaro", its "presets" and "logs" under the user's
+    /// Documents folder (created when missing) and points the log at "logs". A log that cannot
+    /// be set up is logged where possible and otherwise ignored. Throws err::runtime_error when
+    /// there is no Documents folder. `receiver` is not owned and must outlive the object.
+    explicit dsp_control(dsp_control_callback& receiver);
+    /// Waits until every started operation has ended, its report included.
+    ~dsp_control();
+    dsp_control(const dsp_control&) = delete;
+    dsp_control& operator=(const dsp_control&) = delete;
+
+    // -- Operations: each ends with one report through the callback, unless it says otherwise.
+    // A std::system_error leaves when no thread can be started; the slot then stays as it was.
+
+    /// Reads the main settings, model, serial, firmware version and user preset count.
+    /// Reports speaker_changed when the model or serial differs from the one held (always
+    /// the first time), else main_settings_read; main_settings_read_failed on failure.
+    void read_main_settings_from_device();
+    /// Writes the held main settings (the speaker's own when none are held) into the speaker's
+    /// block. Reports main_settings_written or main_settings_write_failed.
+    void write_main_settings_to_device();
+    /// Reads user preset `index` (0-based) into the current preset. Starts nothing and reports
+    /// nothing when `index` is not below get_user_preset_count(). Reports user_preset_read, or
+    /// user_preset_read_failed, also when the speaker attached now has no such preset.
+    void read_user_preset_from_device(quarro::u64 index);
+    /// Writes the current preset as user preset `index`; the other slots and the main settings
+    /// stay as the speaker holds them. Refused like read_user_preset_from_device. Reports
+    /// user_preset_written or user_preset_write_failed.
+    void write_user_preset_to_device(quarro::u64 index);
+    /// Writes default main settings (input 0, volume 0 dB, delay 0 ms, second factory voicing)
+    /// and the default preset into every user preset; they become the held main settings even
+    /// when the write fails. Reports device_reset or device_reset_failed.
+    void reset_device();
+    /// Asks the firmware service about newer firmware for the connected model. Reports
+    /// firmware_update_available, firmware_up_to_date or firmware_search_failed.
+    void search_firmware_update();
+    /// Downloads and installs the firmware the last search found. Reports
+    /// firmware_update_succeeded or firmware_update_failed.
+    void update_firmware();
+
+    // -- Accessors
+
+    /// True when the firmware service's last version is newer than the speaker's.
+    bool is_firmware_update_available() const;
+    /// A deep copy of the current preset (one reference, the caller's); never null.
+    memory::data_ptr<preset> get_current_preset() const;
+    /// A deep copy of `record` becomes the current preset. Throws err::runtime_error for null.
+    void set_current_preset(const memory::data_ptr<preset>& record);
+    /// A copy of the held main settings (one reference, the caller's); null before the first
+    /// read or reset.
+    memory::data_ptr<main_settings> get_main_settings() const;
+    /// A copy of `record` becomes the held main settings; they reach the speaker only through
+    /// write_main_settings_to_device. Throws err::runtime_error for null.
+    void set_main_settings(const memory::data_ptr<main_settings>& record);
+    /// The connected speaker's model ("K5R"), serial ("K-004711") and firmware version
+    /// ("1.0.7"); empty before the first read.
+    std::string get_model() const;
+    std::string get_serial() const;
+    std::string get_firmware_version() const;
+    /// The connected speaker's number of user presets: 0 before the first read, then 2 or 3.
+    quarro::u64 get_user_preset_count() const noexcept;
+    /// True once a search found online firmware at least as new as the speaker's.
+    bool is_firmware_update_allowed() const noexcept;
+    /// The start folder of the preset file dialogs; the empty filepath when it could not be
+    /// made.
+    const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
+
+private:
+    void start(std::future<void>& slot, std::function<void()> worker);
+    memory::data_ptr<main_settings> held_main_settings() const;
+    memory::data_ptr<preset> held_current_preset() const;
+
+    // Workers, one per operation; each runs on its own thread and never throws.
+    void read_main_settings_task() noexcept;
+    void write_main_settings_task() noexcept;
+    void read_user_preset_task(quarro::u64 index) noexcept;
+    void write_user_preset_task(quarro::u64 index) noexcept;
+    void reset_device_task() noexcept;
+    void search_firmware_update_task() noexcept;
+    void update_firmware_task() noexcept;
+
+    memory::data_ptr<main_settings> speaker_settings; // null until the first read or reset
+    memory::data_ptr<preset> current_preset;          // never null
+    std::string model;
+    std::string serial;
+    std::string firmware_version;
+    std::atomic<quarro::u64> user_preset_count{0};
+    dsp_control_callback& callback;
+    const files::filepath user_data_folder;
+    const files::filepath preset_folder;
+    // Guards the records and texts; held only for copies and swaps, never across the speaker
+    // link, a callback or a file. Taken after device_mutex, never before.
+    mutable std::mutex data_mutex;
+    // Held by every worker that touches the speaker, for its whole run.
+    std::mutex device_mutex;
+    std::atomic<bool> firmware_update_allowed{false};
+    std::atomic<bool> firmware_update_running{false};
+    // The firmware service's last answer.
+    std::string online_firmware_version;
+    std::string firmware_download_url;
+    std::string firmware_checksum;
+    // The operation slots come last, so that even without the destructor's own wait they would
+    // be given up, and their workers waited for, before any member those workers use.
+    std::future<void> read_main_settings_future;
+    std::future<void> write_main_settings_future; // shared with update_firmware
+    std::future<void> reset_device_future;        // shared with write_user_preset_to_device
+    std::future<void> search_firmware_future;
+    std::future<void> read_user_preset_future;
+};

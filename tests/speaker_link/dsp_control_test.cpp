@@ -1,0 +1,675 @@
+// dsp_control against the emulated speaker: every operation's reports, what each leaves in the
+// flash, the held records, the slots' waits and the destructor's, and the containment of
+// whatever a callback throws.
+#include <speaker_link/dsp_control.h>
+
+#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/settings_encoding.h>
+
+#include <support/emulated_speaker_fixture.h>
+#include <support/environment_variable.h>
+#include <support/error_text.h>
+#include <support/main_settings_record.h>
+#include <support/recording_callback.h>
+#include <support/temporary_folder.h>
+
+#include <quarro/err/exception.h>
+#include <quarro/log/logbook.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace bp = bridge_protocol;
+using emulated_speaker::band_words;
+using emulated_speaker::report_fault;
+using emulated_speaker::speaker_settings;
+using test_support::main_settings_record;
+using test_support::recording_callback;
+using test_support::test_latch;
+
+constexpr std::chrono::seconds hold_wait{10};
+constexpr std::uint32_t block_bytes = 516;
+
+// A preset whose every value differs from the factory's and from its neighbours'.
+memory::data_ptr<preset> studio_preset()
+{
+    auto record = memory::make_data_ptr<preset>();
+    record->name = "Studio";
+    for (std::size_t b = 0; b < preset::band_count; ++b) {
+        record->bands[b]->gain = -6.0 + 1.5 * static_cast<double>(b);
+        record->bands[b]->frequency = frequency_table[10 + 5 * b];
+        record->bands[b]->q = q_table[2 + 3 * b];
+    }
+    return record;
+}
+
+// The words studio_preset() leaves in a slot; a shelf's third word stays as it was.
+void store_studio_preset(emulated_speaker::slot_words& slot)
+{
+    const auto words = [](std::uint32_t b) {
+        return band_words{10 + 5 * b, 2 + 3 * b, -60 + 15 * static_cast<std::int32_t>(b)};
+    };
+    slot.low_shelf = {10, slot.low_shelf.third_word, -60};
+    for (std::uint32_t b = 1; b <= 6; ++b)
+        slot.parametric[b - 1] = words(b);
+    slot.high_shelf = {45, slot.high_shelf.third_word, 45};
+}
+
+// The words the default preset leaves in a slot.
+void store_default_preset(emulated_speaker::slot_words& slot)
+{
+    slot.low_shelf = {0, slot.low_shelf.third_word, 0};
+    for (band_words& band : slot.parametric)
+        band = {0, 0, 0};
+    slot.high_shelf = {0, slot.high_shelf.third_word, 0};
+}
+
+void expect_settings(const memory::data_ptr<main_settings>& record, quarro::u32 input,
+                     double volume, double delay, quarro::u32 active_preset)
+{
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->input, input);
+    EXPECT_DOUBLE_EQ(record->volume, volume);
+    EXPECT_DOUBLE_EQ(record->delay, delay);
+    EXPECT_EQ(record->active_preset, active_preset);
+}
+
+class DspControl : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        control = memory::make_data_ptr<dsp_control>(callback);
+    }
+
+    void TearDown() override
+    {
+        control.release(); // waits for every worker
+        EXPECT_EQ(callback.untaken(), 0u) << "a report the test did not expect";
+        for (const auto& report : callback.reports())
+            EXPECT_NE(report.thread, test_thread) << report.name << " arrived on the caller";
+        EmulatedSpeakerTest::TearDown();
+    }
+
+    /// Starts an operation and returns the name of its report.
+    std::string run(const std::function<void()>& operation)
+    {
+        operation();
+        return callback.next();
+    }
+
+    /// A first read of the attached speaker, so that the user presets can be reached.
+    void read_speaker()
+    {
+        ASSERT_EQ(run([this] { control->read_main_settings_from_device(); }), "speaker_changed");
+    }
+
+    /// The block holds exactly `expected`, word for word; the rest of the flash is as it was.
+    void expect_block(const speaker_settings& expected)
+    {
+        const auto want = emulated_speaker::encode_settings(expected);
+        const auto have = speaker().plain(bp::settings_block_address, block_bytes);
+        for (std::size_t word = 0; word < block_bytes / 4; ++word)
+            ASSERT_TRUE(std::equal(want.begin() + 4 * word, want.begin() + 4 * word + 4,
+                                   have.begin() + 4 * word))
+                << "block word " << word << " differs";
+        expect_flash_unchanged_outside(bp::settings_block_address, block_bytes);
+    }
+
+    recording_callback callback;
+    memory::data_ptr<dsp_control> control;
+    const std::thread::id test_thread = std::this_thread::get_id();
+};
+
+using DspControlDeathTest = DspControl;
+
+// -- Set-up ---------------------------------------------------------------------------------
+
+// A fresh account with no Documents folder yet.
+class DspControlSetUp : public ::testing::Test
+{
+protected:
+    test_support::temporary_folder account;
+    const test_support::environment_variable home{"HOME", account / "home"};
+    const test_support::environment_variable config{"XDG_CONFIG_HOME", account / "home/.cfg"};
+    const std::string data = account / "home/Documents/Velk Audio/Pellaro";
+    quarro::logbook& book = quarro::logbook::instance();
+    recording_callback callback;
+
+    /// The text of the log file the last line went to.
+    std::string log_text(const std::string& expected_folder)
+    {
+        const files::filepath file = book.get_log_file();
+        EXPECT_EQ(file.get_parent().get_path(), expected_folder);
+        return test_support::read_text(file.get_path());
+    }
+};
+
+TEST_F(DspControlSetUp, DataFoldersAndLogComeUpInAFreshDocumentsFolder)
+{
+    ASSERT_FALSE(std::filesystem::exists(account / "home"));
+    dsp_control control(callback);
+    EXPECT_EQ(control.get_preset_folder().get_path(), data + "/presets");
+    EXPECT_TRUE(std::filesystem::is_directory(data + "/presets"));
+    const quarro::log_levels levels = book.get_levels();
+    EXPECT_EQ(std::vector<int>({levels.file, levels.console, levels.notification}),
+              std::vector<int>({7, 0, 0}));
+    book.message("first line", 7, quarro::logbook::file_and_console);
+    EXPECT_EQ(log_text(data + "/logs").substr(0, 39), "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n");
+}
+
+TEST_F(DspControlSetUp, LogFolderThatCannotBeMadeIsLoggedAndTheLogbookKept)
+{
+    std::filesystem::create_directories(data);
+    test_support::write_text(data + "/logs", "a file where the folder should be");
+    std::filesystem::create_directories(account / "earlier");
+    book.set_log_folder(files::filepath(account / "earlier"));
+    book.set_levels({5, 0, 0});
+
+    dsp_control control(callback);
+    EXPECT_TRUE(std::filesystem::is_directory(data + "/presets"));
+    EXPECT_EQ(book.get_levels().file, 5);
+    EXPECT_THAT(log_text(account / "earlier"),
+                ::testing::HasSubstr("expected a folder but the found path refers to a file!"));
+}
+
+// -- Reading and writing the main settings ---------------------------------------------------
+
+TEST_F(DspControl, MainSettingsReadTellsAChangedSpeakerByModelAndSerial)
+{
+    EXPECT_FALSE(control->get_main_settings());
+    const struct
+    {
+        const char* tag;
+        const char* report;
+        const char* model;
+        const char* serial;
+        quarro::u64 user_presets;
+    } reads[] = {
+        {"K5R004711", "speaker_changed", "K5R", "K-004711", 3},
+        {"K5R004711", "main_settings_read", "K5R", "K-004711", 3},
+        {"K5R004712", "speaker_changed", "K5R", "K-004712", 3},
+        {"K5R004712", "main_settings_read", "K5R", "K-004712", 3},
+        {"k5R004712", "speaker_changed", "k5R", "K-004712", 3},
+        {"K5T004712", "speaker_changed", "K5T", "K-004712", 2},
+        {"K7R004712", "speaker_changed", "K7R", "K-004712", 3},
+        {"K7R004712", "main_settings_read", "K7R", "K-004712", 3},
+    };
+    for (const auto& read : reads) {
+        SCOPED_TRACE(read.tag);
+        speaker().set_model_tag(read.tag);
+        EXPECT_EQ(run([this] { control->read_main_settings_from_device(); }), read.report);
+        EXPECT_EQ(control->get_model(), read.model);
+        EXPECT_EQ(control->get_serial(), read.serial);
+        EXPECT_EQ(control->get_firmware_version(), "1.0.7");
+        EXPECT_EQ(control->get_user_preset_count(), read.user_presets);
+        expect_settings(control->get_main_settings(), 2, -6.5, 1.2, 2);
+    }
+    expect_flash_unchanged_outside(bp::model_tag_address, 9);
+}
+
+TEST_F(DspControl, MainSettingsWrittenAndReadBack)
+{
+    read_speaker();
+    control->set_main_settings(main_settings_record(1, -12.3, 3.4, 4));
+    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }), "main_settings_written");
+    speaker_settings expected = emulated_speaker::factory_settings();
+    expected.input = 1;
+    expected.volume_tenths_db = -123;
+    expected.delay_tenths_ms = 34;
+    expected.active_preset = 4;
+    expect_block(expected);
+
+    control->set_main_settings(main_settings_record(0, 0.0, 0.0, 1));
+    EXPECT_EQ(run([this] { control->read_main_settings_from_device(); }), "main_settings_read");
+    expect_settings(control->get_main_settings(), 1, -12.3, 3.4, 4);
+}
+
+TEST_F(DspControl, MainSettingsWriteBeforeAnyReadKeepsTheSpeakersOwn)
+{
+    speaker_settings stored = emulated_speaker::factory_settings();
+    stored.volume_tenths_db = 500; // out of range: written back as 0
+    speaker().set_settings(stored);
+    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }), "main_settings_written");
+    stored.volume_tenths_db = 0;
+    expect_block(stored);
+    EXPECT_FALSE(control->get_main_settings());
+}
+
+TEST_F(DspControl, MainSettingsLostInAFailedWriteAreWrittenByTheNextOne)
+{
+    read_speaker();
+    control->set_main_settings(main_settings_record(0, 6.0, 0.5, 3));
+    speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program}, 5);
+    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }),
+              "main_settings_write_failed");
+    expect_flash_unchanged_outside(bp::settings_block_address, bp::flash_block_size);
+
+    // The write above erased the block: the retry reads the sanitised remains and puts the
+    // held settings back over them.
+    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }), "main_settings_written");
+    EXPECT_EQ(speaker().settings().volume_tenths_db, 60);
+    EXPECT_EQ(speaker().settings().delay_tenths_ms, 5u);
+    EXPECT_EQ(speaker().settings().active_preset, 3u);
+    expect_settings(control->get_main_settings(), 0, 6.0, 0.5, 3);
+}
+
+// -- User presets -------------------------------------------------------------------------------
+
+TEST_F(DspControl, UserPresetWrittenToItsSlotAndReadBack)
+{
+    const struct
+    {
+        const char* model;
+        quarro::u64 index;
+        std::size_t slot;
+    } cases[] = {{"K5R", 0, 2}, {"K5R", 2, 4}, {"K4R", 1, 3}, {"K5T", 0, 3}, {"K5T", 1, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " user preset " + std::to_string(c.index));
+        attach(c.model);
+        control = memory::make_data_ptr<dsp_control>(callback);
+        read_speaker();
+        control->set_current_preset(studio_preset());
+        EXPECT_EQ(run([&] { control->write_user_preset_to_device(c.index); }),
+                  "user_preset_written");
+        speaker_settings expected = emulated_speaker::factory_settings();
+        store_studio_preset(expected.slots[c.slot]);
+        expect_block(expected);
+
+        control->set_current_preset(memory::make_data_ptr<preset>());
+        EXPECT_EQ(run([&] { control->read_user_preset_from_device(c.index); }), "user_preset_read");
+        const memory::data_ptr<preset> read = control->get_current_preset();
+        EXPECT_EQ(read->name, "User Preset " + std::to_string(c.index + 1));
+        const memory::data_ptr<preset> written = studio_preset();
+        for (std::size_t b = 0; b < preset::band_count; ++b) {
+            EXPECT_EQ(read->bands[b]->type, written->bands[b]->type) << "band " << b;
+            EXPECT_DOUBLE_EQ(read->bands[b]->gain, written->bands[b]->gain) << "band " << b;
+            EXPECT_DOUBLE_EQ(read->bands[b]->frequency, written->bands[b]->frequency);
+            if (b != 0 && b != preset::band_count - 1) {
+                EXPECT_DOUBLE_EQ(read->bands[b]->q, written->bands[b]->q) << "band " << b;
+            }
+        }
+    }
+}
+
+TEST_F(DspControl, UserPresetIndexBeyondTheHeldCountStartsNothing)
+{
+    // Nothing known yet: every index is refused.
+    control->read_user_preset_from_device(0);
+    control->write_user_preset_to_device(0);
+    attach("K5T");
+    read_speaker();
+    control->read_user_preset_from_device(2);
+    control->write_user_preset_to_device(2);
+    EXPECT_EQ(speaker().report_count(), 50u) << "only the main settings read reached the speaker";
+    // The same slots still work; the destructor's wait and the teardown's count of reports prove
+    // that the refused calls left no worker behind.
+    EXPECT_EQ(run([this] { control->read_user_preset_from_device(1); }), "user_preset_read");
+    expect_flash_unchanged();
+}
+
+TEST_F(DspControl, UserPresetOfASpeakerSwappedForOneWithFewerIsRefused)
+{
+    read_speaker(); // K5R: three user presets
+    const memory::data_ptr<preset> studio = studio_preset();
+    control->set_current_preset(studio);
+    attach("K5T"); // two user presets; index 2 would be slot 5, or a factory slot
+    EXPECT_EQ(run([this] { control->write_user_preset_to_device(2); }), "user_preset_write_failed");
+    EXPECT_EQ(run([this] { control->read_user_preset_from_device(2); }), "user_preset_read_failed");
+    expect_flash_unchanged();
+    EXPECT_EQ(control->get_current_preset()->name, "Studio");
+    EXPECT_EQ(control->get_user_preset_count(), 3u);
+}
+
+// -- Reset -----------------------------------------------------------------------------------
+
+TEST_F(DspControl, ResetWritesDefaultsIntoMainSettingsAndUserPresetsOnly)
+{
+    const struct
+    {
+        const char* model;
+        std::size_t first_user_slot;
+    } cases[] = {{"K5T", 3}, {"K5R", 2}, {"K7T", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        attach(c.model);
+        control->set_current_preset(studio_preset());
+        EXPECT_EQ(run([this] { control->reset_device(); }), "device_reset");
+        speaker_settings expected = emulated_speaker::factory_settings();
+        expected.input = 0;
+        expected.volume_tenths_db = 0;
+        expected.delay_tenths_ms = 0;
+        expected.active_preset = 2;
+        for (std::size_t slot = c.first_user_slot; slot < expected.slots.size(); ++slot)
+            store_default_preset(expected.slots[slot]);
+        expect_block(expected);
+        expect_settings(control->get_main_settings(), 0, 0.0, 0.0, 2);
+        EXPECT_EQ(control->get_current_preset()->name, "Studio");
+    }
+}
+
+// -- Failures of every device operation ---------------------------------------------------------
+
+TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(dsp_control&)> start;
+        const char* failure;
+        bool writes;
+    } operations[] = {
+        {"read main settings", [](dsp_control& c) { c.read_main_settings_from_device(); },
+         "main_settings_read_failed", false},
+        {"write main settings", [](dsp_control& c) { c.write_main_settings_to_device(); },
+         "main_settings_write_failed", true},
+        {"read user preset", [](dsp_control& c) { c.read_user_preset_from_device(1); },
+         "user_preset_read_failed", false},
+        {"write user preset", [](dsp_control& c) { c.write_user_preset_to_device(1); },
+         "user_preset_write_failed", true},
+        {"reset", [](dsp_control& c) { c.reset_device(); }, "device_reset_failed", true},
+    };
+    enum class fault
+    {
+        absent,
+        foreign,
+        broken_transfer
+    };
+    const struct
+    {
+        const char* name;
+        fault kind;
+    } faults[] = {{"speaker absent", fault::absent},
+                  {"not an Orvik", fault::foreign},
+                  {"transfer broken", fault::broken_transfer}};
+
+    read_speaker();
+    const memory::data_ptr<main_settings> held = control->get_main_settings();
+    for (const auto& operation : operations) {
+        for (const auto& f : faults) {
+            SCOPED_TRACE(std::string(operation.name) + ", " + f.name);
+            speaker().reset("K5R");
+            std::uint32_t changed_at = 0;
+            std::uint32_t changed_bytes = 0;
+            if (f.kind == fault::absent) {
+                speaker().remove_device();
+            } else if (f.kind == fault::foreign) {
+                speaker().set_model_tag("X5R004711");
+                changed_at = bp::model_tag_address;
+                changed_bytes = 9;
+            } else if (operation.writes) {
+                speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program},
+                                 5);
+                changed_at = bp::settings_block_address;
+                changed_bytes = bp::flash_block_size;
+            } else {
+                speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::read}, 5);
+            }
+            EXPECT_EQ(run([&] { operation.start(*control); }), operation.failure);
+            expect_flash_unchanged_outside(changed_at, changed_bytes);
+            EXPECT_EQ(speaker().open_handle_count(), 0u);
+            // Nothing held changes, but for the defaults a reset stores before it writes.
+            EXPECT_EQ(control->get_model(), "K5R");
+            EXPECT_EQ(control->get_serial(), "K-004711");
+            EXPECT_EQ(control->get_user_preset_count(), 3u);
+            if (operation.failure == std::string("device_reset_failed") &&
+                f.kind == fault::broken_transfer)
+                expect_settings(control->get_main_settings(), 0, 0.0, 0.0, 2);
+            else
+                expect_settings(control->get_main_settings(), held->input, held->volume,
+                                held->delay, held->active_preset);
+        }
+    }
+}
+
+// -- The firmware operations until their workers exist -----------------------------------------
+
+TEST_F(DspControl, FirmwareSearchAndUpdateReportFailure)
+{
+    read_speaker();
+    EXPECT_EQ(run([this] { control->search_firmware_update(); }), "firmware_search_failed");
+    EXPECT_EQ(run([this] { control->update_firmware(); }), "firmware_update_failed");
+    EXPECT_EQ(callback.reports().back().number, 0);
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+    EXPECT_FALSE(control->is_firmware_update_available());
+    expect_flash_unchanged();
+}
+
+// -- Records ------------------------------------------------------------------------------------
+
+TEST_F(DspControl, RecordsAreHandedOverAsCopies)
+{
+    EXPECT_EQ(control->get_current_preset()->name, "user preset");
+
+    const memory::data_ptr<preset> mine = studio_preset();
+    control->set_current_preset(mine);
+    mine->bands[3]->gain = 11.0;
+    const memory::data_ptr<preset> held = control->get_current_preset();
+    EXPECT_DOUBLE_EQ(held->bands[3]->gain, -1.5);
+    held->bands[3]->gain = 9.0;
+    EXPECT_DOUBLE_EQ(control->get_current_preset()->bands[3]->gain, -1.5);
+
+    const memory::data_ptr<main_settings> settings = main_settings_record(1, -3.0, 2.0, 5);
+    control->set_main_settings(settings);
+    settings->volume = 7.0;
+    control->get_main_settings()->volume = 8.0;
+    expect_settings(control->get_main_settings(), 1, -3.0, 2.0, 5);
+
+    EXPECT_EQ(test_support::error_text<err::runtime_error>(
+                  [this] { control->set_current_preset(nullptr); }),
+              "dsp_control::set_current_preset() needs a record, not null");
+    EXPECT_EQ(test_support::error_text<err::runtime_error>(
+                  [this] { control->set_main_settings(nullptr); }),
+              "dsp_control::set_main_settings() needs a record, not null");
+    EXPECT_EQ(control->get_current_preset()->name, "Studio");
+    expect_settings(control->get_main_settings(), 1, -3.0, 2.0, 5);
+}
+
+// -- What callbacks throw ------------------------------------------------------------------------
+
+TEST_F(DspControl, ThrowingSuccessReportBecomesTheOperationsFailure)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void()> thrower;
+    } cases[] = {
+        {"err::exception", [] { throw err::runtime_error("panel refused the settings"); }},
+        {"std::exception", [] { throw std::runtime_error("panel fell over"); }},
+        {"anything else", [] { throw 7; }},
+    };
+    quarro::logbook::instance().set_levels({8, 0, 0});
+    int serial = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Another serial each time, so that each read reports a changed speaker.
+        speaker().set_model_tag("K5R00471" + std::to_string(serial++));
+        callback.on("speaker_changed", [&](dsp_control&) { c.thrower(); });
+        EXPECT_EQ(run([this] { control->read_main_settings_from_device(); }), "speaker_changed");
+        EXPECT_EQ(callback.next(), "main_settings_read_failed");
+    }
+    callback.on("speaker_changed", nullptr);
+    const std::string log =
+        test_support::read_text(quarro::logbook::instance().get_log_file().get_path());
+    // Only the err::exception is logged.
+    EXPECT_NE(log.find("panel refused the settings\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("panel fell over"), std::string::npos) << log;
+    expect_flash_unchanged_outside(bp::model_tag_address, 9);
+}
+
+TEST_F(DspControl, ThrowingFailureReportIsContained)
+{
+    // The workers cannot let an exception go: one that escaped would end the test program.
+    const std::function<void()> throwers[] = {
+        [] { throw err::runtime_error("panel refused the failure"); },
+        [] { throw std::logic_error("panel fell over"); },
+        [] { throw 7; },
+    };
+    for (const auto& thrower : throwers) {
+        callback.on("main_settings_read_failed", [&](dsp_control&) { thrower(); });
+        callback.on("firmware_search_failed", [&](dsp_control&) { thrower(); });
+        speaker().remove_device();
+        EXPECT_EQ(run([this] { control->read_main_settings_from_device(); }),
+                  "main_settings_read_failed");
+        EXPECT_EQ(run([this] { control->search_firmware_update(); }), "firmware_search_failed");
+    }
+    callback.on("main_settings_read_failed", nullptr);
+    callback.on("firmware_search_failed", nullptr);
+    speaker().replug();
+    read_speaker();
+}
+
+TEST_F(DspControlDeathTest, CallbackStartingAnOperationIsCaughtInDebugBuilds)
+{
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is compiled into debug builds only";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            callback.on("speaker_changed", [](dsp_control& c) { c.reset_device(); });
+            control->read_main_settings_from_device();
+            callback.next();
+            callback.next();
+        },
+        "must not start a dsp_control operation");
+#endif
+}
+
+// -- Slots, the device lock and the destructor -----------------------------------------------
+
+TEST_F(DspControl, SecondOperationInABusySlotWaitsAndBothReport)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(dsp_control&)> first;
+        const char* first_report;
+        std::function<void(dsp_control&)> second;
+        const char* second_report;
+    } cases[] = {
+        {"two reads", [](dsp_control& c) { c.read_main_settings_from_device(); },
+         "main_settings_read", [](dsp_control& c) { c.read_main_settings_from_device(); },
+         "main_settings_read"},
+        {"preset write, then reset", [](dsp_control& c) { c.write_user_preset_to_device(0); },
+         "user_preset_written", [](dsp_control& c) { c.reset_device(); }, "device_reset"},
+        {"settings write, then firmware update",
+         [](dsp_control& c) { c.write_main_settings_to_device(); }, "main_settings_written",
+         [](dsp_control& c) { c.update_firmware(); }, "firmware_update_failed"},
+    };
+    read_speaker();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto gate = speaker().hold_report(0);
+        c.first(*control);
+        ASSERT_TRUE(gate->wait_until_held(hold_wait));
+        const std::size_t before = callback.count();
+        std::size_t reports_when_returned = 0;
+        std::thread second([&] {
+            c.second(*control);
+            reports_when_returned = callback.count();
+        });
+        gate->release();
+        second.join();
+        EXPECT_GT(reports_when_returned, before) << "the second call returned before the first "
+                                                    "operation had ended";
+        EXPECT_EQ(callback.next(), c.first_report);
+        EXPECT_EQ(callback.next(), c.second_report);
+    }
+}
+
+TEST_F(DspControl, OperationsInOtherSlotsStartAtOnceAndTakeTurnsOnTheSpeaker)
+{
+    const auto gate = speaker().hold_report(0);
+    control->read_main_settings_from_device();
+    ASSERT_TRUE(gate->wait_until_held(hold_wait));
+    control->write_main_settings_to_device();
+    control->search_firmware_update();
+    EXPECT_TRUE(gate->held()) << "a call in another slot waited for the read";
+    // The search touches no speaker and needs no lock: it reports while the read is held.
+    EXPECT_EQ(callback.next(), "firmware_search_failed");
+    gate->release();
+    // The write needs the device lock, which the read keeps until it has reported.
+    EXPECT_EQ(callback.next(), "speaker_changed");
+    EXPECT_EQ(callback.next(), "main_settings_written");
+    expect_flash_unchanged();
+}
+
+TEST_F(DspControl, DestroyingWaitsForEveryRunningOperation)
+{
+    std::shared_ptr<emulated_speaker::report_gate> gate;
+    test_latch entered;
+    test_latch leave;
+    std::atomic<bool> report_returned{false};
+    const struct
+    {
+        const char* name;
+        std::function<void()> start_and_hold;
+        std::function<void()> let_go;
+        std::size_t reports;
+        bool held_in_report;
+    } cases[] = {
+        {"held at the speaker",
+         [&] {
+             gate = speaker().hold_report(0);
+             control->read_main_settings_from_device();
+             ASSERT_TRUE(gate->wait_until_held(hold_wait));
+         },
+         [&] { gate->release(); }, 1, false},
+        {"held inside its report",
+         [&] {
+             callback.on("speaker_changed", [&](dsp_control&) {
+                 entered.open();
+                 leave.wait();
+                 report_returned = true;
+             });
+             control->read_main_settings_from_device();
+             ASSERT_TRUE(entered.wait());
+         },
+         [&] { leave.open(); }, 1, true},
+        {"every slot busy",
+         [&] {
+             callback.on("speaker_changed", nullptr);
+             read_speaker();
+             gate = speaker().hold_report(0);
+             control->read_main_settings_from_device();
+             ASSERT_TRUE(gate->wait_until_held(hold_wait));
+             control->write_main_settings_to_device();
+             control->reset_device();
+             control->read_user_preset_from_device(0);
+             control->search_firmware_update();
+         },
+         [&] { gate->release(); }, 1 + 5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control = memory::make_data_ptr<dsp_control>(callback);
+        const std::size_t before = callback.count();
+        c.start_and_hold();
+        std::size_t reports_when_destroyed = 0;
+        bool report_returned_when_destroyed = false;
+        std::thread owner([&] {
+            control.release();
+            reports_when_destroyed = callback.count();
+            report_returned_when_destroyed = report_returned;
+        });
+        c.let_go();
+        owner.join();
+        EXPECT_EQ(reports_when_destroyed, before + c.reports);
+        if (c.held_in_report) {
+            EXPECT_TRUE(report_returned_when_destroyed);
+        }
+        while (callback.untaken() > 0)
+            callback.next();
+    }
+}
+
+} // namespace
