@@ -43,8 +43,15 @@ std::uint16_t take_pins(const bridge_model::payload& bytes, std::size_t offset)
 bridge_model::bridge_model(spi_flash_model& flash, violation_sink report_violation)
     : flash_(flash), report_violation_(std::move(report_violation))
 {
-    // What the speaker's bridge holds when it powers up: every pin a general-purpose input,
-    // so the flash stays deselected until the panel configures the link.
+    factory_reset();
+}
+
+void bridge_model::factory_reset()
+{
+    // What the speaker's bridge holds when it leaves the factory: every pin a general-purpose
+    // input, so the flash stays deselected until the panel configures the link.
+    spi_power_up_ = spi_state{};
+    chip_power_up_ = chip_state{};
     spi_power_up_.bit_rate = 1000000;
     spi_power_up_.idle_chip_select = 0x1FF;
     spi_power_up_.active_chip_select = 0x1FF;

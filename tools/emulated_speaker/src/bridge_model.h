@@ -28,6 +28,8 @@ public:
 
     /// Power-up state: the power-up settings become current, no transaction runs.
     void reset();
+    /// The power-up settings the bridge left the factory with, then reset().
+    void factory_reset();
     /// Acts on one command and returns the reply.
     payload answer(const payload& command);
     /// The flash opcode an SPI transfer command belongs to: the running command's, or the

@@ -132,7 +132,7 @@ void speaker::state::flush()
 void speaker::state::forget_everything()
 {
     violations.clear();
-    bridge.reset();
+    bridge.factory_reset(); // also the power-up settings a test may have changed
     file_path.clear();
     removed = false;
     unplugged = false;
