@@ -2,6 +2,7 @@
 #include <speaker_link/dsp_control.h>
 
 #include <speaker_link/firmware_version.h>
+#include <speaker_link/preset_file.h>
 #include <speaker_link/settings_block.h>
 #include <speaker_link/settings_encoding.h>
 
@@ -9,6 +10,7 @@
 
 #include <quarro/desktop/special_folders.h>
 #include <quarro/err/exception.h>
+#include <quarro/files/file_name_parts.h>
 #include <quarro/files/folder_operations.h>
 #include <quarro/log/logbook.h>
 
@@ -26,6 +28,7 @@ constexpr u32 setup_log_level = 4;
 constexpr u32 device_log_level = 8;
 constexpr u32 search_log_level = 8;
 constexpr u32 update_log_level = 4;
+constexpr u32 preset_file_log_level = 4;
 // The reset selects the second factory voicing.
 constexpr u32 default_active_preset = 2;
 
@@ -206,6 +209,31 @@ memory::data_ptr<main_settings> dsp_control::held_main_settings() const
 {
     const std::lock_guard<std::mutex> lock(data_mutex);
     return speaker_settings;
+}
+
+void dsp_control::load_preset_file(const files::filepath& path)
+{
+    try {
+        // The file is read before the lock is taken; only the swap happens under it.
+        memory::data_ptr<preset> loaded = read_preset_file(path);
+        const std::lock_guard<std::mutex> lock(data_mutex);
+        std::swap(current_preset, loaded);
+    } catch (const err::exception& error) {
+        log_failure(error, preset_file_log_level);
+    } catch (...) {
+    }
+}
+
+void dsp_control::save_preset_file(const files::filepath& path)
+{
+    try {
+        const memory::data_ptr<preset> copy = get_current_preset();
+        copy->name = files::split_file_name(path.get_path()).base_name;
+        write_preset_file(path, *copy);
+    } catch (const err::exception& error) {
+        log_failure(error, preset_file_log_level);
+    } catch (...) {
+    }
 }
 
 memory::data_ptr<preset> dsp_control::held_current_preset() const

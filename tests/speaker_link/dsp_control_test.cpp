@@ -9,6 +9,7 @@
 #include <support/emulated_speaker_fixture.h>
 #include <support/environment_variable.h>
 #include <support/error_text.h>
+#include <support/file_size_limit.h>
 #include <support/main_settings_record.h>
 #include <support/recording_callback.h>
 #include <support/temporary_folder.h>
@@ -179,6 +180,80 @@ TEST_F(DspControlSetUp, LogFolderThatCannotBeMadeIsLoggedAndTheLogbookKept)
     EXPECT_EQ(book.get_levels().file, 5);
     EXPECT_THAT(log_text(account / "earlier"),
                 ::testing::HasSubstr("expected a folder but the found path refers to a file!"));
+}
+
+// -- Preset files -----------------------------------------------------------------------------
+
+std::string log_file_text()
+{
+    return test_support::read_text(quarro::logbook::instance().get_log_file().get_path());
+}
+
+void expect_studio_values(const memory::data_ptr<preset>& record)
+{
+    const auto studio = studio_preset();
+    for (std::size_t b = 0; b < preset::band_count; ++b) {
+        EXPECT_EQ(record->bands[b]->gain, studio->bands[b]->gain) << b;
+        EXPECT_EQ(record->bands[b]->frequency, studio->bands[b]->frequency) << b;
+    }
+}
+
+TEST_F(DspControl, PresetFileIsNamedAfterItsFileAndLoadsBack)
+{
+    test_support::temporary_folder folder;
+    const std::string path = folder / "My Preset.xml";
+    test_support::write_text(path, ""); // the panel creates the file before saving into it
+    control->set_current_preset(studio_preset());
+    control->save_preset_file(files::filepath(path));
+    EXPECT_EQ(control->get_current_preset()->name, "Studio");
+    EXPECT_THAT(test_support::read_text(path), ::testing::HasSubstr("<name>My Preset</name>"));
+
+    control->set_current_preset(memory::make_data_ptr<preset>());
+    control->load_preset_file(files::filepath(path));
+    const auto loaded = control->get_current_preset();
+    EXPECT_EQ(loaded->name, "My Preset");
+    expect_studio_values(loaded);
+}
+
+TEST_F(DspControl, DamagedOrMissingPresetFileIsLoggedAndChangesNothing)
+{
+    test_support::temporary_folder folder;
+    test_support::write_text(
+        folder / "three.xml",
+        "<root><preset><equalizer><eq/><eq/><eq/></equalizer></preset></root>");
+    test_support::write_text(folder / "gone.xml", "");
+    const files::filepath gone(folder / "gone.xml");
+    std::filesystem::remove(folder / "gone.xml");
+    control->set_current_preset(studio_preset());
+
+    control->load_preset_file(files::filepath(folder / "three.xml"));
+    control->load_preset_file(gone);
+    const auto kept = control->get_current_preset();
+    EXPECT_EQ(kept->name, "Studio");
+    expect_studio_values(kept);
+    const std::string log = log_file_text();
+    EXPECT_THAT(log, ::testing::HasSubstr(
+                         " (error)\t\tread_preset_xml() the preset has fewer than 8 bands!\r\n"));
+    EXPECT_THAT(log, ::testing::HasSubstr(" (error)\t\tcannot open the file! it does not exist?"));
+}
+
+TEST_F(DspControl, FailedPresetSaveKeepsThePreviousFile)
+{
+    test_support::temporary_folder folder;
+    const std::string path = folder / "kept.xml";
+    test_support::write_text(path, "the preset saved last time");
+    control->set_current_preset(studio_preset());
+    {
+        // Room for the log line, not for the preset file.
+        const test_support::file_size_limit limit(600);
+        control->save_preset_file(files::filepath(path));
+    }
+    EXPECT_EQ(test_support::read_text(path), "the preset saved last time");
+    EXPECT_THAT(log_file_text(), ::testing::HasSubstr(" (error)\t\tcannot write data to file!"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "a temporary file was left behind";
 }
 
 // -- Reading and writing the main settings ---------------------------------------------------

@@ -95,6 +95,17 @@ public:
     /// made.
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
 
+    // -- Preset files, on the calling thread (the message thread). Neither reports to the
+    // caller: a failure is logged at level 4 (file and console) and changes nothing.
+
+    /// The preset in the file becomes the current preset. A file that can't be read, or
+    /// holds no preset with eight bands, leaves the current preset as it was.
+    void load_preset_file(const files::filepath& path);
+    /// Writes a copy of the current preset, named after the file's base name, to the file;
+    /// the previous content is replaced only by a complete new file. The current preset
+    /// keeps its name.
+    void save_preset_file(const files::filepath& path);
+
 private:
     void start(std::future<void>& slot, std::function<void()> worker);
     memory::data_ptr<main_settings> held_main_settings() const;
