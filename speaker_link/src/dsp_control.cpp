@@ -8,7 +8,7 @@
 
 #include "worker_frame.h"
 
-#include <quarro/desktop/special_folders.h>
+#include <quarro/desktop/known_folders.h>
 #include <quarro/err/exception.h>
 #include <quarro/files/file_name_parts.h>
 #include <quarro/files/folder_operations.h>

@@ -1,5 +1,5 @@
 // The documents folder from the XDG user folders, the resources folder from /proc/self/exe.
-#include <quarro/desktop/special_folders.h>
+#include <quarro/desktop/known_folders.h>
 #include <quarro/err/exception.h>
 
 #include "files/descriptor.h"

@@ -1,6 +1,6 @@
 // The Documents folder from the XDG user folders (made when missing), and where the
 // resources are found beside an executable.
-#include <quarro/desktop/special_folders.h>
+#include <quarro/desktop/known_folders.h>
 #include <quarro/err/exception.h>
 #include <quarro/files/folder_operations.h>
 
