@@ -5,53 +5,34 @@
 
 namespace {
 
-struct DecibelKnob
+TEST(AudioVolumeSlider, ShowsBoostsWithAPlusSignAndReadsTypedDecibels)
 {
-    DecibelKnob()
-    {
-        slider.setRange(-12, 12, 0.1);
-        slider.setTextValueSuffix(" dB");
-    }
     AudioVolumeSlider slider;
-};
-
-TEST(AudioVolumeSlider, ShowsBoostsWithAPlusSign)
-{
+    slider.setRange(-12, 12, 0.1);
+    slider.setTextValueSuffix(" dB");
     const struct
     {
         double decibels;
         const char* text;
-    } rows[] = {
+    } shown[] = {
         {0.0, "0.0 dB"},  {3.5, "+3.5 dB"},   {-12.0, "-12.0 dB"},
         {0.1, "+0.1 dB"}, {12.0, "+12.0 dB"}, {-0.1, "-0.1 dB"},
     };
-    DecibelKnob knob;
-    for (const auto& row : rows) {
+    for (const auto& row : shown) {
         SCOPED_TRACE(row.decibels);
-        EXPECT_EQ(knob.slider.getTextFromValue(row.decibels), juce::String(row.text));
+        EXPECT_EQ(slider.getTextFromValue(row.decibels), juce::String(row.text));
+        EXPECT_DOUBLE_EQ(slider.getValueFromText(row.text), row.decibels);
     }
-}
 
-TEST(AudioVolumeSlider, ReadsTypedDecibels)
-{
+    // A comma is the decimal point.
     const struct
     {
         const char* typed;
         double decibels;
-    } rows[] = {
-        {"+3.5 dB", 3.5},
-        {"-12.0 dB", -12.0},
-        {"0.0 dB", 0.0},
-        {"7", 7.0},
-        // A comma is the decimal point.
-        {"-3,5", -3.5},
-        {"+2,5 dB", 2.5},
-        {"1,25", 1.25},
-    };
-    DecibelKnob knob;
-    for (const auto& row : rows) {
+    } typed[] = {{"7", 7.0}, {"-3,5", -3.5}, {"+2,5 dB", 2.5}, {"1,25", 1.25}};
+    for (const auto& row : typed) {
         SCOPED_TRACE(row.typed);
-        EXPECT_DOUBLE_EQ(knob.slider.getValueFromText(row.typed), row.decibels);
+        EXPECT_DOUBLE_EQ(slider.getValueFromText(row.typed), row.decibels);
     }
 }
 

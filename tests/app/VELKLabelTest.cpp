@@ -122,22 +122,16 @@ TEST(VELKLabel, EditorSelectsInTheTextColourWithTheAccentCaret)
 
 TEST(VELKLabel, CommittedCommaIsReadAsTheDecimalPoint)
 {
-    {
-        SCOPED_TRACE("plain juce::Slider, as the delay knob");
-        DelayKnob knob(0, 5, 0.1, " ms");
-        knob.type("2,5");
-        knob.valueBox().hideEditor(false);
-        EXPECT_NEAR(knob.slider.getValue(), 2.5, 1e-9);
-        EXPECT_EQ(knob.valueBox().getText(), "2.5 ms");
-    }
-    {
-        SCOPED_TRACE("decibel knob");
-        LevelKnob knob(-12, 12, 0.1, " dB");
-        knob.type("-3,5");
-        knob.valueBox().hideEditor(false);
-        EXPECT_NEAR(knob.slider.getValue(), -3.5, 1e-9);
-        EXPECT_EQ(knob.valueBox().getText(), "-3.5 dB");
-    }
+    DelayKnob delay(0, 5, 0.1, " ms"); // a plain juce::Slider
+    LevelKnob level(-12, 12, 0.1, " dB");
+    delay.type("2,5");
+    delay.valueBox().hideEditor(false);
+    level.type("-3,5");
+    level.valueBox().hideEditor(false);
+    EXPECT_NEAR(delay.slider.getValue(), 2.5, 1e-9);
+    EXPECT_EQ(delay.valueBox().getText(), "2.5 ms");
+    EXPECT_NEAR(level.slider.getValue(), -3.5, 1e-9);
+    EXPECT_EQ(level.valueBox().getText(), "-3.5 dB");
 }
 
 TEST(VELKLabel, MouseWheelOverTheBoxLeavesTheKnobAlone)

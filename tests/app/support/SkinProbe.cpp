@@ -44,11 +44,6 @@ int cellShownBy(juce::Component& component, juce::Point<int> at)
     return cellOfColour(snapshot.getPixelAt(at.x, at.y));
 }
 
-int cellShownBy(juce::Component& component)
-{
-    return cellShownBy(component, component.getLocalBounds().getCentre());
-}
-
 int backgroundCellOf(juce::LookAndFeel& lookAndFeel, juce::Button& button, bool mouseOver,
                      bool down)
 {
@@ -57,17 +52,6 @@ int backgroundCellOf(juce::LookAndFeel& lookAndFeel, juce::Button& button, bool 
     lookAndFeel.drawButtonBackground(g, button, juce::Colours::red, mouseOver, down);
     const auto centre = button.getLocalBounds().getCentre();
     return cellOfColour(canvas.getPixelAt(centre.x, centre.y));
-}
-
-void expectBackgroundCells(juce::LookAndFeel& lookAndFeel, juce::Button& button,
-                           std::initializer_list<ButtonStateRow> rows)
-{
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << "enabled " << row.enabled << ", mouse over "
-                                        << row.mouseOver << ", down " << row.down);
-        button.setEnabled(row.enabled);
-        EXPECT_EQ(backgroundCellOf(lookAndFeel, button, row.mouseOver, row.down), row.cell);
-    }
 }
 
 } // namespace SkinProbe

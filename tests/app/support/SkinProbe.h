@@ -26,25 +26,9 @@ testing::AssertionResult showsOnlyCell(juce::Component& component, int cell);
     coordinates). */
 int cellShownBy(juce::Component& component, juce::Point<int> at);
 
-/** As above, at the component's centre. */
-int cellShownBy(juce::Component& component);
-
 /** The cell that a look-and-feel's drawButtonBackground draws for the button in the given
     mouse state, read at the button's centre. */
 int backgroundCellOf(juce::LookAndFeel& lookAndFeel, juce::Button& button, bool mouseOver,
                      bool down);
-
-/** One row of a button skin's cell table: the button's state and the cell it must show. */
-struct ButtonStateRow
-{
-    bool enabled;
-    bool mouseOver;
-    bool down;
-    int cell;
-};
-
-/** Checks, row by row, the cell that drawButtonBackground draws for the button. */
-void expectBackgroundCells(juce::LookAndFeel& lookAndFeel, juce::Button& button,
-                           std::initializer_list<ButtonStateRow> rows);
 
 } // namespace SkinProbe
