@@ -1,5 +1,7 @@
-// The file path: normalised absolute paths, the sub-path rules and their error messages.
+// The file path: normalised absolute paths, the sub-path rules and their error messages, and
+// the split of a path text into file name, base name and extension.
 #include <quarro/files/file_error.h>
+#include <quarro/files/file_name_parts.h>
 #include <quarro/files/filepath.h>
 
 #include "support/error_text.h"
@@ -118,6 +120,23 @@ TEST_F(FilepathTest, SubPathEdges)
     EXPECT_EQ(error_text<files::error::file>([&] { filepath path(parent, "\xff"); }),
               "filepath() no sub file name given!\nfull path: \"" + root.path() +
                   "\"\nfile/folder name: \"\xff\"");
+}
+
+TEST(SplitFileName, FileBaseAndExtension)
+{
+    const struct
+    {
+        const char* text;
+        const char* parts; // file name|base name|extension
+    } cases[] = {{"a/b.c.txt", "b.c.txt|b.c|txt"}, {"x\\y.", "y.|y|"},
+                 {"a/readme", "readme|readme|"},   {"", "||"},
+                 {"dir.d/file", "file|file|"},     {".hidden", ".hidden||hidden"},
+                 {"a\\b/c.xml", "c.xml|c|xml"}};
+    for (const auto& c : cases) {
+        const files::file_name_parts parts = files::split_file_name(c.text);
+        EXPECT_EQ(parts.file_name + "|" + parts.base_name + "|" + parts.extension, c.parts)
+            << c.text;
+    }
 }
 
 } // namespace
