@@ -1,17 +1,18 @@
-// Text helpers.
+// Text helpers and the tokenizer of folder paths and version texts.
+#include <quarro/tools/string_tokenizer.h>
 #include <quarro/tools/text.h>
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
 TEST(CompareNoCase, LengthFirstThenFoldedCharacters)
 {
     EXPECT_EQ(quarro::compare_no_case("post", "POST"), 0);
-    EXPECT_NE(quarro::compare_no_case("PUT", "POST"), 0);
     EXPECT_EQ(quarro::compare_no_case("PUT", "POST"), -1);
     EXPECT_EQ(quarro::compare_no_case("GET", "GEA"), 1);
     EXPECT_EQ(quarro::compare_no_case("ab", "abcd"), -2);
@@ -35,12 +36,12 @@ TEST(RandomDigits, SixteenDigitsThatDifferWithinOneSecond)
 TEST(PlatformString, AcceptsOnlyValidUtf8)
 {
     EXPECT_EQ(quarro::platform_string_from_string("Grüße"), std::string("Grüße"));
-    EXPECT_FALSE(quarro::platform_string_from_string("a\xFF"
-                                                     "b")
-                     .has_value());
-    EXPECT_FALSE(quarro::platform_string_from_string("\xC0\xAF").has_value());     // overlong '/'
-    EXPECT_FALSE(quarro::platform_string_from_string("\xED\xA0\x80").has_value()); // surrogate
-    EXPECT_FALSE(quarro::platform_string_from_string("\xE2\x82").has_value());     // truncated
+    for (const char* invalid : {"a\xFF"
+                                "b",
+                                "\xC0\xAF",     // overlong '/'
+                                "\xED\xA0\x80", // surrogate
+                                "\xE2\x82"})    // truncated
+        EXPECT_FALSE(quarro::platform_string_from_string(invalid).has_value()) << invalid;
     EXPECT_EQ(quarro::string_from_platform_string("a\xFF"
                                                   "b\xC3\xA9"),
               "a.b\xC3\xA9");
@@ -55,6 +56,40 @@ TEST(ReplaceAll, ContinuesAfterEachInsertedText)
     std::string text = "aaa";
     quarro::replace_all(text, "a", "aa");
     EXPECT_EQ(text, "aaaaaa");
+}
+
+// The tokens, each at its start; a step past the end stays at the end. Text and delimiters
+// are temporaries gone before the walk: the tokenizer keeps its own copies.
+std::vector<std::string> tokens_of(const char* text, const char* delimiters)
+{
+    std::vector<std::string> tokens;
+    quarro::string_tokenizer t{std::string(text), std::string(delimiters)};
+    for (; t.has_token(); t.next())
+        tokens.push_back(t.token() + "@" + std::to_string(t.token_start()));
+    t.next();
+    if (t.has_token() || !t.token().empty())
+        tokens.push_back("(past the end)");
+    return tokens;
+}
+
+TEST(StringTokenizer, YieldsNoEmptyTokens)
+{
+    using list = std::vector<std::string>;
+    const struct
+    {
+        const char* text;
+        const char* delimiters;
+        list expected;
+    } cases[] = {{"/a//b/", "/\\", {"a@1", "b@4"}},
+                 {"", "/", {}},
+                 {"///", "/", {}},
+                 {"x/", "/", {"x@0"}},
+                 {"a\\b/c", "/\\", {"a@0", "b@2", "c@4"}},
+                 {"1..2", ".", {"1@0", "2@3"}},
+                 {"1.0.10", ".", {"1@0", "0@2", "10@4"}},
+                 {"abc", "", {"abc@0"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(tokens_of(c.text, c.delimiters), c.expected) << '"' << c.text << '"';
 }
 
 } // namespace
