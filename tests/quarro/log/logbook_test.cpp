@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -138,25 +140,20 @@ protected:
     temporary_folder folder;
 };
 
-TEST_F(Logbook, DefaultLevelsWithoutAFolder)
-{
-    testing::internal::CaptureStderr();
-    book.message("error line", 4, logbook::file_and_console);
-    book.message("notice line", 6, logbook::file_and_console);
-    book.message("console only", 0, logbook::file_target);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\n");
-    EXPECT_FALSE(book.get_log_file().exists_flag_set());
-}
-
 TEST_F(Logbook, FirstLineMakesTheFileWithItsHeader)
 {
-    use_folder({7, 0, 0});
     testing::internal::CaptureStderr();
+    // The default levels (file 0, console 5), and no folder: no file.
+    book.message("error line", 4, logbook::file_and_console);
+    book.message("notice line", 6, logbook::file_and_console);
+    book.message("file only", 0, logbook::file_target);
+    EXPECT_FALSE(book.get_log_file().exists_flag_set());
+    use_folder({7, 0, 0});
     book.message("first", 7, logbook::file_and_console);
     book.message("not for the file", 8, logbook::file_and_console);
     book.message("", 4, logbook::file_and_console);
     book.message("console", 0, logbook::console_target);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "console\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\nconsole\n");
 
     const auto names = files_in(folder.path());
     ASSERT_EQ(names.size(), 1u);
@@ -215,34 +212,28 @@ TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
     use_folder({7, 0, 0});
     constexpr int threads = 8;
     constexpr int lines = 1000;
+    const auto text_of = [](int t, int i) {
+        return "thread " + std::to_string(t) + " line " + std::to_string(i);
+    };
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([this, t] {
+        workers.emplace_back([&, t] {
             for (int i = 0; i < lines; ++i)
-                book.message("thread " + std::to_string(t) + " line " + std::to_string(i), 7,
-                             logbook::file_target);
+                book.message(text_of(t, i), 7, logbook::file_target);
         });
     }
     for (auto& worker : workers)
         worker.join();
 
-    std::istringstream content(without_time_stamps(read_text(book.get_log_file().get_path())));
-    std::string line;
-    std::getline(content, line);
-    EXPECT_EQ(line + "\n", header);
-    std::vector<int> next(threads, 0);
-    int count = 0;
-    while (std::getline(content, line)) {
-        int t = -1, i = -1, end = 0;
-        ASSERT_EQ(std::sscanf(line.c_str(), "T (info)\t\tthread %d line %d\r%n", &t, &i, &end), 2)
-            << line;
-        ASSERT_EQ(static_cast<std::size_t>(end), line.size()) << line;
-        ASSERT_TRUE(t >= 0 && t < threads) << line;
-        EXPECT_EQ(i, next[t]) << "thread " << t;
-        next[t] = i + 1;
-        ++count;
+    const std::string text = without_time_stamps(read_text(book.get_log_file().get_path()));
+    EXPECT_EQ(text.rfind(header, 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), threads * lines + 1);
+    for (int t = 0; t < threads; ++t) {
+        std::size_t at = 0; // each line of a thread comes after the one before
+        for (int i = 0; i < lines && at != std::string::npos; ++i)
+            at = text.find("T (info)\t\t" + text_of(t, i) + "\r\n", at);
+        EXPECT_NE(at, std::string::npos) << "thread " << t;
     }
-    EXPECT_EQ(count, threads * lines);
 }
 
 // The closing line comes from the static objects' destruction, so a child process runs until
@@ -258,29 +249,20 @@ TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
                  {{0, 8, 0}, "~logbook\n", ""},
                  {{7, 0, 0}, "", ""}}; // the speaker link's levels
     for (const auto& c : cases) {
-        temporary_folder folder;
-        int console[2];
-        ASSERT_EQ(pipe(console), 0);
+        temporary_folder folder, console;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            dup2(console[1], STDERR_FILENO);
-            close(console[0]);
-            close(console[1]);
+            dup2(open((console / "err").c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
             logbook::instance().set_log_folder(files::filepath(folder.path()));
             logbook::instance().set_levels(c.levels);
             std::exit(0);
         }
-        close(console[1]);
-        std::string output;
-        char buffer[256];
-        for (ssize_t n; (n = read(console[0], buffer, sizeof buffer)) > 0;)
-            output.append(buffer, static_cast<std::size_t>(n));
-        close(console[0]);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-        EXPECT_EQ(output, c.console) << c.levels.file << c.levels.console;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(read_text(console / "err"), c.console)
+            << int{c.levels.file} << int{c.levels.console};
         const auto names = files_in(folder.path());
         EXPECT_EQ(names.size(), c.file.empty() ? 0u : 1u);
         if (!names.empty()) {
