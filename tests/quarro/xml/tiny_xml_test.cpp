@@ -16,38 +16,30 @@ namespace {
 
 const std::string declaration = "<?xml version=\"1.0\" ?>\n";
 
-std::string printed(const TiXmlDocument& document, const char* indent = "\t")
-{
-    const auto block = xml::print_document(document, indent);
-    EXPECT_EQ(block->size(), block->capacity());
-    return std::string(reinterpret_cast<const char*>(block->bytes()), block->size());
-}
-
 // Runs a writer script on a new declaration document and prints the document. Steps are
 // separated by '|': "<name" opens an element, ">" closes one, "@name=value" sets an attribute,
 // "#text" adds text and "!text" adds markup.
-std::string written(const std::string& script)
+std::string written(const std::string& script, const char* indent = "\t")
 {
     auto document = xml::create_declaration_document();
-    {
-        xml::mutable_tiny_xml_node writer(document.get());
-        std::istringstream steps(script);
-        for (std::string step; std::getline(steps, step, '|');) {
-            const std::string rest = step.substr(1);
-            if (step[0] == '<')
-                writer.open_element(rest);
-            else if (step[0] == '>')
-                writer.close_element();
-            else if (step[0] == '@')
-                writer.set_attribute(rest.substr(0, rest.find('=')),
-                                     rest.substr(rest.find('=') + 1));
-            else if (step[0] == '#')
-                writer.add_text(rest);
-            else
-                writer.add_markup(rest);
-        }
+    xml::mutable_tiny_xml_node writer(document.get());
+    std::istringstream steps(script);
+    for (std::string step; std::getline(steps, step, '|');) {
+        const std::string rest = step.substr(1);
+        if (step[0] == '<')
+            writer.open_element(rest);
+        else if (step[0] == '>')
+            writer.close_element();
+        else if (step[0] == '@')
+            writer.set_attribute(rest.substr(0, rest.find('=')), rest.substr(rest.find('=') + 1));
+        else if (step[0] == '#')
+            writer.add_text(rest);
+        else
+            writer.add_markup(rest);
     }
-    return printed(*document);
+    const auto block = xml::print_document(*document, indent);
+    EXPECT_EQ(block->size(), block->capacity()); // exactly the printed bytes
+    return std::string(reinterpret_cast<const char*>(block->bytes()), block->size());
 }
 
 TEST(TinyXmlWriter, WritesNestedElementsTextAndAttributes)
@@ -62,6 +54,9 @@ TEST(TinyXmlWriter, WritesNestedElementsTextAndAttributes)
                             "\t\t<bytes_received>12</bytes_received>\n"
                             "\t</download>\n"
                             "</downloads>\n");
+    // Text is escaped; without an indent, lines start at once.
+    EXPECT_EQ(written("<root|<name|#a<b & \"c\"|>", nullptr),
+              declaration + "<root>\n<name>a&lt;b &amp; &quot;c&quot;</name>\n</root>\n");
 }
 
 TEST(TinyXmlWriter, RefusedOperationsChangeNothing)
@@ -145,17 +140,6 @@ TEST(GetChildText, TextOrDefault)
     EXPECT_EQ(xml::get_child_text(p, "missing", "d"), "d");
     EXPECT_EQ(xml::get_child_text(p, "missing", nullptr), "");
     EXPECT_EQ(xml::get_child_text(nullptr, "name", "d"), "d");
-}
-
-TEST(PrintDocument, EscapesTextAndCanIndentWithNothing)
-{
-    auto document = xml::create_document("root");
-    xml::mutable_tiny_xml_node writer(document->RootElement());
-    writer.open_element("name");
-    writer.add_text("a<b & \"c\"");
-    writer.close_element();
-    EXPECT_EQ(printed(*document, nullptr),
-              declaration + "<root>\n<name>a&lt;b &amp; &quot;c&quot;</name>\n</root>\n");
 }
 
 } // namespace
