@@ -1,8 +1,9 @@
-// The file path: normalised absolute paths, the sub-path rules and their error messages.
+// The file path: normalised absolute paths, the sub-path rules and their error messages, and
+// the split of a path text into file name, base name and extension.
 #include <quarro/files/file_error.h>
+#include <quarro/files/file_name_parts.h>
 #include <quarro/files/filepath.h>
 
-#include "support/error_text.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,22 @@
 namespace {
 
 using files::filepath;
-using test_support::error_text;
 
 const std::string missing = std::string(std::strerror(ENOENT)) +
                             " filepath::update_file_info() call to "
                             "CFURLCopyResourcePropertyForKey failed!";
 const std::string parent_missing = "filepath::filepath() the parent filepath doesn't exist!";
+
+// What the action gives, or the text of the file error it throws.
+template <class Action>
+std::string outcome_of(Action action)
+{
+    try {
+        return action();
+    } catch (const files::error::file& error) {
+        return error.what();
+    }
+}
 
 class FilepathTest : public testing::Test
 {
@@ -36,88 +47,74 @@ protected:
 
 TEST_F(FilepathTest, PathTextIsNormalisedAndNamed)
 {
+    const std::string does_not_exist = "this file path does not exist!";
     const struct
     {
-        std::string text, path, name;
-        quarro::u32 flags;
-    } cases[] = {{root / "a/b/", root / "a/b", "b", 3},
-                 {root / "a//b/./c/..", root / "a/b", "b", 3},
-                 {root / "a/file.txt", root / "a/file.txt", "file.txt", 1},
-                 {root / ".hidden", root / ".hidden", ".hidden", 5},
-                 {"///", "/", "/", 3},
-                 {"/..", "/", "/", 3}};
+        std::string text;
+        std::string outcome; // path|name|flags (1 exists, 2 folder, 4 hidden), or the error
+    } cases[] = {{root / "a/b/", root / "a/b|b|3"},
+                 {root / "a//b/./c/..", root / "a/b|b|3"},
+                 {root / "a/file.txt", root / "a/file.txt|file.txt|1"},
+                 {root / ".hidden", root / ".hidden|.hidden|5"},
+                 {"///", "/|/|3"},
+                 {"/..", "/|/|3"},
+                 {"", does_not_exist},
+                 {root / "\xff", does_not_exist + "\nfull path: \"" + (root / "\xff") + "\""},
+                 {root / "missing", missing}};
     for (const auto& c : cases) {
-        const filepath path(c.text);
-        EXPECT_EQ(path.get_path(), c.path) << c.text;
-        EXPECT_EQ(path.get_name(), c.name) << c.text;
-        EXPECT_EQ(path.get_flags(), c.flags) << c.text;
+        EXPECT_EQ(outcome_of([&] {
+                      const filepath path(c.text);
+                      return path.get_path() + "|" + path.get_name() + "|" +
+                             std::to_string(path.get_flags());
+                  }),
+                  c.outcome);
     }
     EXPECT_FALSE(filepath("/").get_parent().exists_flag_set()); // the only volume root
     EXPECT_EQ(filepath(root / "a/file.txt").get_parent().get_path(), root / "a");
 }
 
-TEST_F(FilepathTest, TextsThatNameNothingFail)
+TEST_F(FilepathTest, SubPathFollowsTheComponentRules)
 {
-    const auto message = [](const std::string& text) {
-        return error_text<files::error::file>([&] { filepath path(text); });
-    };
-    const std::string does_not_exist = "this file path does not exist!";
-    EXPECT_EQ(message(""), does_not_exist);
-    EXPECT_EQ(message(root / "\xff"), does_not_exist + "\nfull path: \"" + (root / "\xff") + "\"");
-    EXPECT_EQ(message(root / "missing"), missing);
-}
-
-struct sub_path_case
-{
-    const char* label;
-    std::string sub_path;
-    std::string result; // the path below the test folder, or the error's text
-    bool fails;
-};
-
-void PrintTo(const sub_path_case& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class FilepathSubPath : public FilepathTest, public testing::WithParamInterface<sub_path_case>
-{};
-
-TEST_P(FilepathSubPath, FollowsTheComponentRules)
-{
-    const sub_path_case& c = GetParam();
-    std::string outcome;
-    try {
-        outcome = filepath(filepath(root.path()), c.sub_path).get_path();
-    } catch (const files::error::file& error) {
-        outcome = error.what();
+    const struct
+    {
+        const char* sub_path;
+        std::string outcome; // the path, or the error's text
+    } cases[] = {{"a", root / "a"},
+                 {"a/", root / "a"},
+                 {"a/b/c", root / "a/b/c"},
+                 {"//a/b", root / "a/b"},
+                 {"a//b/", root / "a/b"},
+                 {"", root.path()},
+                 {"///", root.path()},
+                 {"a/nothing", missing + "\nfile/folder name: \"nothing\""},
+                 {"nothing/b", parent_missing},
+                 {"a/file.txt/x", parent_missing},
+                 {"\xff", "filepath() no sub file name given!\nfull path: \"" + root.path() +
+                              "\"\nfile/folder name: \"\xff\""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            outcome_of([&] { return filepath(filepath(root.path()), c.sub_path).get_path(); }),
+            c.outcome)
+            << c.sub_path;
     }
-    EXPECT_EQ(outcome, c.fails ? c.result : root / c.result);
+    EXPECT_EQ(outcome_of([] { return filepath(filepath(), "a").get_path(); }), parent_missing);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, FilepathSubPath,
-    testing::Values(sub_path_case{"one", "a", "a", false},
-                    sub_path_case{"trailing", "a/", "a", false},
-                    sub_path_case{"nested", "a/b/c", "a/b/c", false},
-                    sub_path_case{"leading", "//a/b", "a/b", false},
-                    sub_path_case{"doubled", "a//b/", "a/b", false},
-                    sub_path_case{"missing_leaf", "a/nothing",
-                                  missing + "\nfile/folder name: \"nothing\"", true},
-                    sub_path_case{"missing_middle", "nothing/b", parent_missing, true},
-                    sub_path_case{"file_as_middle", "a/file.txt/x", parent_missing, true}),
-    [](const testing::TestParamInfo<sub_path_case>& info) { return info.param.label; });
-
-TEST_F(FilepathTest, SubPathEdges)
+TEST(SplitFileName, FileBaseAndExtension)
 {
-    const filepath parent(root.path());
-    EXPECT_EQ(filepath(parent, "").get_path(), root.path());
-    EXPECT_EQ(filepath(parent, "///").get_path(), root.path());
-    EXPECT_EQ(error_text<files::error::file>([] { filepath path(filepath(), "a"); }),
-              parent_missing);
-    EXPECT_EQ(error_text<files::error::file>([&] { filepath path(parent, "\xff"); }),
-              "filepath() no sub file name given!\nfull path: \"" + root.path() +
-                  "\"\nfile/folder name: \"\xff\"");
+    const struct
+    {
+        const char* text;
+        const char* parts; // file name|base name|extension
+    } cases[] = {{"a/b.c.txt", "b.c.txt|b.c|txt"}, {"x\\y.", "y.|y|"},
+                 {"a/readme", "readme|readme|"},   {"", "||"},
+                 {"dir.d/file", "file|file|"},     {".hidden", ".hidden||hidden"},
+                 {"a\\b/c.xml", "c.xml|c|xml"}};
+    for (const auto& c : cases) {
+        const files::file_name_parts parts = files::split_file_name(c.text);
+        EXPECT_EQ(parts.file_name + "|" + parts.base_name + "|" + parts.extension, c.parts)
+            << c.text;
+    }
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 namespace {
 
 using files::filepath;
+using std::filesystem::perms;
 using namespace std::string_literals;
 using test_support::read_text;
 using test_support::write_text;
@@ -27,14 +28,6 @@ std::set<std::string> tree_of(const std::string& folder)
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         items.insert(entry.path().lexically_relative(folder).string());
     return items;
-}
-
-mode_t mode_of(const filepath& item)
-{
-    struct stat status
-    {};
-    stat(item.get_path().c_str(), &status);
-    return status.st_mode & 07777;
 }
 
 class FolderOperations : public testing::Test
@@ -67,9 +60,9 @@ TEST_F(FolderOperations, CreatedItemsAreNotExecutable)
     const filepath file = files::create_file(work, "new.xml");
     umask(previous);
     EXPECT_EQ(folder.get_path(), parent / "work/x/y");
-    EXPECT_EQ(mode_of(folder), 0755u);
+    EXPECT_EQ(std::filesystem::status(folder.get_path()).permissions(), perms(0755));
     EXPECT_EQ(file.get_path(), parent / "work/new.xml");
-    EXPECT_EQ(mode_of(file), 0644u);
+    EXPECT_EQ(std::filesystem::status(file.get_path()).permissions(), perms(0644));
     EXPECT_EQ(files::create_folder(work, "sub").get_path(), parent / "work/sub");
     EXPECT_FALSE(files::create_folder(work, "file.txt").exists_flag_set());
     // An existing file keeps its content until write_file replaces it whole.
@@ -120,23 +113,19 @@ TEST_F(FolderOperations, RemoveTakesFoldersWholeAndFilesAlone)
     EXPECT_FALSE(std::filesystem::exists(parent / "work/sub"));
 }
 
-TEST_F(FolderOperations, MakePathSplitsAtBothSeparators)
+TEST_F(FolderOperations, MakePathSplitsAtBothSeparatorsAndLogsAFileInTheWay)
 {
     EXPECT_EQ(files::make_path(work, "a//b\\c/").get_path(), parent / "work/a/b/c");
     EXPECT_TRUE(std::filesystem::is_directory(parent / "work/a/b/c"));
     EXPECT_EQ(files::make_path(work, "").get_path(), work.get_path());
     EXPECT_EQ(files::create_file_at_path(parent / "work/p\\q.part").get_path(),
               parent / "work/p/q.part");
-}
 
-TEST_F(FolderOperations, MakePathLogsAFileInTheWay)
-{
     quarro::logbook::instance().set_levels({0, 7, 0});
     testing::internal::CaptureStderr();
-    const filepath made = files::make_path(work, "file.txt/x");
+    EXPECT_FALSE(files::make_path(work, "file.txt/x").exists_flag_set());
     const std::string console = testing::internal::GetCapturedStderr();
     quarro::logbook::instance().set_levels({});
-    EXPECT_FALSE(made.exists_flag_set());
     EXPECT_EQ(console, "expected a folder but the found path refers to a file!\nfull path: \"" +
                            work.get_path() + "\"\nfile/folder name: \"file.txt\"\n");
 }

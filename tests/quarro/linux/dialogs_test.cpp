@@ -1,5 +1,5 @@
-// Alerts and file panels through the hooks: the headless default, and the contract that a
-// cancel, or a choice that does not exist, leaves every argument unchanged.
+// Alerts and file panels through the hooks: the headless default on the console, and the
+// contract that a cancel, or a choice that does not exist, leaves every argument unchanged.
 #include <quarro/desktop/dialogs.h>
 
 #include "support/temporary_folder.h"
@@ -64,9 +64,13 @@ protected:
 TEST_F(Dialogs, HeadlessDefaultPrintsAlertsAndCancelsPanels)
 {
     quarro::set_dialog_hooks(nullptr);
+    // Console lines are printed as they are, never read as a format.
     testing::internal::CaptureStderr();
-    quarro::show_alert("cannot write data to file!", "Alert!");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Alert!: cannot write data to file!\n");
+    quarro::show_alert("100% %d %s %n done", "Alert!");
+    quarro::show_alert("", "message only");
+    quarro::show_alert("", "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Alert!: 100% %d %s %n done\nmessage only\n\n");
 
     filepath out = presets;
     EXPECT_FALSE(quarro::choose_file_to_open("load preset...", presets, &out).exists_flag_set());

@@ -2,7 +2,6 @@
 // resources are found beside an executable.
 #include <quarro/desktop/known_folders.h>
 #include <quarro/err/exception.h>
-#include <quarro/files/folder_operations.h>
 
 #include "resources_folder.h"
 #include "support/environment_variable.h"
@@ -72,16 +71,6 @@ TEST_F(SpecialFolders, HomeFromThePasswordDatabaseWhenUnset)
     home.set(std::nullopt);
     config.set(account / "config");
     EXPECT_EQ(quarro::get_user_documents_path().get_path(), account / "docs");
-}
-
-TEST_F(SpecialFolders, DataFoldersComeUpInAFreshAccount)
-{
-    ASSERT_FALSE(std::filesystem::exists(account / "home/Documents"));
-    const files::filepath data =
-        files::make_path(quarro::get_user_documents_path(), "Velk Audio/Pellaro");
-    EXPECT_EQ(data.get_path(), account / "home/Documents/Velk Audio/Pellaro");
-    for (const char* name : {"presets", "logs", "firmware"})
-        EXPECT_TRUE(files::get_or_create_folder(data, name).is_directory()) << name;
 }
 
 TEST_F(SpecialFolders, DocumentsThatCannotBeMadeFail)

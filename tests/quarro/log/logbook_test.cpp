@@ -1,19 +1,24 @@
-// The logbook's targets and levels, the file's exact bytes, a failing file that must not
-// recurse, the order of many threads' lines, and the closing line at exit.
+// The log's byte forms (level texts, lines, file names), exclusive creation of the run's log
+// file, the logbook's targets and levels, a failing file that must not recurse, the order of
+// many threads' lines, and the closing line at exit.
 #include <quarro/files/filepath.h>
+#include <quarro/log/log_data.h>
 #include <quarro/log/logbook.h>
 #include <quarro/notification/notification.h>
 
+#include "log/log_file.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -28,18 +33,68 @@ using test_support::temporary_folder;
 
 const char* const header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
 
+TEST(LogLevelText, EveryLevel)
+{
+    const struct
+    {
+        quarro::u32 level;
+        const char* text;
+    } cases[] = {{0, " (none) \t\t"},   {1, " (emergency)\t"}, {2, " (alert)\t\t"},
+                 {3, " (critical)\t"},  {4, " (error)\t\t"},   {5, " (warning)\t\t"},
+                 {6, " (notice)\t\t"},  {7, " (info)\t\t"},    {8, " (debug)\t\t"},
+                 {9, " (user)\t\t"},    {10, " (max)\t\t\t"},  {254, " (max)\t\t\t"},
+                 {255, " (dev)\t\t\t"}, {256, " (max)\t\t\t"}};
+    for (const auto& c : cases)
+        EXPECT_STREQ(quarro::log_level_text(c.level), c.text) << c.level;
+}
+
+TEST(LogLine, TimeLevelTextAndCrLf)
+{
+    const struct
+    {
+        quarro::date_time time;
+        quarro::u32 level;
+        std::string message;
+        std::string line;
+    } cases[] = {
+        {{1, 1, 2024, 7, 5, 9, 0}, 4, "abc", "07:05:09:000 (error)\t\tabc\r\n"},
+        {{1, 1, 2024, 23, 59, 59, 0}, 7, "", "23:59:59:000 (info)\t\t\r\n"},
+        {{1, 1, 2024, 0, 0, 0, 5}, 255, "x", "00:00:00:005 (dev)\t\t\tx\r\n"},
+        {{1, 1, 2024, 123, 0, 0, 1234}, 0, "y", "123:00:00:1234 (none) \t\ty\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::string text = "before\r\n";
+        quarro::append_log_line(text, quarro::log_data{c.message, 0, c.level, c.time});
+        EXPECT_EQ(text, "before\r\n" + c.line);
+    }
+}
+
+// The name has its numbers without leading zeros; a name another run took is left alone.
+TEST(CreateLogFile, TakenNameIsLeftAloneAndNewDigitsTried)
+{
+    temporary_folder folder;
+    test_support::write_text(folder / "Log 5_7_2024 7_5_9_1111111111111111.log", "other run");
+    std::vector<std::string> digits = {"1111111111111111", "2222222222222222"};
+    std::size_t calls = 0;
+    const files::filepath made =
+        quarro::detail::create_log_file(files::filepath(folder.path()), {5, 7, 2024, 7, 5, 9, 0},
+                                        [&] { return digits.at(calls++); });
+    EXPECT_EQ(made.get_path(), folder / "Log 5_7_2024 7_5_9_2222222222222222.log");
+    EXPECT_EQ(calls, 2u);
+    EXPECT_EQ(read_text(folder / "Log 5_7_2024 7_5_9_1111111111111111.log"), "other run");
+    EXPECT_EQ(read_text(made.get_path()), "");
+}
+
 // "Log d_m_yyyy h_m_s_<16 digits>.log" with plausible numbers and no leading zeros.
 bool is_log_file_name(const std::string& name)
 {
-    int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+    int d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
     char digits[17] = {};
-    if (std::sscanf(name.c_str(), "Log %d_%d_%d %d_%d_%d_%16[0-9]", &day, &month, &year, &hour,
-                    &minute, &second, digits) != 7 ||
-        std::string(digits).size() != 16)
-        return false;
-    const quarro::date_time time(day, month, year, hour, minute, second, 0);
-    return day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 2000 && hour <= 23 &&
-           minute <= 59 && second <= 59 && name == quarro::make_log_file_name(time, digits);
+    return std::sscanf(name.c_str(), "Log %d_%d_%d %d_%d_%d_%16[0-9]", &d, &mo, &y, &h, &mi, &s,
+                       digits) == 7 &&
+           std::strlen(digits) == 16 && d >= 1 && d <= 31 && mo >= 1 && mo <= 12 && y >= 2000 &&
+           h <= 23 && mi <= 59 && s <= 59 &&
+           name == quarro::make_log_file_name({d, mo, y, h, mi, s, 0}, digits);
 }
 
 // Each line's time stamp (hh:mm:ss:000) becomes "T", so that the rest can be compared whole.
@@ -48,11 +103,9 @@ std::string without_time_stamps(const std::string& text)
     std::string result;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        const std::string shape = "99:99:99:000";
-        bool stamped = line.size() >= shape.size();
-        for (std::size_t i = 0; stamped && i < shape.size(); ++i)
-            stamped = shape[i] == '9' ? std::isdigit(line[i]) != 0 : line[i] == shape[i];
-        result += (stamped ? "T" + line.substr(shape.size()) : line) + "\n";
+        const bool stamped = line.size() >= 12 && line[2] == ':' && line[5] == ':' &&
+                             line.compare(8, 4, ":000") == 0;
+        result += (stamped ? "T" + line.substr(12) : line) + "\n";
     }
     return result;
 }
@@ -87,25 +140,20 @@ protected:
     temporary_folder folder;
 };
 
-TEST_F(Logbook, DefaultLevelsWithoutAFolder)
-{
-    testing::internal::CaptureStderr();
-    book.message("error line", 4, logbook::file_and_console);
-    book.message("notice line", 6, logbook::file_and_console);
-    book.message("console only", 0, logbook::file_target);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\n");
-    EXPECT_FALSE(book.get_log_file().exists_flag_set());
-}
-
 TEST_F(Logbook, FirstLineMakesTheFileWithItsHeader)
 {
-    use_folder({7, 0, 0});
     testing::internal::CaptureStderr();
+    // The default levels (file 0, console 5), and no folder: no file.
+    book.message("error line", 4, logbook::file_and_console);
+    book.message("notice line", 6, logbook::file_and_console);
+    book.message("file only", 0, logbook::file_target);
+    EXPECT_FALSE(book.get_log_file().exists_flag_set());
+    use_folder({7, 0, 0});
     book.message("first", 7, logbook::file_and_console);
     book.message("not for the file", 8, logbook::file_and_console);
     book.message("", 4, logbook::file_and_console);
     book.message("console", 0, logbook::console_target);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "console\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\nconsole\n");
 
     const auto names = files_in(folder.path());
     ASSERT_EQ(names.size(), 1u);
@@ -164,96 +212,63 @@ TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
     use_folder({7, 0, 0});
     constexpr int threads = 8;
     constexpr int lines = 1000;
+    const auto text_of = [](int t, int i) {
+        return "thread " + std::to_string(t) + " line " + std::to_string(i);
+    };
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([this, t] {
+        workers.emplace_back([&, t] {
             for (int i = 0; i < lines; ++i)
-                book.message("thread " + std::to_string(t) + " line " + std::to_string(i), 7,
-                             logbook::file_target);
+                book.message(text_of(t, i), 7, logbook::file_target);
         });
     }
     for (auto& worker : workers)
         worker.join();
 
-    std::istringstream content(without_time_stamps(read_text(book.get_log_file().get_path())));
-    std::string line;
-    std::getline(content, line);
-    EXPECT_EQ(line + "\n", header);
-    std::vector<int> next(threads, 0);
-    int count = 0;
-    while (std::getline(content, line)) {
-        int t = -1, i = -1, end = 0;
-        ASSERT_EQ(std::sscanf(line.c_str(), "T (info)\t\tthread %d line %d\r%n", &t, &i, &end), 2)
-            << line;
-        ASSERT_EQ(static_cast<std::size_t>(end), line.size()) << line;
-        ASSERT_TRUE(t >= 0 && t < threads) << line;
-        EXPECT_EQ(i, next[t]) << "thread " << t;
-        next[t] = i + 1;
-        ++count;
+    const std::string text = without_time_stamps(read_text(book.get_log_file().get_path()));
+    EXPECT_EQ(text.rfind(header, 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), threads * lines + 1);
+    for (int t = 0; t < threads; ++t) {
+        std::size_t at = 0; // each line of a thread comes after the one before
+        for (int i = 0; i < lines && at != std::string::npos; ++i)
+            at = text.find("T (info)\t\t" + text_of(t, i) + "\r\n", at);
+        EXPECT_NE(at, std::string::npos) << "thread " << t;
     }
-    EXPECT_EQ(count, threads * lines);
 }
 
-struct closing_case
+// The closing line comes from the static objects' destruction, so a child process runs until
+// its own exit and the parent reads what it left on the console and in the folder.
+TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
 {
-    const char* label;
-    quarro::log_levels levels;
-    std::string console;
-    bool file_line;
-};
-
-void PrintTo(const closing_case& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class LogbookAtExit : public testing::TestWithParam<closing_case>
-{};
-
-// The closing line comes from the static objects' destruction, so a child process runs
-// until its own exit and the parent reads what it left.
-TEST_P(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
-{
-    const closing_case& c = GetParam();
-    temporary_folder folder;
-    int console[2];
-    ASSERT_EQ(pipe(console), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(console[1], STDERR_FILENO);
-        close(console[0]);
-        close(console[1]);
-        logbook& book = logbook::instance();
-        book.set_log_folder(files::filepath(folder.path()));
-        book.set_levels(c.levels);
-        std::exit(0);
+    const struct
+    {
+        quarro::log_levels levels;
+        std::string console;
+        std::string file; // the log without time stamps; empty: no file at all
+    } cases[] = {{{8, 0, 0}, "", "T (debug)\t\t~logbook\r\n"},
+                 {{0, 8, 0}, "~logbook\n", ""},
+                 {{7, 0, 0}, "", ""}}; // the speaker link's levels
+    for (const auto& c : cases) {
+        temporary_folder folder, console;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(open((console / "err").c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
+            logbook::instance().set_log_folder(files::filepath(folder.path()));
+            logbook::instance().set_levels(c.levels);
+            std::exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(read_text(console / "err"), c.console)
+            << int{c.levels.file} << int{c.levels.console};
+        const auto names = files_in(folder.path());
+        EXPECT_EQ(names.size(), c.file.empty() ? 0u : 1u);
+        if (!names.empty()) {
+            EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), c.file);
+        }
     }
-    close(console[1]);
-    std::string output;
-    char buffer[256];
-    for (ssize_t n; (n = read(console[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(console[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-    EXPECT_EQ(output, c.console);
-    const auto names = files_in(folder.path());
-    if (!c.file_line) {
-        EXPECT_TRUE(names.empty());
-        return;
-    }
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), "T (debug)\t\t~logbook\r\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(Levels, LogbookAtExit,
-                         testing::Values(closing_case{"file", {8, 0, 0}, "", true},
-                                         closing_case{"console", {0, 8, 0}, "~logbook\n", false},
-                                         closing_case{"speaker_link_levels", {7, 0, 0}, "", false}),
-                         [](const testing::TestParamInfo<closing_case>& info) {
-                             return info.param.label;
-                         });
 
 } // namespace

@@ -1,17 +1,107 @@
-// Text helpers.
+// The number appenders' exact texts and counts, reading numbers from texts, the text helpers
+// and the tokenizer of folder paths and version texts.
+#include <quarro/tools/number_text.h>
+#include <quarro/tools/string_tokenizer.h>
 #include <quarro/tools/text.h>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
+
+using quarro::append_number;
+using quarro::append_unsigned;
+using quarro::to_string_with_precision;
+using limits = std::numeric_limits<double>;
+
+// What the appender added to "x", then "|" and the count it returned.
+template <class... Parameters, class... Arguments>
+std::string appended(quarro::u64 (*append)(std::string&, Parameters...), Arguments... arguments)
+{
+    std::string text = "x";
+    const quarro::u64 count = append(text, arguments...);
+    return text.substr(1) + "|" + std::to_string(count);
+}
+
+TEST(NumberText, ExactTextAndCount)
+{
+    const struct
+    {
+        std::string text;
+        const char* expected;
+    } cases[] = {
+        {appended(append_unsigned, 7, 2), "07|2"},
+        {appended(append_unsigned, 123, 2), "123|3"},
+        {appended(append_unsigned, 0, 3), "000|3"},
+        {appended(append_unsigned, 0, 0), "0|1"},
+        {appended(append_unsigned, 5, 40), "00000000000000000000000000000005|32"}, // clamped
+        {appended(append_unsigned, 18446744073709551615ull, 1), "18446744073709551615|20"},
+        {appended(append_number, -7, 3), "-007|4"},
+        {appended(append_number, 0, 1), "0|1"},
+        {appended(append_number, 42, 1), "42|2"},
+        {appended(append_number, std::numeric_limits<quarro::i64>::min(), 1),
+         "-9223372036854775808|20"},
+        {appended(append_number, std::numeric_limits<quarro::i64>::max(), 1),
+         "9223372036854775807|19"},
+        // Fixed notation, ties to even; whole numbers keep one decimal.
+        {appended(to_string_with_precision, 1, 5.0), "5.0|3"},
+        {appended(to_string_with_precision, 1, -3.0), "-3.0|4"},
+        {appended(to_string_with_precision, 3, 7.0), "7.0|3"},
+        {appended(to_string_with_precision, 1, 2.25), "2.2|3"},
+        {appended(to_string_with_precision, 2, 0.125), "0.12|4"},
+        {appended(to_string_with_precision, 1, 1.26), "1.3|3"},
+        {appended(to_string_with_precision, 1, 0.05), "0.1|3"},
+        {appended(to_string_with_precision, 1, -0.25), "-0.2|4"},
+        {appended(to_string_with_precision, 1, -2.5), "-2.5|4"},
+        {appended(to_string_with_precision, 0, 2.5), "2|1"},
+        // Values a 64-bit integer cannot hold take the decimals branch, never a cast.
+        {appended(to_string_with_precision, 1, 1e20), "100000000000000000000.0|23"},
+        {appended(to_string_with_precision, 1, 9223372036854775808.0), "9223372036854775808.0|21"},
+        {appended(to_string_with_precision, 1, limits::quiet_NaN()), "nan|3"},
+        {appended(to_string_with_precision, 1, -limits::infinity()), "-inf|4"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, c.expected);
+    const std::string lowest = appended(to_string_with_precision, 1, -limits::max());
+    EXPECT_EQ(lowest.substr(0, 4), "-179");
+    EXPECT_EQ(lowest.substr(lowest.size() - 6), ".0|312");
+}
+
+TEST(HexPairToByte, DigitsOfBothCasesAndOthersAsZero)
+{
+    EXPECT_EQ(quarro::hex_pair_to_byte('F', 'F'), 255);
+    EXPECT_EQ(quarro::hex_pair_to_byte('0', 'a'), 10);
+    EXPECT_EQ(quarro::hex_pair_to_byte('a', '0'), 160);
+    EXPECT_EQ(quarro::hex_pair_to_byte('G', '1'), 1);
+    EXPECT_EQ(quarro::hex_pair_to_byte('1', 'G'), 16);
+}
+
+TEST(TextToInt, LeadingIntegerOrDefault)
+{
+    const struct
+    {
+        const char* text;
+        int expected;
+    } cases[] = {{"", 9},
+                 {"x12", 9},
+                 {"-5", -5},
+                 {"12abc", 12},
+                 {"-", 0},
+                 {"+3", 9},
+                 {" 4", 9},
+                 {"99999999999", 2147483647},
+                 {"-99999999999", -2147483647 - 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(quarro::text_to_int(c.text, 9), c.expected) << '"' << c.text << '"';
+    EXPECT_EQ(quarro::int_to_text(-2147483647 - 1), "-2147483648");
+}
 
 TEST(CompareNoCase, LengthFirstThenFoldedCharacters)
 {
     EXPECT_EQ(quarro::compare_no_case("post", "POST"), 0);
-    EXPECT_NE(quarro::compare_no_case("PUT", "POST"), 0);
     EXPECT_EQ(quarro::compare_no_case("PUT", "POST"), -1);
     EXPECT_EQ(quarro::compare_no_case("GET", "GEA"), 1);
     EXPECT_EQ(quarro::compare_no_case("ab", "abcd"), -2);
@@ -35,12 +125,12 @@ TEST(RandomDigits, SixteenDigitsThatDifferWithinOneSecond)
 TEST(PlatformString, AcceptsOnlyValidUtf8)
 {
     EXPECT_EQ(quarro::platform_string_from_string("Grüße"), std::string("Grüße"));
-    EXPECT_FALSE(quarro::platform_string_from_string("a\xFF"
-                                                     "b")
-                     .has_value());
-    EXPECT_FALSE(quarro::platform_string_from_string("\xC0\xAF").has_value());     // overlong '/'
-    EXPECT_FALSE(quarro::platform_string_from_string("\xED\xA0\x80").has_value()); // surrogate
-    EXPECT_FALSE(quarro::platform_string_from_string("\xE2\x82").has_value());     // truncated
+    for (const char* invalid : {"a\xFF"
+                                "b",
+                                "\xC0\xAF",     // overlong '/'
+                                "\xED\xA0\x80", // surrogate
+                                "\xE2\x82"})    // truncated
+        EXPECT_FALSE(quarro::platform_string_from_string(invalid).has_value()) << invalid;
     EXPECT_EQ(quarro::string_from_platform_string("a\xFF"
                                                   "b\xC3\xA9"),
               "a.b\xC3\xA9");
@@ -55,6 +145,40 @@ TEST(ReplaceAll, ContinuesAfterEachInsertedText)
     std::string text = "aaa";
     quarro::replace_all(text, "a", "aa");
     EXPECT_EQ(text, "aaaaaa");
+}
+
+// The tokens, each at its start; a step past the end stays at the end. Text and delimiters
+// are temporaries gone before the walk: the tokenizer keeps its own copies.
+std::vector<std::string> tokens_of(const char* text, const char* delimiters)
+{
+    std::vector<std::string> tokens;
+    quarro::string_tokenizer t{std::string(text), std::string(delimiters)};
+    for (; t.has_token(); t.next())
+        tokens.push_back(t.token() + "@" + std::to_string(t.token_start()));
+    t.next();
+    if (t.has_token() || !t.token().empty())
+        tokens.push_back("(past the end)");
+    return tokens;
+}
+
+TEST(StringTokenizer, YieldsNoEmptyTokens)
+{
+    using list = std::vector<std::string>;
+    const struct
+    {
+        const char* text;
+        const char* delimiters;
+        list expected;
+    } cases[] = {{"/a//b/", "/\\", {"a@1", "b@4"}},
+                 {"", "/", {}},
+                 {"///", "/", {}},
+                 {"x/", "/", {"x@0"}},
+                 {"a\\b/c", "/\\", {"a@0", "b@2", "c@4"}},
+                 {"1..2", ".", {"1@0", "2@3"}},
+                 {"1.0.10", ".", {"1@0", "0@2", "10@4"}},
+                 {"abc", "", {"abc@0"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(tokens_of(c.text, c.delimiters), c.expected) << '"' << c.text << '"';
 }
 
 } // namespace

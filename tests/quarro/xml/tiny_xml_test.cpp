@@ -1,153 +1,131 @@
-// The XML writer's state rules, parsing from blocks, child texts and printing.
+// The XML writer's state rules, parsing from blocks and files, child texts and printing.
 #include <quarro/files/file_error.h>
 #include <quarro/files/filepath.h>
 #include <quarro/xml/tiny_xml.h>
 
+#include "support/error_text.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
 
 namespace {
 
-std::string printed(const TiXmlDocument& document)
+const std::string declaration = "<?xml version=\"1.0\" ?>\n";
+
+// Runs a writer script on a new declaration document and prints the document. Steps are
+// separated by '|': "<name" opens an element, ">" closes one, "@name=value" sets an attribute,
+// "#text" adds text and "!text" adds markup.
+std::string written(const std::string& script, const char* indent = "\t")
 {
-    const auto block = xml::print_document(document, "\t");
-    EXPECT_EQ(block->size(), block->capacity());
+    auto document = xml::create_declaration_document();
+    xml::mutable_tiny_xml_node writer(document.get());
+    std::istringstream steps(script);
+    for (std::string step; std::getline(steps, step, '|');) {
+        const std::string rest = step.substr(1);
+        if (step[0] == '<')
+            writer.open_element(rest);
+        else if (step[0] == '>')
+            writer.close_element();
+        else if (step[0] == '@')
+            writer.set_attribute(rest.substr(0, rest.find('=')), rest.substr(rest.find('=') + 1));
+        else if (step[0] == '#')
+            writer.add_text(rest);
+        else
+            writer.add_markup(rest);
+    }
+    const auto block = xml::print_document(*document, indent);
+    EXPECT_EQ(block->size(), block->capacity()); // exactly the printed bytes
     return std::string(reinterpret_cast<const char*>(block->bytes()), block->size());
 }
 
 TEST(TinyXmlWriter, WritesNestedElementsTextAndAttributes)
 {
-    auto document = xml::create_declaration_document();
-    xml::mutable_tiny_xml_node writer(document.get());
-    writer.add_markup("!DOCTYPE downloads SYSTEM \"quarro/download.dtd\"");
-    writer.open_element("downloads");
-    writer.open_element("download");
-    writer.set_attribute("version", "1.0");
-    writer.open_element("download_url");
-    writer.add_text("http://firmware.example/a b.zip");
-    writer.close_element();
-    writer.open_element("bytes_received");
-    writer.add_text("12");
-    writer.close_element();
-    writer.close_element();
-    writer.close_element();
-    EXPECT_EQ(printed(*document),
-              "<?xml version=\"1.0\" ?>\n"
-              "<!DOCTYPE downloads SYSTEM \"quarro/download.dtd\">\n"
-              "<downloads>\n"
-              "\t<download version=\"1.0\">\n"
-              "\t\t<download_url>http://firmware.example/a b.zip</download_url>\n"
-              "\t\t<bytes_received>12</bytes_received>\n"
-              "\t</download>\n"
-              "</downloads>\n");
+    EXPECT_EQ(written("!!DOCTYPE downloads SYSTEM \"quarro/download.dtd\"|<downloads|<download|"
+                      "@version=1.0|<download_url|#http://firmware.example/a b.zip|>|"
+                      "<bytes_received|#12|>|>|>"),
+              declaration + "<!DOCTYPE downloads SYSTEM \"quarro/download.dtd\">\n"
+                            "<downloads>\n"
+                            "\t<download version=\"1.0\">\n"
+                            "\t\t<download_url>http://firmware.example/a b.zip</download_url>\n"
+                            "\t\t<bytes_received>12</bytes_received>\n"
+                            "\t</download>\n"
+                            "</downloads>\n");
+    // Text is escaped; without an indent, lines start at once.
+    EXPECT_EQ(written("<root|<name|#a<b & \"c\"|>", nullptr),
+              declaration + "<root>\n<name>a&lt;b &amp; &quot;c&quot;</name>\n</root>\n");
 }
 
-// Each row: what the writer does, then the printed root element.
-struct writer_case
+TEST(TinyXmlWriter, RefusedOperationsChangeNothing)
 {
-    const char* label;
-    void (*steps)(xml::mutable_tiny_xml_node&);
-    const char* expected;
-};
-
-void PrintTo(const writer_case& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class TinyXmlWriterRefusal : public testing::TestWithParam<writer_case>
-{};
-
-TEST_P(TinyXmlWriterRefusal, RefusedOperationsChangeNothing)
-{
-    auto document = xml::create_document("root");
+    const struct
     {
-        xml::mutable_tiny_xml_node writer(document->RootElement());
-        GetParam().steps(writer);
-    }
-    const std::string text = printed(*document);
-    EXPECT_EQ(text.substr(text.find('\n') + 1), GetParam().expected);
+        const char* label;
+        const char* script;
+        const char* expected;
+    } cases[] = {{"element after text", "<root|<a|#t|<b|>", "<root>\n\t<a>t</a>\n</root>\n"},
+                 {"text after close", "<root|<a|>|#t|<b|>", "<root>\n\t<a />\n\t<b />\n</root>\n"},
+                 {"attribute only right after opening an element",
+                  "@on=document|<root|@on=root|<a|@x=1|#t|@y=2|>|@z=3",
+                  "<root on=\"root\">\n\t<a x=\"1\">t</a>\n</root>\n"},
+                 {"nothing after the base node is closed", "<root|>|>|>|<late|#late|!late|@late=1",
+                  "<root />\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(written(c.script), declaration + c.expected) << c.label;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, TinyXmlWriterRefusal,
-    testing::Values(writer_case{"ElementAfterTextIsRefused",
-                                [](xml::mutable_tiny_xml_node& w) {
-                                    w.open_element("a");
-                                    w.add_text("t");
-                                    w.open_element("b");
-                                    w.close_element();
-                                },
-                                "<root>\n\t<a>t</a>\n</root>\n"},
-                    writer_case{"TextAfterCloseIsRefused",
-                                [](xml::mutable_tiny_xml_node& w) {
-                                    w.open_element("a");
-                                    w.close_element();
-                                    w.add_text("t");
-                                    w.open_element("b");
-                                    w.close_element();
-                                },
-                                "<root>\n\t<a />\n\t<b />\n</root>\n"},
-                    writer_case{"AttributeOnlyRightAfterOpening",
-                                [](xml::mutable_tiny_xml_node& w) {
-                                    w.set_attribute("on", "root");
-                                    w.open_element("a");
-                                    w.set_attribute("x", "1");
-                                    w.add_text("t");
-                                    w.set_attribute("y", "2");
-                                    w.close_element();
-                                    w.set_attribute("z", "3");
-                                },
-                                "<root on=\"root\">\n\t<a x=\"1\">t</a>\n</root>\n"},
-                    writer_case{"NothingAfterTheBaseNodeIsClosed",
-                                [](xml::mutable_tiny_xml_node& w) {
-                                    w.open_element("a");
-                                    w.close_element();
-                                    w.close_element(); // the base node
-                                    w.close_element();
-                                    w.open_element("late");
-                                    w.add_text("late");
-                                    w.add_markup("late");
-                                    w.set_attribute("late", "1");
-                                },
-                                "<root>\n\t<a />\n</root>\n"}),
-    [](const testing::TestParamInfo<writer_case>& info) { return info.param.label; });
-
-TEST(TinyXmlWriter, NoAttributeOnTheDocumentItself)
+// The text of the root's "name" child, or what the document lacks.
+std::string name_in(const TiXmlDocument& document)
 {
-    auto document = xml::create_declaration_document();
-    xml::mutable_tiny_xml_node writer(document.get());
-    writer.set_attribute("x", "1"); // the document is no element
-    writer.open_element("root");
-    writer.close_element();
-    EXPECT_EQ(printed(*document), "<?xml version=\"1.0\" ?>\n<root />\n");
+    if (document.RootElement() == nullptr)
+        return "(no root)";
+    return xml::get_child_text(document.RootElement(), "name", "(no name)");
 }
 
-TEST(TinyXmlDocument, BlockWithOrWithoutTerminatingZeroParsesAlike)
+TEST(TinyXmlDocument, BlocksParseWholeOrNotAtAll)
 {
     const std::string text = "<root><name>abc</name></root>";
-    auto unterminated = memory::make_data_copy(text.data(), text.size());
-    auto terminated = memory::make_data_copy(text.c_str(), text.size() + 1);
-    xml::tiny_xml_document a(unterminated);
-    xml::tiny_xml_document b(terminated);
-    EXPECT_EQ(xml::get_child_text(a.RootElement(), "name", "-"), "abc");
-    EXPECT_EQ(xml::get_child_text(b.RootElement(), "name", "-"), "abc");
+    const std::string garbage = "\x01\xFF<<root";
+    const struct
+    {
+        const char* label;
+        memory::data_ptr<memory::data> block;
+        const char* name;
+    } cases[] = {{"unterminated", memory::make_data_copy(text.data(), text.size()), "abc"},
+                 {"terminated", memory::make_data_copy(text.c_str(), text.size() + 1), "abc"},
+                 {"null", nullptr, "(no root)"},
+                 {"empty", memory::make_mutable_data(0), "(no root)"},
+                 {"garbage", memory::make_data_copy(garbage.data(), garbage.size()), "(no root)"},
+                 {"cut", memory::make_data_copy("<root><a>", 9), "(no root)"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(name_in(xml::tiny_xml_document(c.block)), c.name) << c.label;
 }
 
-TEST(TinyXmlDocument, MissingEmptyOrDamagedBlocksGiveNoElements)
+TEST(LoadDocument, ParsesAFileAndToleratesEmptyOrDamagedOnes)
 {
-    const std::string garbage = "\x01\xFF<<root";
-    const memory::data_ptr<memory::data> blocks[] = {
-        memory::data_ptr<memory::data>(), memory::make_mutable_data(0),
-        memory::make_data_copy(garbage.data(), garbage.size()),
-        memory::make_data_copy("<root><a>", 9)};
-    for (const auto& block : blocks) {
-        xml::tiny_xml_document document(block);
-        EXPECT_EQ(document.RootElement(), nullptr);
+    test_support::temporary_folder folder;
+    const struct
+    {
+        const char* content;
+        const char* name;
+    } cases[] = {{"<?xml version=\"1.0\" ?>\n<root><name>x</name></root>\n", "x"},
+                 {"", "(no root)"},
+                 {"not xml at all", "(no root)"},
+                 {"<root><name>cut", "(no root)"}};
+    for (const auto& c : cases) {
+        test_support::write_text(folder / "doc.xml", c.content);
+        const auto document = xml::load_document(files::filepath(folder / "doc.xml"));
+        ASSERT_NE(document, nullptr);
+        EXPECT_EQ(name_in(*document), c.name) << c.content;
     }
+    const files::filepath gone(folder / "doc.xml");
+    std::remove((folder / "doc.xml").c_str());
+    EXPECT_EQ(
+        test_support::error_text<files::error::cannot_open_file>([&] { xml::load_document(gone); }),
+        "cannot open the file! it does not exist?\nfull path: \"" + (folder / "doc.xml") + "\"");
 }
 
 TEST(GetChildText, TextOrDefault)
@@ -162,56 +140,6 @@ TEST(GetChildText, TextOrDefault)
     EXPECT_EQ(xml::get_child_text(p, "missing", "d"), "d");
     EXPECT_EQ(xml::get_child_text(p, "missing", nullptr), "");
     EXPECT_EQ(xml::get_child_text(nullptr, "name", "d"), "d");
-}
-
-TEST(PrintDocument, EscapesTextAndCanIndentWithNothing)
-{
-    auto document = xml::create_document("root");
-    xml::mutable_tiny_xml_node writer(document->RootElement());
-    writer.open_element("name");
-    writer.add_text("a<b & \"c\"");
-    writer.close_element();
-    const auto block = xml::print_document(*document, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block->bytes()), block->size()),
-              "<?xml version=\"1.0\" ?>\n<root>\n<name>a&lt;b &amp; &quot;c&quot;</name>\n"
-              "</root>\n");
-}
-
-TEST(LoadDocument, ParsesAFileAndToleratesEmptyOrDamagedOnes)
-{
-    test_support::temporary_folder folder;
-    const struct
-    {
-        const char* content;
-        const char* expected_name; // null: no root element
-    } cases[] = {{"<?xml version=\"1.0\" ?>\n<root><name>x</name></root>\n", "x"},
-                 {"", nullptr},
-                 {"not xml at all", nullptr},
-                 {"<root><name>cut", nullptr}};
-    for (const auto& c : cases) {
-        test_support::write_text(folder / "doc.xml", c.content);
-        const auto document = xml::load_document(files::filepath(folder / "doc.xml"));
-        ASSERT_NE(document, nullptr);
-        if (c.expected_name == nullptr)
-            EXPECT_EQ(document->RootElement(), nullptr) << c.content;
-        else
-            EXPECT_EQ(xml::get_child_text(document->RootElement(), "name", ""), c.expected_name);
-    }
-}
-
-TEST(LoadDocument, AFileThatIsGoneThrowsTheOpenError)
-{
-    test_support::temporary_folder folder;
-    test_support::write_text(folder / "doc.xml", "<root/>");
-    const files::filepath path(folder / "doc.xml");
-    std::remove((folder / "doc.xml").c_str());
-    try {
-        xml::load_document(path);
-        FAIL() << "no error";
-    } catch (const files::error::cannot_open_file& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("cannot open the file! it does not exist?", 0),
-                  0u);
-    }
 }
 
 } // namespace

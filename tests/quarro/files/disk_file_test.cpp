@@ -1,0 +1,229 @@
+// The disk file and whole-file transfers: opening, whole transfers despite short counts,
+// seeking, the volume-full and write errors, descriptor 0 as an ordinary descriptor, atomic
+// replacement that loses nothing on failure, modes, and the block shapes that reading gives.
+#include <quarro/err/exception.h>
+#include <quarro/files/file_error.h>
+#include <quarro/files/hdd_file.h>
+#include <quarro/files/whole_file.h>
+
+#include "support/error_text.h"
+#include "support/file_size_limit.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+using files::File_Read_Access;
+using files::File_Write_Access;
+using files::filepath;
+using files::hdd_file;
+using quarro::u64;
+using quarro::u8;
+using test_support::error_text;
+using test_support::read_text;
+
+const u8* bytes_of(const std::string& text)
+{
+    return reinterpret_cast<const u8*>(text.data());
+}
+
+memory::data block_of(const std::string& text)
+{
+    return memory::data(text.data(), text.size());
+}
+
+// Each test starts with a preset file of ten bytes, alone in its folder.
+class DiskFile : public testing::Test
+{
+protected:
+    void SetUp() override { test_support::write_text(preset, "old preset"); }
+
+    // Nothing but the preset file may stay behind in the folder.
+    bool preset_is_alone() const
+    {
+        return std::distance(std::filesystem::directory_iterator(folder.path()),
+                             std::filesystem::directory_iterator()) == 1;
+    }
+
+    test_support::temporary_folder folder;
+    std::string preset = folder / "preset.xml";
+};
+
+TEST_F(DiskFile, OpeningFailuresNameThePath)
+{
+    const filepath gone(preset);
+    std::filesystem::remove(preset);
+    const filepath sub(folder.path());
+    EXPECT_EQ(
+        error_text<files::error::cannot_open_file>([&] { hdd_file file(gone, File_Read_Access); }),
+        "cannot open the file! it does not exist?\nfull path: \"" + preset + "\"");
+    EXPECT_EQ(
+        error_text<files::error::cannot_open_file>([&] { hdd_file file(sub, File_Write_Access); }),
+        "cannot open file for write access! it may be opened by another application?\n"
+        "full path: \"" +
+            folder.path() + "\"");
+}
+
+TEST_F(DiskFile, DescriptorZeroIsAnOrdinaryFileAndClosedOnlyWhenOwned)
+{
+    if (fcntl(STDIN_FILENO, F_GETFD) == -1) // the test runner may start us without one
+        open("/dev/null", O_RDONLY);
+    const int saved_input = dup(STDIN_FILENO);
+    close(STDIN_FILENO);
+    {
+        hdd_file file(filepath(preset), File_Read_Access);       // gets descriptor 0
+        EXPECT_NE(fcntl(STDIN_FILENO, F_GETFD) & FD_CLOEXEC, 0); // not inherited by programs
+        u8 buffer[4] = {};
+        EXPECT_EQ(file.read(buffer, 4, nullptr), 4u);
+        EXPECT_EQ(std::string(buffer, buffer + 4), "old ");
+    }
+    EXPECT_EQ(fcntl(STDIN_FILENO, F_GETFD), -1); // it was the file's, and it is closed
+
+    dup2(saved_input, STDIN_FILENO);
+    close(saved_input);
+    {
+        hdd_file nothing_opened(filepath(preset), 7);
+    }
+    EXPECT_NE(fcntl(STDIN_FILENO, F_GETFD), -1); // standard input survives
+}
+
+TEST_F(DiskFile, ReadingTheRestSucceedsThenTheEndThrows)
+{
+    hdd_file file(filepath(preset), File_Read_Access);
+    u8 buffer[16] = {};
+    u64 got = 0;
+    file.seek(-6, files::seek_from_end);
+    EXPECT_EQ(file.read(buffer, 16, &got), 6u); // fewer only because the file ends
+    EXPECT_EQ(std::string(buffer, buffer + got), "preset");
+    EXPECT_EQ(error_text<err::exception>([&] { file.read(buffer, 1, &got); }),
+              "hdd_file::read() cannot read from file!");
+    EXPECT_EQ(file.get_position(), 10u);
+}
+
+TEST_F(DiskFile, ShortReadsAreContinuedAndAPipeCannotSeek)
+{
+    const std::string fifo = folder / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = open(fifo.c_str(), O_RDWR); // keeps the pipe open without blocking
+    hdd_file file(filepath(fifo), File_Read_Access);
+    ASSERT_EQ(write(writer, "first", 5), 5);
+    u8 buffer[10] = {};
+    u64 got = 0;
+    std::thread reader([&] { file.read(buffer, 10, &got); });
+    // The second half arrives only once a read has taken the first, so a single read call
+    // would come back with five bytes.
+    int pending = 1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ioctl(writer, FIONREAD, &pending) == 0 && pending > 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_EQ(write(writer, "after", 5), 5);
+    reader.join();
+    close(writer);
+    EXPECT_EQ(std::string(buffer, buffer + got), "firstafter");
+
+    // A pipe can't seek: a seek to the position makes no system call and succeeds.
+    EXPECT_NO_THROW(file.seek(10, files::seek_from_beginning));
+    EXPECT_EQ(error_text<err::exception>([&] { file.seek(123, files::seek_from_beginning); }),
+              "hdd_file::seek() FAILED! Position: 123");
+    EXPECT_EQ(error_text<err::exception>([&] { file.seek(-15, files::seek_from_current); }),
+              "hdd_file::seek() FAILED! Position: -5");
+}
+
+TEST_F(DiskFile, WriteReplacesTheContentKeepingTheMode)
+{
+    chmod(preset.c_str(), 0600);
+    files::write_file(filepath(preset), block_of("new"));
+    EXPECT_EQ(read_text(preset), "new");
+    EXPECT_EQ(std::filesystem::status(preset).permissions(), std::filesystem::perms(0600));
+    files::write_file(filepath(preset), memory::data());
+    EXPECT_EQ(read_text(preset), "");
+    EXPECT_TRUE(preset_is_alone());
+
+    std::filesystem::create_symlink(preset, folder / "link.xml");
+    files::write_file(filepath(folder / "link.xml"), block_of("via link"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.xml"));
+    EXPECT_EQ(read_text(preset), "via link");
+}
+
+// write(2) stops at the size limit, then fails with EFBIG: a real short write.
+TEST_F(DiskFile, WriteThatCannotCompleteIsAnErrorAndLosesNothing)
+{
+    const std::string big(8192, 'x');
+    std::string whole, direct;
+    u64 position = 1;
+    {
+        test_support::file_size_limit limit(4096);
+        whole = error_text<files::error::cannot_write_to_file>(
+            [&] { files::write_file(filepath(preset), block_of(big)); });
+        EXPECT_EQ(read_text(preset), "old preset");
+        hdd_file file(filepath(preset), File_Write_Access);
+        direct = error_text<files::error::cannot_write_to_file>(
+            [&] { file.write(bytes_of(big), big.size(), nullptr); });
+        position = file.get_position();
+    }
+    EXPECT_EQ(whole, "cannot write data to file!");
+    EXPECT_EQ(direct, "cannot write data to file!");
+    EXPECT_EQ(position, 0u);
+    EXPECT_TRUE(preset_is_alone());
+}
+
+TEST_F(DiskFile, FullVolumeIsWrittenInPlaceAndReported)
+{
+    // A device is never replaced by a regular file, even for root.
+    const std::string volume_full = "cannot write data to file! volume full!";
+    EXPECT_EQ(error_text<files::error::not_enough_disk_space>(
+                  [] { files::write_file(filepath("/dev/full"), block_of("abc")); }),
+              volume_full);
+    EXPECT_EQ(error_text<files::error::not_enough_disk_space>(
+                  [] { files::append_to_file(filepath("/dev/full"), block_of("abc")); }),
+              volume_full);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    hdd_file full(filepath("/dev/full"), File_Write_Access);
+    EXPECT_EQ(error_text<files::error::not_enough_disk_space>(
+                  [&] { full.write(bytes_of("abc"), 3, nullptr); }),
+              volume_full);
+    EXPECT_EQ(full.get_position(), 0u);
+}
+
+TEST_F(DiskFile, AppendAddsAtTheEndAndRecreatesAMissingFile)
+{
+    const filepath path(preset);
+    files::append_to_file(path, block_of(" more"));
+    files::append_to_file(path, memory::data());
+    EXPECT_EQ(read_text(preset), "old preset more");
+    std::filesystem::remove(preset);
+    files::append_to_file(path, block_of("again"));
+    EXPECT_EQ(read_text(preset), "again");
+}
+
+TEST_F(DiskFile, ReadGivesTheWholeFileWithSpareRoom)
+{
+    hdd_file file(filepath(preset), File_Read_Access);
+    file.seek(5, files::seek_from_beginning); // read_file starts at 0 whatever the position
+    const auto block = files::read_file(file);
+    EXPECT_EQ(std::string(block->bytes(), block->bytes() + block->size()), "old preset");
+    const auto* growable = dynamic_cast<const memory::growable_data*>(block.get());
+    ASSERT_NE(growable, nullptr);
+    EXPECT_EQ(growable->capacity(), 25u);
+
+    test_support::write_text(preset, "");
+    hdd_file empty(filepath(preset), File_Read_Access);
+    const auto nothing = files::read_file(empty);
+    EXPECT_EQ(nothing->size(), 0u);
+    EXPECT_EQ(nothing->bytes(), nullptr);
+    EXPECT_EQ(dynamic_cast<const memory::growable_data*>(nothing.get()), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+// The auto-reset event and thread objects.
+#include <quarro/synchronization/errors.h>
+#include <quarro/synchronization/event.h>
+#include <quarro/synchronization/thread.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using std::chrono::steady_clock;
+
+TEST(Event, SignalsBeforeTheWaitAreKeptAsOne)
+{
+    synchronization::event event;
+    event.signal();
+    event.signal();
+    EXPECT_TRUE(event.wait(0));
+    EXPECT_FALSE(event.wait(0)); // auto-reset: the signal was taken
+}
+
+TEST(Event, TimesOutWhenNobodySignals)
+{
+    synchronization::event event;
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(event.wait(30));
+    EXPECT_GE(steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+TEST(Event, SignalFromAnotherThreadWakesAnEndlessWait)
+{
+    synchronization::event ready, go;
+    std::thread other([&] {
+        ready.signal();
+        go.signal();
+    });
+    EXPECT_TRUE(ready.wait(synchronization::event::wait_forever));
+    EXPECT_TRUE(go.wait(0xFFFFFFFFu));
+    other.join();
+}
+
+struct worker
+{
+    quarro::i64 work()
+    {
+        ran = true;
+        return 42;
+    }
+    std::atomic<bool> ran{false};
+};
+
+TEST(Thread, WaitingForAThreadThatNeverStartedReturnsAtOnce)
+{
+    worker w;
+    auto thread = synchronization::object_thread<worker>::create(&w, &worker::work);
+    const auto start = steady_clock::now();
+    EXPECT_EQ(thread->wait_until_thread_is_finished(2147483647), 0);
+    EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(thread->is_started() || w.ran);
+}
+
+TEST(Thread, RunsTheMemberFunctionAndReportsItsResult)
+{
+    worker w;
+    auto thread = synchronization::object_thread<worker>::create(&w, &worker::work);
+    thread->start();
+    EXPECT_TRUE(thread->is_started());
+    EXPECT_EQ(thread->wait_until_thread_is_finished(2147483647), 42);
+    EXPECT_TRUE(w.ran);
+    EXPECT_EQ(thread->get_reference_count(), 1u); // its own reference went with the join
+    EXPECT_THROW(thread->start(), synchronization::error::task_runtime_error);
+    EXPECT_EQ(thread->wait_until_thread_is_finished(2147483647), 42);
+}
+
+} // namespace
