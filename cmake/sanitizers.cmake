@@ -1,7 +1,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer for our own targets in the test build;
 # the first report ends the program so that no finding can pass unnoticed.
 set(PELLARO_SANITIZER_FLAGS
-    -fsanitize=address,undefined
+    -fsanitize=address,undefined,float-cast-overflow
     -fno-sanitize-recover=all
     -fno-omit-frame-pointer)
 
