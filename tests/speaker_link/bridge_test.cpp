@@ -208,21 +208,6 @@ protected:
     std::array<std::uint8_t, 60> read_tag{bp::flash_opcode::read, 0x1F, 0x00, 0x00};
 };
 
-TEST_F(BridgeTransfer, TransferSendsItsDataBehindTheHeader)
-{
-    const spi_transfer_result result = bridge_spi_transfer(link->device, read_tag.data(), 4);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.engine_status, bp::engine_status::started);
-    EXPECT_EQ(result.count, 0u) << "no data received yet";
-    EXPECT_EQ(result.data, (std::array<std::uint8_t, 64>{}));
-    EXPECT_EQ(sent_payloads().at(0), payload_of({0x42, 4, 0, 0, 0x03, 0x1F, 0, 0}));
-    const spi_transfer_result rest = bridge_spi_transfer(link->device, read_tag.data(), 9);
-    EXPECT_EQ(rest.engine_status, bp::engine_status::finished);
-    ASSERT_EQ(rest.count, 9u);
-    EXPECT_TRUE(
-        std::equal(rest.data.begin(), rest.data.begin() + 9, speaker().flash(0x1F0000, 9).begin()));
-}
-
 TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
 {
     const spi_transfer_result result = bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
