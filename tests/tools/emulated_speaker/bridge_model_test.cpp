@@ -1,5 +1,5 @@
 // The emulated bridge: settings banks, chip select and the engine statuses of a transaction. The
-// settings fields' round trip is checked by the bridge tests of the speaker link.
+// settings fields' round trips are checked by the bridge tests of the speaker link.
 #include "raw_bridge.h"
 
 #include <support/emulated_speaker_fixture.h>
@@ -7,33 +7,6 @@
 namespace {
 
 using BridgeModel = EmulatedSpeakerTest;
-
-TEST_F(BridgeModel, ChipSettingsShowThePasswordOnlyWhenProtected)
-{
-    raw_bridge bridge;
-    for (const std::uint8_t access : {std::uint8_t{0x00}, std::uint8_t{0x40}}) {
-        raw_bridge::payload set{bp::command::set_chip_settings};
-        // GP1 chip select, GP8 dedicated; outputs and directions with GP8 in the next byte.
-        const std::uint8_t fields[] = {0, 1,    0,    0,    0,    0,    0,     0,
-                                       2, 0xA5, 0x01, 0x5A, 0x00, 0x1B, access};
-        std::copy(std::begin(fields), std::end(fields), set.begin() + 4);
-        for (int i = 0; i < 8; ++i)
-            set[19 + i] = static_cast<std::uint8_t>('a' + i);
-        EXPECT_EQ(bridge.send(set).at(1), 0);
-
-        const auto reply = bridge.send({bp::command::get_chip_settings});
-        ASSERT_EQ(reply.size(), 64u);
-        EXPECT_TRUE(std::equal(set.begin() + 4, set.begin() + 19, reply.begin() + 4));
-        EXPECT_EQ(reply[19], access == 0x40 ? 'a' : 0) << int{access};
-        const auto state = speaker().bridge();
-        EXPECT_EQ(state.chip.pins[1].designation, 1);
-        EXPECT_EQ(state.chip.pins[8].designation, 2);
-        EXPECT_EQ(state.chip.pins[8].default_output, 1);
-        EXPECT_EQ(state.chip.pins[0].default_output, 1);
-        EXPECT_EQ(state.chip.pins[1].default_direction, 1);
-        EXPECT_EQ(state.chip.pins[0].default_direction, 0);
-    }
-}
 
 TEST_F(BridgeModel, PowerUpSettingsAreKeptApartFromTheCurrentOnes)
 {
