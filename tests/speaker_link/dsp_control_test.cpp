@@ -323,24 +323,6 @@ TEST_F(DspControl, MainSettingsWriteBeforeAnyReadKeepsTheSpeakersOwn)
     EXPECT_FALSE(control->get_main_settings());
 }
 
-TEST_F(DspControl, MainSettingsLostInAFailedWriteAreWrittenByTheNextOne)
-{
-    read_speaker();
-    control->set_main_settings(main_settings_record(0, 6.0, 0.5, 3));
-    speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program}, 5);
-    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }),
-              "main_settings_write_failed");
-    expect_flash_unchanged_outside(bp::settings_block_address, bp::flash_block_size);
-
-    // The write above erased the block: the retry reads the sanitised remains and puts the
-    // held settings back over them.
-    EXPECT_EQ(run([this] { control->write_main_settings_to_device(); }), "main_settings_written");
-    EXPECT_EQ(speaker().settings().volume_tenths_db, 60);
-    EXPECT_EQ(speaker().settings().delay_tenths_ms, 5u);
-    EXPECT_EQ(speaker().settings().active_preset, 3u);
-    expect_settings(control->get_main_settings(), 0, 6.0, 0.5, 3);
-}
-
 // -- User presets -------------------------------------------------------------------------------
 
 TEST_F(DspControl, UserPresetWrittenToItsSlotAndReadBack)

@@ -108,43 +108,35 @@ TEST(SettingsEncoding, EncodesMainSettingsAsTenthsWithinTheirRanges)
     }
 }
 
-TEST(SettingsEncoding, UserPresetLivesBehindTheFactorySlots)
+// Which slot each user preset takes on each model is checked through dsp_control.
+TEST(SettingsEncoding, EncodesUserPresetBandsWithinTheirRanges)
 {
-    const struct
-    {
-        std::uint64_t factory_slots;
-        std::uint64_t preset;
-        std::size_t slot;
-    } cases[] = {{3, 0, 3}, {3, 1, 4}, {2, 0, 2}, {2, 1, 3}, {2, 2, 4}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.slot);
-        device_settings settings = record_of(emulated_speaker::factory_settings(), c.factory_slots);
-        auto record = memory::make_data_ptr<preset>();
-        record->bands[0]->gain = -4.5;
-        record->bands[0]->frequency = 100.0;
-        record->bands[0]->q = 20.0; // shelves keep no Q
-        record->bands[1]->gain = 3.7;
-        record->bands[1]->frequency = 1000.0;
-        record->bands[1]->q = 1.5;
-        record->bands[6]->gain = -13.0;
-        record->bands[6]->frequency = 25000.0;
-        record->bands[6]->q = 25.0;
-        record->bands[7]->gain = nan;
-        record->bands[7]->frequency = 1050.0;
-        encode_user_preset(settings, c.preset, record);
+    device_settings settings = record_of(emulated_speaker::factory_settings(), 3);
+    auto record = memory::make_data_ptr<preset>();
+    record->bands[0]->gain = -4.5;
+    record->bands[0]->frequency = 100.0;
+    record->bands[0]->q = 20.0; // shelves keep no Q
+    record->bands[1]->gain = 3.7;
+    record->bands[1]->frequency = 1000.0;
+    record->bands[1]->q = 1.5;
+    record->bands[6]->gain = -13.0;
+    record->bands[6]->frequency = 25000.0;
+    record->bands[6]->q = 25.0;
+    record->bands[7]->gain = nan;
+    record->bands[7]->frequency = 1050.0;
+    encode_user_preset(settings, 1, record);
 
-        speaker_settings expected = emulated_speaker::factory_settings();
-        auto& slot = expected.slots[c.slot];
-        slot.low_shelf.gain_tenths_db = -45;
-        slot.low_shelf.frequency_index = 15;
-        slot.parametric[0] = {35, 10, 37};
-        for (std::size_t band = 1; band < 5; ++band)
-            slot.parametric[band] = {0, 0, 0};
-        slot.parametric[5] = {61, 28, -120};
-        slot.high_shelf.gain_tenths_db = 0;
-        slot.high_shelf.frequency_index = 36;
-        EXPECT_EQ(settings.settings_block.bytes(), emulated_speaker::encode_settings(expected));
-    }
+    speaker_settings expected = emulated_speaker::factory_settings();
+    auto& slot = expected.slots[4];
+    slot.low_shelf.gain_tenths_db = -45;
+    slot.low_shelf.frequency_index = 15;
+    slot.parametric[0] = {35, 10, 37};
+    for (std::size_t band = 1; band < 5; ++band)
+        slot.parametric[band] = {0, 0, 0};
+    slot.parametric[5] = {61, 28, -120};
+    slot.high_shelf.gain_tenths_db = 0;
+    slot.high_shelf.frequency_index = 36;
+    EXPECT_EQ(settings.settings_block.bytes(), emulated_speaker::encode_settings(expected));
 }
 
 TEST(SettingsEncoding, DecodesUserPresetFromItsSlot)
