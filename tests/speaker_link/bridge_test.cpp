@@ -273,13 +273,4 @@ TEST_F(BridgeTransfer, OverlongTransferIsRefusedUnsent)
     EXPECT_EQ(speaker().report_count(), 0u);
 }
 
-TEST_F(Bridge, CloseReleasesHidapiAlsoWithoutAHandle)
-{
-    bridge_close(nullptr);
-    EXPECT_EQ(speaker().exit_count(), 1u);
-    EXPECT_EQ(speaker().close_count(), 0u);
-    speaker().remove_device();
-    EXPECT_EQ(bridge_open(), nullptr);
-}
-
 } // namespace
