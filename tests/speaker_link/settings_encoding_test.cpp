@@ -67,6 +67,7 @@ TEST(SettingsEncoding, DecodesMainSettingsWithinTheirRanges)
     }
 }
 
+// That no other word changes is checked word for word through dsp_control.
 TEST(SettingsEncoding, EncodesMainSettingsAsTenthsWithinTheirRanges)
 {
     const struct
@@ -97,14 +98,6 @@ TEST(SettingsEncoding, EncodesMainSettingsAsTenthsWithinTheirRanges)
         EXPECT_EQ(words.delay_tenths_ms, c.delay_code);
         EXPECT_EQ(words.input, 1u);
         EXPECT_EQ(words.active_preset, 4u);
-        speaker_settings rest = words;
-        rest.input = 2;
-        rest.volume_tenths_db = -65;
-        rest.delay_tenths_ms = 12;
-        rest.active_preset = 2;
-        EXPECT_EQ(emulated_speaker::encode_settings(rest),
-                  emulated_speaker::encode_settings(emulated_speaker::factory_settings()))
-            << "no other word changes";
     }
 }
 
