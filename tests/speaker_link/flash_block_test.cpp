@@ -15,6 +15,15 @@ namespace {
 namespace bp = bridge_protocol;
 using emulated_speaker::report_fault;
 
+emulated_speaker::report_filter flash_command(std::uint8_t opcode)
+{
+    return {{}, opcode};
+}
+emulated_speaker::report_filter bridge_command(std::uint8_t code)
+{
+    return {code, {}};
+}
+
 class FlashBlock : public EmulatedSpeakerTest
 {
 protected:
@@ -57,6 +66,8 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
     const auto erase = [&] { erase_flash_block(session(), 0x1E); };
     const auto write = [&] { write_flash_block(session(), 0x1E0000, bytes.data(), 32); };
     const auto read = [&] { read_flash_block(session(), 0x1E0000, bytes.data(), 32); };
+    namespace op = bp::flash_opcode;
+    namespace cmd = bp::command;
     const struct
     {
         const char* name;
@@ -66,53 +77,21 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
         std::function<void()> call;
         const std::type_info& error;
     } cases[] = {
-        {"erase refused",
-         report_fault::bridge_status,
-         {{}, bp::flash_opcode::block_erase},
-         0,
-         erase,
+        {"erase refused", report_fault::bridge_status, flash_command(op::block_erase), 0, erase,
          typeid(error::write_enable_failed)},
-        {"erase unanswered",
-         report_fault::read_fails,
-         {{}, bp::flash_opcode::block_erase},
-         0,
-         erase,
+        {"erase unanswered", report_fault::read_fails, flash_command(op::block_erase), 0, erase,
          typeid(error::write_enable_failed)},
-        {"write settings refused",
-         report_fault::bridge_status,
-         {bp::command::set_spi_settings, {}},
-         2,
-         write,
+        {"write settings refused", report_fault::bridge_status,
+         bridge_command(cmd::set_spi_settings), 2, write, typeid(error::write_data_failed)},
+        {"program lost", report_fault::write_fails, flash_command(op::page_program), 0, write,
          typeid(error::write_data_failed)},
-        {"program lost",
-         report_fault::write_fails,
-         {{}, bp::flash_opcode::page_program},
-         0,
-         write,
-         typeid(error::write_data_failed)},
-        {"ready poll lost",
-         report_fault::write_fails,
-         {{}, bp::flash_opcode::read_status},
-         0,
-         write,
+        {"ready poll lost", report_fault::write_fails, flash_command(op::read_status), 0, write,
          typeid(error::dsp_runtime_error)},
-        {"read settings refused",
-         report_fault::bridge_status,
-         {bp::command::get_spi_settings, {}},
-         0,
-         read,
+        {"read settings refused", report_fault::bridge_status,
+         bridge_command(cmd::get_spi_settings), 0, read, typeid(error::read_data_failed)},
+        {"read count short", report_fault::wrong_count, flash_command(op::read), 1, read,
          typeid(error::read_data_failed)},
-        {"read count short",
-         report_fault::wrong_count,
-         {{}, bp::flash_opcode::read},
-         1,
-         read,
-         typeid(error::read_data_failed)},
-        {"read unanswered",
-         report_fault::late_reply,
-         {{}, bp::flash_opcode::read},
-         1,
-         read,
+        {"read unanswered", report_fault::late_reply, flash_command(op::read), 1, read,
          typeid(error::read_data_failed)},
     };
     for (const auto& c : cases) {

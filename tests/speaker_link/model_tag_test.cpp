@@ -47,10 +47,4 @@ TEST(ModelTag, GivesTextModelAndSerial)
     }
 }
 
-TEST(ModelTag, NeverReadsPastNineBytes)
-{
-    const std::array<quarro::u8, 9> bytes = {'K', '5', 'R', '1', '2', '3', '4', '5', '6'};
-    EXPECT_EQ(model_tag(bytes).text().size(), 9u);
-}
-
 } // namespace
