@@ -33,10 +33,10 @@ void parse_block(TiXmlDocument& document, const memory::data* block)
 
 } // namespace
 
-mutable_tiny_xml_node::mutable_tiny_xml_node(TiXmlNode* node) : node_(node)
+mutable_tiny_xml_node::mutable_tiny_xml_node(TiXmlNode* node)
 {
-    if (node_ != nullptr)
-        stack_.push_front(node_);
+    if (node != nullptr)
+        stack_.push_front(node);
 }
 
 void mutable_tiny_xml_node::add_markup(const std::string& text)

@@ -374,12 +374,6 @@ void speaker::use_flash_file(const std::string& path, const std::string& model)
     state_->file_path = path;
 }
 
-void speaker::save()
-{
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->flush();
-}
-
 std::vector<std::uint8_t> speaker::flash(std::uint32_t address, std::uint32_t length) const
 {
     std::lock_guard<std::mutex> lock(state_->mutex);

@@ -47,8 +47,6 @@ public:
     /// A new read-access hdd_file on the same item. Only read-access files are cloned.
     memory::data_ptr<file> clone() override;
 
-    const filepath& get_filepath() const noexcept { return path_; }
-
 private:
     // Puts the descriptor back at the position after a failed transfer.
     void restore_position() noexcept;

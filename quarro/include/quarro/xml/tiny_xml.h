@@ -24,14 +24,6 @@ namespace xml {
 class mutable_tiny_xml_node
 {
 public:
-    enum class state : quarro::u32
-    {
-        element_open = 1,
-        element_closed = 2,
-        text_written = 3,
-        markup_written = 4,
-    };
-
     /// Starts writing into `node` (usually the document or its root element), which must
     /// outlive the writer.
     explicit mutable_tiny_xml_node(TiXmlNode* node);
@@ -51,12 +43,17 @@ public:
     /// writing: every later operation is refused.
     void close_element();
 
-    state current_state() const noexcept { return state_; }
-
 private:
+    enum class state : quarro::u32
+    {
+        element_open = 1,
+        element_closed = 2,
+        text_written = 3,
+        markup_written = 4,
+    };
+
     TiXmlNode* innermost() const { return stack_.empty() ? nullptr : stack_.front(); }
 
-    TiXmlNode* node_;
     state state_ = state::element_open;
     std::list<TiXmlNode*> stack_; // front: the innermost open node
 };

@@ -134,11 +134,9 @@ public:
     void reset(const std::string& model = "K5R");
     /// Keeps the flash in `path` from now on: loads it, or writes a factory image of `model`
     /// there first when the file is missing. Changes are written back when a handle closes and
-    /// by save(). Throws std::runtime_error when the file cannot be read or written or does not
+    /// at exit. Throws std::runtime_error when the file cannot be read or written or does not
     /// hold a whole image.
     void use_flash_file(const std::string& path, const std::string& model);
-    /// Writes the flash to its file now (nothing without one). Throws std::runtime_error.
-    void save();
 
     /// `length` bytes from `address` as stored (bit order reversed).
     std::vector<std::uint8_t> flash(std::uint32_t address, std::uint32_t length) const;
