@@ -7,10 +7,10 @@
 #include <speaker_link/bridge_protocol.h>
 #include <speaker_link/dsp_error.h>
 
+#include <quarro/tools/clock.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -121,7 +121,7 @@ i32 spi_flash_wait_ready(hid_device* device)
         if (result.status == 0 && result.count >= 2 &&
             (result.data[1] & bp::flash_status_busy) == 0)
             return 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        quarro::clock::sleep_ms(1);
     }
     throw error::dsp_runtime_error();
 }

@@ -1,6 +1,8 @@
 // Clocks: the wall clock and local calendar of the C library, the monotonic steady clock.
 #include <quarro/tools/date_time.h>
 
+#include <quarro/tools/clock.h>
+
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -42,9 +44,7 @@ date_time get_current_date_time()
 
 u64 get_milliseconds()
 {
-    using namespace std::chrono;
-    return static_cast<u64>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return clock::now_ms();
 }
 
 } // namespace quarro
