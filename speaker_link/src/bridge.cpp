@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -195,8 +196,8 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
     const bool transfer =
         command.bytes()[bp::report_number_size + bp::command_offset] == bp::command::spi_transfer;
     bool cancel_tried = false;
-    quarro::u64 deadline_ms = 0;
-    for (bool waiting = false;; waiting = true) {
+    std::optional<quarro::u64> deadline_ms;
+    for (;;) {
         // Once a transfer is written the bridge may be inside a transaction, whatever follows.
         if (transfer)
             link.transaction_open = true;
@@ -211,13 +212,13 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
             continue;
         }
         const quarro::u64 now_ms = quarro::clock::now_ms();
-        if (!waiting)
+        if (!deadline_ms)
             deadline_ms = now_ms + busy_bound_ms(link);
-        if (now_ms >= deadline_ms)
+        if (now_ms >= *deadline_ms)
             return status;
         const quarro::u64 clocked_ms = link.clocking_from_ms + clocking_time_ms(link);
         const quarro::u64 wait_ms =
-            std::min(deadline_ms - now_ms, clocked_ms > now_ms ? clocked_ms - now_ms : 1);
+            std::min(*deadline_ms - now_ms, clocked_ms > now_ms ? clocked_ms - now_ms : 1);
         quarro::clock::sleep_ms(static_cast<quarro::u32>(wait_ms));
     }
 }

@@ -172,6 +172,14 @@ TEST_F(Bridge, LateReplyIsAwaitedAndSetCommandsReportFailures)
     EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF7);
     speaker().inject(report_fault::write_fails, {}, 0, 1);
     EXPECT_EQ(bridge_set_spi_settings(bridge.device, bridge_settings::current, {}), -2);
+    // One busy answer is waited out; a bridge that stays busy is still a failure.
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1,
+                     bp::bridge_status::busy);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0);
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0,
+                     emulated_speaker::always, bp::bridge_status::busy);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}),
+              bp::bridge_status::busy);
 }
 
 class BridgeTransfer : public EmulatedSpeakerTest
