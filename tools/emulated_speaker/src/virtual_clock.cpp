@@ -1,57 +1,42 @@
-// The virtual clock and its installation in quarro's clock seam.
+// The virtual clock and the emulated speaker's time on quarro's clock seam.
 #include "virtual_clock.h"
 
 #include <quarro/tools/clock.h>
 
 #include <atomic>
-#include <chrono>
 
 namespace emulated_speaker::virtual_clock {
 namespace {
 
-// What advancing has added; the clock is this plus, when preloaded, the real time elapsed.
-std::atomic<std::uint64_t>& advanced_us()
+std::atomic<quarro::u64>& virtual_ms()
 {
-    static std::atomic<std::uint64_t> advanced{0};
-    return advanced;
+    static std::atomic<quarro::u64> now{0};
+    return now;
 }
 
-std::uint64_t elapsed_real_us()
+quarro::u64 virtual_now_ms()
 {
-#ifdef EMULATED_SPEAKER_FOLLOWS_REAL_TIME
-    // Preloaded, the program's own sleeps stay on its real clock, which this library cannot
-    // see; so its time runs on with real time too, and reports and reads still add theirs.
-    using namespace std::chrono;
-    static const steady_clock::time_point start = steady_clock::now();
-    return static_cast<std::uint64_t>(
-        duration_cast<microseconds>(steady_clock::now() - start).count());
-#else
-    return 0;
-#endif
+    return virtual_ms().load();
 }
 
-quarro::u64 seam_now_ms()
+void virtual_sleep_ms(quarro::u32 duration_ms)
 {
-    return now_us() / 1000;
+    virtual_ms().fetch_add(duration_ms);
 }
 
-void seam_sleep_ms(quarro::u32 duration_ms)
-{
-    advance_us(std::uint64_t{duration_ms} * 1000);
-}
-
-constexpr quarro::clock::source virtual_source{seam_now_ms, seam_sleep_ms};
+constexpr quarro::clock::source virtual_source{virtual_now_ms, virtual_sleep_ms};
 
 } // namespace
 
 std::uint64_t now_us()
 {
-    return advanced_us().load() + elapsed_real_us();
+    return quarro::clock::now_ms() * 1000;
 }
 
 void advance_us(std::uint64_t duration_us)
 {
-    advanced_us().fetch_add(duration_us);
+    if (duration_us > 0)
+        quarro::clock::sleep_ms(static_cast<quarro::u32>((duration_us + 999) / 1000));
 }
 
 void advance_to_us(std::uint64_t time_us)
@@ -63,7 +48,9 @@ void advance_to_us(std::uint64_t time_us)
 
 void install()
 {
+#ifndef EMULATED_SPEAKER_ON_REAL_TIME
     quarro::clock::install(&virtual_source);
+#endif
 }
 
 } // namespace emulated_speaker::virtual_clock

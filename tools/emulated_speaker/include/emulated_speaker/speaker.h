@@ -183,12 +183,12 @@ public:
 
     // -- Timing --------------------------------------------------------------------------
 
-    // Time is virtual: each report costs 1 ms of it, a transfer packet its clocking time at
-    // the bridge's bit rate and delays, and waits (hid_read_timeout, the panel's sleeps through
-    // quarro's clock seam, where the emulated speaker installs this clock) advance it. Nothing
-    // sleeps for real.
+    // The speaker's time is that of quarro's clock seam, where the linked emulated speaker
+    // installs a virtual clock as the program starts: each report costs 1 ms of it, a
+    // transfer packet its clocking time at the bridge's bit rate and delays, and waits
+    // (hid_read_timeout, the panel's sleeps) advance it. Nothing sleeps for real.
 
-    /// The virtual clock, in microseconds. Any thread.
+    /// The speaker's time, in microseconds. Any thread.
     std::uint64_t clock_us() const;
     /// How long the busy bit stays set after a 64 KB block erase and after a page program
     /// (defaults: the typical 150 ms and 0.7 ms).
