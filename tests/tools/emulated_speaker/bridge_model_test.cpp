@@ -113,6 +113,17 @@ TEST_F(BridgeModel, UnfinishedTransactionOutlivesTheHandleUntilCancelled)
                 ::testing::ElementsAre("bridge: a transaction was left unfinished at close",
                                        "bridge: a command refused as busy was not retried"));
     EXPECT_EQ(speaker().flash_commands().size(), 1u) << "the cancel ended the read";
+
+    // Unplugging takes the bridge's power: it comes back without the transaction.
+    reopened.set_transaction(8);
+    EXPECT_EQ(reopened.transfer({bp::flash_opcode::read, 0x1F, 0, 0}).at(3),
+              bp::engine_status::started);
+    speaker().unplug_after(0);
+    EXPECT_TRUE(reopened.send(set_chip).empty());
+    speaker().replug();
+    raw_bridge replugged;
+    EXPECT_EQ(replugged.send(set_chip).at(1), 0);
+    EXPECT_EQ(speaker().violations().size(), 2u) << "nothing was left unfinished";
 }
 
 TEST_F(BridgeModel, FlashIsUnreachableUntilGp1IsItsChipSelect)

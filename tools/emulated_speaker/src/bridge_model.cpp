@@ -87,6 +87,15 @@ void bridge_model::reset()
     clocking_until_us_ = 0;
 }
 
+void bridge_model::power_cycle(std::uint64_t now_us)
+{
+    if (flash_selected_) {
+        flash_.set_time(now_us);
+        flash_.abort();
+    }
+    reset();
+}
+
 void bridge_model::put_spi(payload& reply, const spi_state& bank)
 {
     for (int i = 0; i < 4; ++i)

@@ -30,6 +30,9 @@ public:
 
     /// Power-up state: the power-up settings become current, no transaction runs.
     void reset();
+    /// The power is lost at `now_us` (unplugged): a command being clocked is cut short, then
+    /// reset().
+    void power_cycle(std::uint64_t now_us);
     /// The power-up settings the bridge left the factory with, then reset().
     void factory_reset();
     /// Acts on one command that reaches the bridge at `now_us` (virtual microseconds) and

@@ -114,7 +114,7 @@ std::shared_ptr<armed_fault> speaker::state::arm(std::string description, std::u
 
 bool speaker::state::is_live(const hid_device_* device) const
 {
-    return device != nullptr && device->generation == generation && !unplugged;
+    return device != nullptr && device->generation == generation && !device->lost && !unplugged;
 }
 
 bool speaker::state::device_reachable()
@@ -223,7 +223,11 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         return -1;
     ++reports_written;
     if (unplug && unplug->take()) {
+        // Unplugged, the bridge loses its power: a transaction in progress is gone.
         unplugged = true;
+        for (const auto& handle : handles)
+            handle->lost = true;
+        bridge.power_cycle(virtual_clock::now_us());
         return -1;
     }
     if (data == nullptr || length < 2) {

@@ -31,6 +31,8 @@ struct hid_device_
     };
 
     std::uint64_t generation = 0;
+    /// The device was unplugged while this handle was open: it stays dead after a replug.
+    bool lost = false;
     std::deque<reply> replies;
 };
 
