@@ -66,15 +66,8 @@ TEST_F(BridgeModel, TransferWhileAPacketIsClockedIsRefusedAsBusy)
 {
     raw_bridge bridge;
     bridge.select_flash();
-    bridge.set_transaction(120);
     // 3 Mbit/s plus 5 ms between bytes: a 60-byte packet takes 295.2 ms to clock.
-    raw_bridge::payload delays{bp::command::get_spi_settings};
-    auto spi = bridge.send(delays);
-    spi[0] = bp::command::set_spi_settings;
-    spi[bp::spi_settings_layout::between_bytes_delay] = 50;
-    raw_bridge::payload set{};
-    std::copy(spi.begin(), spi.end(), set.begin());
-    ASSERT_EQ(bridge.send(set).at(1), 0);
+    bridge.set_transaction(120, 50);
 
     const std::vector<std::uint8_t> packet(60, 0x03);
     EXPECT_EQ(bridge.transfer(packet).at(3), bp::engine_status::started);
@@ -124,6 +117,28 @@ TEST_F(BridgeModel, UnfinishedTransactionOutlivesTheHandleUntilCancelled)
     raw_bridge replugged;
     EXPECT_EQ(replugged.send(set_chip).at(1), 0);
     EXPECT_EQ(speaker().violations().size(), 2u) << "nothing was left unfinished";
+}
+
+TEST_F(BridgeModel, CancelBetweenBytesLeavesTheFlashWhatItGot)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().set_flash(0x1E0000, {0xFF, 0xFF, 0xFF, 0xFF});
+    bridge.write_enable();
+    // 5 ms between bytes: 22 ms after the packet began, five bytes are in and the sixth
+    // waits for its turn.
+    bridge.set_transaction(8, 50);
+    EXPECT_EQ(
+        bridge.transfer({bp::flash_opcode::page_program, 0x1E, 0, 0, 0x00, 0x11, 0x22, 0x33}).at(3),
+        bp::engine_status::started);
+    const std::uint64_t began_us = speaker().clock_us() - 1000;
+    std::array<std::uint8_t, 64> nothing{};
+    EXPECT_EQ(hid_read_timeout(bridge.device(), nothing.data(), nothing.size(), 20), 0);
+    EXPECT_EQ(bridge.send({bp::command::cancel_spi_transfer}).at(1), 0);
+    EXPECT_EQ(speaker().clock_us() - 1000 - began_us, 22000u) << "when the cancel arrived";
+    EXPECT_EQ(speaker().flash(0x1E0000, 4), (std::vector<std::uint8_t>{0x00, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(speaker().flash_commands().back().outcome,
+              emulated_speaker::command_outcome::executed);
 }
 
 TEST_F(BridgeModel, FlashIsUnreachableUntilGp1IsItsChipSelect)

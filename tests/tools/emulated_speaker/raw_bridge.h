@@ -57,8 +57,9 @@ public:
     }
 
     /// Sets bytes_per_transaction (and the chip selects for the flash), at 3 Mbit/s without
-    /// delays, so that every packet is clocked before the next report arrives.
-    void set_transaction(std::uint16_t bytes)
+    /// delays unless `between_bytes_delay` (100 us units) is given: then every packet is
+    /// clocked before the next report arrives.
+    void set_transaction(std::uint16_t bytes, std::uint8_t between_bytes_delay = 0)
     {
         payload spi{};
         spi[0] = bp::command::set_spi_settings;
@@ -73,6 +74,7 @@ public:
         spi[bp::spi_settings_layout::bytes_per_transaction] = static_cast<std::uint8_t>(bytes);
         spi[bp::spi_settings_layout::bytes_per_transaction + 1] =
             static_cast<std::uint8_t>(bytes >> 8);
+        spi[bp::spi_settings_layout::between_bytes_delay] = between_bytes_delay;
         spi[bp::spi_settings_layout::spi_mode] = mode_;
         ASSERT_EQ(send(spi).at(1), 0);
     }

@@ -300,6 +300,10 @@ void bridge_model::clock_packet(const payload& command, std::size_t length, std:
                           " bytes beyond the end of the transaction");
     received_.clear();
     flash_.set_time(now_us);
+    packet_start_us_ = now_us;
+    packet_first_ = first;
+    packet_bytes_ = clocked;
+    flash_bytes_before_packet_ = flash_.clocked_count();
     for (std::size_t i = 0; i < clocked; ++i) {
         const std::uint8_t mosi = command[bp::data_offset + i];
         received_.push_back(flash_selected_ ? flash_.clock(mosi) : std::uint8_t{0xFF});
@@ -315,12 +319,39 @@ void bridge_model::cancel_transaction(std::uint64_t now_us)
     if (!transaction_running_)
         return;
     if (now_us < clocking_until_us_ && flash_selected_) {
-        // The chip select rises in the middle of a byte: the flash drops the command.
+        // The chip select rises while the packet is clocked: in the middle of a byte the flash
+        // drops the command, between bytes it acts on the bytes it got.
         flash_.set_time(now_us);
-        flash_.abort();
+        const std::optional<std::size_t> clocked = packet_bytes_clocked_by(now_us);
+        if (clocked)
+            flash_.cut(flash_bytes_before_packet_ + *clocked);
+        else
+            flash_.abort();
         flash_selected_ = false;
     }
     end_transaction(std::min(now_us, clocking_until_us_));
+}
+
+std::optional<std::size_t> bridge_model::packet_bytes_clocked_by(std::uint64_t now_us) const
+{
+    // In nanoseconds: at 3 Mbit/s a byte's bits take 2.67 microseconds.
+    const std::uint64_t bit_rate = std::max<std::uint32_t>(spi_.bit_rate, 1500);
+    const std::uint64_t byte_ns = 8000000000 / bit_rate;
+    const std::uint64_t period_ns =
+        byte_ns + std::uint64_t{spi_.between_bytes_delay} * bp::delay_unit_us * 1000;
+    const std::uint64_t start_ns =
+        packet_start_us_ * 1000 +
+        (packet_first_ ? std::uint64_t{spi_.chip_select_to_data_delay} * bp::delay_unit_us * 1000
+                       : 0);
+    if (now_us * 1000 <= start_ns)
+        return 0;
+    const std::uint64_t elapsed_ns = now_us * 1000 - start_ns;
+    const std::uint64_t whole_periods = elapsed_ns / period_ns;
+    if (whole_periods >= packet_bytes_)
+        return packet_bytes_;
+    if (elapsed_ns % period_ns < byte_ns)
+        return std::nullopt; // a byte is on the wire
+    return whole_periods + 1;
 }
 
 void bridge_model::transfer(const payload& command, payload& reply, std::uint64_t now_us)

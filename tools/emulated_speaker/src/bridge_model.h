@@ -55,6 +55,7 @@ private:
     void transfer(const payload& command, payload& reply, std::uint64_t now_us);
     void clock_packet(const payload& command, std::size_t length, std::uint64_t now_us);
     std::uint64_t packet_time_us(std::size_t bytes, bool first, bool last) const;
+    std::optional<std::size_t> packet_bytes_clocked_by(std::uint64_t now_us) const;
     void start_transaction();
     void release_chip_select(std::uint64_t now_us);
     void cancel_transaction(std::uint64_t now_us);
@@ -76,6 +77,12 @@ private:
     std::vector<std::uint8_t> received_;
     /// When the last packet's clocking ends; a transfer before then is answered busy.
     std::uint64_t clocking_until_us_ = 0;
+    /// The last packet: when its clocking began, whether it opened the transaction, its bytes,
+    /// and the flash's byte count before it.
+    std::uint64_t packet_start_us_ = 0;
+    bool packet_first_ = false;
+    std::size_t packet_bytes_ = 0;
+    std::size_t flash_bytes_before_packet_ = 0;
 };
 
 } // namespace emulated_speaker

@@ -136,6 +136,35 @@ void spi_flash_model::abort()
     end_command(chip_select_rise::mid_byte);
 }
 
+void spi_flash_model::cut(std::size_t count)
+{
+    if (count < bytes_.size())
+        bytes_.resize(count);
+    end_command(!bytes_.empty() && whole() ? chip_select_rise::after_a_byte
+                                           : chip_select_rise::mid_byte);
+}
+
+bool spi_flash_model::whole() const
+{
+    const std::size_t count = bytes_.size();
+    const std::size_t header = bridge_protocol::flash_command_header_bytes;
+    switch (bytes_.front()) {
+    case opcode::write_enable:
+    case opcode::write_disable:
+        return count == 1;
+    case opcode::read_status:
+        return count >= 2;
+    case opcode::read:
+        return count >= header;
+    case opcode::block_erase:
+        return count == header;
+    case opcode::page_program:
+        return count > header;
+    default:
+        return false;
+    }
+}
+
 void spi_flash_model::deselect()
 {
     end_command(chip_select_rise::after_a_byte);

@@ -43,6 +43,12 @@ public:
     /// The chip select rises while a byte is being clocked: the command is logged as cut
     /// short and has no effect.
     void abort();
+    /// The chip select rises between bytes after the first `count` bytes of the command: the
+    /// later ones never came. A command still whole enough takes effect with what it got (a
+    /// page program programs the bytes it has); one that is not is cut short.
+    void cut(std::size_t count);
+    /// Bytes clocked since the select.
+    std::size_t clocked_count() const { return bytes_.size(); }
 
     const std::vector<flash_command>& log() const { return log_; }
     void clear_log() { log_.clear(); }
@@ -78,6 +84,7 @@ private:
         mid_byte      ///< the command is dropped
     };
     void end_command(chip_select_rise rise);
+    bool whole() const;
     bool busy() const;
     std::uint8_t read_byte(std::uint32_t address);
     std::uint8_t status_register() const;

@@ -28,7 +28,7 @@ enum class command_outcome
     ignored_while_busy,           ///< anything but a status read while busy (also a violation)
     ignored_protected,            ///< erase or program of a protected block
     ignored_by_fault,             ///< an injected fault swallowed it
-    cut_short,                    ///< a cancel raised the chip select in the middle of a byte
+    cut_short,                    ///< the chip select rose too early (a cancel, a power loss)
     malformed                     ///< wrong length or unknown opcode (also a violation)
 };
 
