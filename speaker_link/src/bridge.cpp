@@ -40,6 +40,8 @@ constexpr quarro::u64 busy_margin_ms = 50;
 constexpr quarro::u64 unknown_settings_busy_bound_ms = 1000;
 // A bit rate the bridge cannot have (0 or negative) is taken as its slowest.
 constexpr quarro::i64 slowest_bit_rate = 1500;
+// A command reaches the bridge and its reply comes back within a few USB frames of 1 ms.
+constexpr quarro::u64 report_round_trip_ms = 3;
 
 // What this layer knows of one open bridge beyond the command at hand: whether a transaction
 // may be unfinished on it (a transfer was sent and no reply said "finished" since), the SPI
@@ -51,6 +53,9 @@ struct link_state
     spi_transfer_settings settings;
     u32 packet_bytes = 0;
     quarro::u64 clocking_from_ms = 0;
+    // The last transfer written, answered or not.
+    u32 written_bytes = 0;
+    quarro::u64 written_ms = 0;
 };
 
 std::mutex links_mutex;
@@ -148,10 +153,10 @@ i32 exchange_report(hid_device* device, const command_report& command, reply& an
     return answer.received >= needed ? 0 : bridge_read_failed;
 }
 
-quarro::u64 clocking_time_ms(const link_state& link)
+quarro::u64 clocking_time_ms(const link_state& link, u32 packet_bytes)
 {
     const spi_transfer_settings& settings = link.settings;
-    const quarro::u64 bytes = std::max<u32>(link.packet_bytes, 1);
+    const quarro::u64 bytes = std::max<u32>(packet_bytes, 1);
     const quarro::u64 bit_rate =
         static_cast<quarro::u64>(std::max(settings.bit_rate, slowest_bit_rate));
     quarro::u64 time_us = (bytes * 8 * 1000000 + bit_rate - 1) / bit_rate;
@@ -165,12 +170,22 @@ quarro::u64 busy_bound_ms(const link_state& link)
 {
     if (!link.settings_known)
         return unknown_settings_busy_bound_ms;
-    return clocking_time_ms(link) + busy_margin_ms;
+    return clocking_time_ms(link, link.packet_bytes) + busy_margin_ms;
 }
 
-// Ends whatever transaction the bridge still has open; the chip select rises.
+// Ends whatever transaction the bridge still has open; the chip select rises. A packet whose
+// reply was lost may still be clocked: it is let end first, because a chip select that rises
+// between its bytes makes the flash act on part of it (a page program programs part of its
+// data).
 i32 cancel_transaction(hid_device* device, link_state& link)
 {
+    if (link.settings_known && link.written_ms > 0) {
+        const quarro::u64 clocked_ms =
+            link.written_ms + report_round_trip_ms + clocking_time_ms(link, link.written_bytes);
+        const quarro::u64 now_ms = quarro::clock::now_ms();
+        if (clocked_ms > now_ms)
+            quarro::clock::sleep_ms(static_cast<quarro::u32>(clocked_ms - now_ms));
+    }
     const command_report cancel(bp::command::cancel_spi_transfer, 0);
     reply answer;
     const i32 status = exchange_report(device, cancel, answer, bp::status_offset + 1);
@@ -199,8 +214,11 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
     std::optional<quarro::u64> deadline_ms;
     for (;;) {
         // Once a transfer is written the bridge may be inside a transaction, whatever follows.
-        if (transfer)
+        if (transfer) {
             link.transaction_open = true;
+            link.written_bytes = command.bytes()[bp::report_number_size + bp::sub_command_offset];
+            link.written_ms = quarro::clock::now_ms();
+        }
         const i32 status = exchange_report(device, command, answer, needed);
         if (status != bp::bridge_status::busy)
             return status;
@@ -216,7 +234,8 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
             deadline_ms = now_ms + busy_bound_ms(link);
         if (now_ms >= *deadline_ms)
             return status;
-        const quarro::u64 clocked_ms = link.clocking_from_ms + clocking_time_ms(link);
+        const quarro::u64 clocked_ms =
+            link.clocking_from_ms + clocking_time_ms(link, link.packet_bytes);
         const quarro::u64 wait_ms =
             std::min(*deadline_ms - now_ms, clocked_ms > now_ms ? clocked_ms - now_ms : 1);
         quarro::clock::sleep_ms(static_cast<quarro::u32>(wait_ms));

@@ -9,6 +9,7 @@
 #include <support/emulated_speaker_fixture.h>
 #include <support/open_bridge.h>
 
+#include <algorithm>
 #include <memory>
 #include <numeric>
 
@@ -166,6 +167,27 @@ TEST_F(SpiFlash, PageProgramRepeatsWhileTheBridgeIsBusyButNotForEver)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Page Program: Error f8 during the SPI data transfer.\n");
     expect_flash_unchanged_outside(0x1D0400, 4);
+}
+
+// The chip select must not rise between the bytes of a program whose reply was lost: the flash
+// would program part of them.
+TEST_F(SpiFlash, ProgramWhoseReplyWasLostEndsWholeBeforeTheCancel)
+{
+    const std::array<std::uint8_t, 4> data{0x00, 0x11, 0x22, 0x33};
+    speaker().set_flash(0x1E0000, {0xFF, 0xFF, 0xFF, 0xFF});
+    speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::page_program}, 0, 1);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 4, 0x1E0000), -1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(spi_flash_wait_ready(device()), 0);
+    EXPECT_EQ(speaker().flash(0x1E0000, 4), std::vector<std::uint8_t>(data.begin(), data.end()));
+    const auto payloads = sent_payloads();
+    const auto program = std::find_if(payloads.begin(), payloads.end(), [](const auto& payload) {
+        return payload[0] == bp::command::spi_transfer &&
+               payload[bp::data_offset] == bp::flash_opcode::page_program;
+    });
+    ASSERT_LT(program + 1, payloads.end());
+    EXPECT_EQ((*(program + 1))[0], bp::command::cancel_spi_transfer) << "before anything else";
 }
 
 // A lost or unanswered program is a failure of the settings block write; so is silence.
