@@ -107,16 +107,18 @@ TEST_F(BridgeModel, UnfinishedTransactionOutlivesTheHandleUntilCancelled)
                                        "bridge: a command refused as busy was not retried"));
     EXPECT_EQ(speaker().flash_commands().size(), 1u) << "the cancel ended the read";
 
-    // Unplugging takes the bridge's power: it comes back without the transaction.
-    reopened.set_transaction(8);
+    // Unplugging takes the bridge's power: it comes back without the transaction, and the
+    // transfer it refused as busy is owed no more.
+    reopened.set_transaction(8, 50);
     EXPECT_EQ(reopened.transfer({bp::flash_opcode::read, 0x1F, 0, 0}).at(3),
               bp::engine_status::started);
+    EXPECT_EQ(reopened.transfer({0, 0, 0, 0}).at(1), bp::bridge_status::busy);
     speaker().unplug_after(0);
     EXPECT_TRUE(reopened.send(set_chip).empty());
     speaker().replug();
     raw_bridge replugged;
     EXPECT_EQ(replugged.send(set_chip).at(1), 0);
-    EXPECT_EQ(speaker().violations().size(), 2u) << "nothing was left unfinished";
+    EXPECT_EQ(speaker().violations().size(), 2u) << "nothing was left unfinished or unretried";
 }
 
 TEST_F(BridgeModel, CancelBetweenBytesLeavesTheFlashWhatItGot)

@@ -228,6 +228,7 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         for (const auto& handle : handles)
             handle->lost = true;
         bridge.power_cycle(virtual_clock::now_us());
+        refused.reset(); // nothing is left to send again
         return -1;
     }
     if (data == nullptr || length < 2) {
