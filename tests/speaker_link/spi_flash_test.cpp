@@ -189,16 +189,21 @@ TEST_F(SpiFlash, FailedStatusPollIsNeverTakenForReady)
     EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
 }
 
+// Each busy poll sleeps 1 ms on the clock seam: about ten seconds on a real clock.
 TEST_F(SpiFlash, WaitReadyGivesUpAfterTenThousandBusyPolls)
 {
+    using test_support::virtual_clock;
     speaker().hold_busy(9999);
+    const std::uint64_t started_ms = virtual_clock::now_ms();
     EXPECT_EQ(spi_flash_wait_ready(device()), 0) << "ready on the last poll";
     EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+    EXPECT_EQ(virtual_clock::now_ms() - started_ms, 9999u);
 
     speaker().clear_history();
     speaker().hold_busy(10000);
     EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
     EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+    EXPECT_EQ(virtual_clock::now_ms() - started_ms, 9999u + 10000u);
 }
 
 TEST_F(SpiFlash, WriteStopsAtTheFirstFailedPiece)
