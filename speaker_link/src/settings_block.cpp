@@ -9,6 +9,7 @@
 #include <quarro/tools/number_text.h>
 #include <quarro/tools/text.h>
 
+#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -20,6 +21,8 @@ using quarro::u8;
 
 constexpr std::size_t word_bytes = 4;
 constexpr i32 block_bytes = static_cast<i32>(settings_block::size_bytes);
+// A single lost reply or flipped bit spoils one attempt; three rule out all but a lasting fault.
+constexpr int write_attempts = 3;
 
 // Reads and checks the tag; a tag that could not be read is as good as a foreign one.
 model_tag read_family_tag(hid_device* device)
@@ -60,6 +63,32 @@ std::string version_text(const settings_block& block)
         quarro::append_unsigned(text, block.word(layout::firmware_version + i), 1);
     }
     return text;
+}
+
+// One erase, program, read back and compare of `block` (plain bit order).
+void erase_program_verify(const dsp_session& session, const settings_block& block)
+{
+    hid_device* device = session.device;
+    std::array<u8, settings_block::size_bytes> written = block.bytes();
+    if (spi_flash_write_enable(device) != 0)
+        throw error::write_enable_failed();
+    const auto block_number =
+        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size);
+    if (spi_flash_erase_block(device, block_number) != 0)
+        throw error::erase_sector_failed();
+    spi_flash_wait_ready(device);
+    if (spi_flash_write(device, written.data(), block_bytes, session.settings_block_address) != 0)
+        throw error::write_data_failed();
+    // Both buffers in flash bit order for the comparison; a read-back that failed proves
+    // nothing and counts as a difference.
+    std::array<u8, settings_block::size_bytes> read_back{};
+    if (spi_flash_read(device, read_back.data(), block_bytes, session.settings_block_address) != 0)
+        throw error::mismatch_error();
+    reverse_bits_in_place(read_back.data(), block_bytes);
+    for (std::size_t offset = 0; offset < read_back.size(); offset += word_bytes)
+        for (std::size_t i = offset; i < offset + word_bytes; ++i)
+            if (read_back[i] != written[i])
+                throw error::mismatch_error();
 }
 
 } // namespace
@@ -123,6 +152,7 @@ device_settings read_settings_block()
     if (spi_flash_read(device, settings.settings_block.data(), block_bytes,
                        guard.session().settings_block_address) != 0)
         throw error::read_data_failed();
+    settings.settings_block_as_read = settings.settings_block;
     sanitize_settings_block(settings);
     settings.model = tag.model();
     settings.serial = tag.serial();
@@ -143,25 +173,30 @@ void write_settings_block(const device_settings& settings)
 
 void program_settings_block(const dsp_session& session, const device_settings& settings)
 {
-    hid_device* device = session.device;
-    std::array<u8, settings_block::size_bytes> written = settings.settings_block.bytes();
-    if (spi_flash_write_enable(device) != 0)
-        throw error::write_enable_failed();
-    const auto block_number =
-        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size);
-    if (spi_flash_erase_block(device, block_number) != 0)
-        throw error::erase_sector_failed();
-    spi_flash_wait_ready(device);
-    if (spi_flash_write(device, written.data(), block_bytes, session.settings_block_address) != 0)
-        throw error::write_data_failed();
-    // Both buffers in flash bit order for the comparison; a read-back that failed proves
-    // nothing and counts as a difference.
-    std::array<u8, settings_block::size_bytes> read_back{};
-    if (spi_flash_read(device, read_back.data(), block_bytes, session.settings_block_address) != 0)
-        throw error::mismatch_error();
-    reverse_bits_in_place(read_back.data(), block_bytes);
-    for (std::size_t offset = 0; offset < read_back.size(); offset += word_bytes)
-        for (std::size_t i = offset; i < offset + word_bytes; ++i)
-            if (read_back[i] != written[i])
-                throw error::mismatch_error();
+    std::exception_ptr first_failure;
+    for (int attempt = 1; attempt <= write_attempts; ++attempt) {
+        try {
+            // A failed attempt may have left the flash busy; nothing is sent to it before then.
+            if (attempt > 1)
+                spi_flash_wait_ready(session.device);
+            erase_program_verify(session, settings.settings_block);
+            return;
+        } catch (const error::write_enable_failed&) {
+            // Before the first erase nothing has been touched: the old block stands.
+            if (attempt == 1)
+                throw;
+            if (!first_failure)
+                first_failure = std::current_exception();
+        } catch (const error::dsp_error&) {
+            if (!first_failure)
+                first_failure = std::current_exception();
+        }
+    }
+    // Put back the block as it was. Whether that worked or not, the write has failed.
+    try {
+        spi_flash_wait_ready(session.device);
+        erase_program_verify(session, settings.settings_block_as_read);
+    } catch (const error::dsp_error&) {
+    }
+    std::rethrow_exception(first_failure);
 }

@@ -459,8 +459,9 @@ TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
                 changed_at = bp::model_tag_address;
                 changed_bytes = 9;
             } else if (operation.writes) {
+                // Lasting, so that no attempt of the write gets through.
                 speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program},
-                                 5);
+                                 5, emulated_speaker::always);
                 changed_at = bp::settings_block_address;
                 changed_bytes = bp::flash_block_size;
             } else {

@@ -41,6 +41,9 @@ protected:
         factory_ = speaker().image();
     }
 
+    /// Takes the flash as it is now as the reference image.
+    void take_reference_image() { factory_ = speaker().image(); }
+
     /// The test provokes violations on purpose and checks them itself.
     void expect_violations() { violations_expected_ = true; }
 
