@@ -9,8 +9,9 @@
 #include <quarro/tools/number_text.h>
 #include <quarro/tools/text.h>
 
+#include <quarro/err/exception.h>
+
 #include <exception>
-#include <stdexcept>
 
 namespace {
 
@@ -54,6 +55,17 @@ void sanitize_frequency(settings_block& block, std::size_t word)
         block.set_word(word, layout::frequency_index_max);
 }
 
+// A word beyond the block is a fault of the caller's arithmetic; the worker logs it.
+void check_word_index(std::size_t index)
+{
+    if (index < settings_block::word_count)
+        return;
+    std::string message = "Settings block word ";
+    quarro::append_unsigned(message, index, 1);
+    message += " does not exist";
+    throw err::runtime_error(message);
+}
+
 std::string version_text(const settings_block& block)
 {
     std::string text;
@@ -95,16 +107,14 @@ void erase_program_verify(const dsp_session& session, const settings_block& bloc
 
 u32 settings_block::word(std::size_t index) const
 {
-    if (index >= word_count)
-        throw std::out_of_range("settings block word beyond 128");
+    check_word_index(index);
     const u8* bytes = bytes_.data() + word_bytes * index;
     return u32{bytes[0]} | (u32{bytes[1]} << 8) | (u32{bytes[2]} << 16) | (u32{bytes[3]} << 24);
 }
 
 void settings_block::set_word(std::size_t index, u32 value)
 {
-    if (index >= word_count)
-        throw std::out_of_range("settings block word beyond 128");
+    check_word_index(index);
     for (std::size_t i = 0; i < word_bytes; ++i)
         bytes_[word_bytes * index + i] = static_cast<u8>(value >> (8 * i));
 }

@@ -6,6 +6,9 @@
 #include <speaker_link/dsp_error.h>
 
 #include <support/emulated_speaker_fixture.h>
+#include <support/error_text.h>
+
+#include <quarro/err/exception.h>
 
 #include <functional>
 #include <typeinfo>
@@ -136,6 +139,18 @@ TEST_F(SettingsBlock, SanitisingKeepsCodesInRange)
         speaker().set_plain(bp::settings_block_address, {block.begin(), block.end()});
         EXPECT_EQ(read_settings_block().settings_block.word(c.word), c.expected);
     }
+}
+
+// A word beyond the block is one of the system's own errors, which a worker logs.
+TEST(SettingsBlockWords, WordBeyondTheBlockIsAnErrorOfTheSystem)
+{
+    settings_block block;
+    EXPECT_EQ(test_support::error_text<err::runtime_error>([&] { block.word(129); }),
+              "Settings block word 129 does not exist");
+    EXPECT_EQ(test_support::error_text<err::runtime_error>([&] { block.set_word(129, 1); }),
+              "Settings block word 129 does not exist");
+    block.set_word(128, 7);
+    EXPECT_EQ(block.word(128), 7u);
 }
 
 TEST_F(SettingsBlock, VersionAboveOneThousandResetsAllThreeWords)

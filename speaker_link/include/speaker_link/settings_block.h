@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t word_count = 129;
     static constexpr std::size_t size_bytes = word_count * 4;
 
-    /// Word `index`; throws std::out_of_range beyond word 128.
+    /// Word `index`; throws err::runtime_error beyond word 128 (set_word too).
     quarro::u32 word(std::size_t index) const;
     quarro::i32 signed_word(std::size_t index) const
     {
