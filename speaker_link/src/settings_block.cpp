@@ -192,11 +192,10 @@ void program_settings_block(const dsp_session& session, const device_settings& s
             erase_program_verify(session, settings.settings_block);
             return;
         } catch (const error::write_enable_failed&) {
-            // Before the first erase nothing has been touched: the old block stands.
+            // Before the first erase nothing has been touched: the old block stands. Later,
+            // the first attempt's failure is already kept.
             if (attempt == 1)
                 throw;
-            if (!first_failure)
-                first_failure = std::current_exception();
         } catch (const error::dsp_error&) {
             if (!first_failure)
                 first_failure = std::current_exception();
