@@ -24,10 +24,9 @@ using quarro::u32;
 using quarro::u8;
 
 // hidapi's plain hid_read blocks for ever on a silent device (while the caller holds the
-// device lock), so replies are awaited in slices with an overall bound. A bridge answers
-// within a few milliseconds.
-constexpr int reply_wait_slice_ms = 100;
-constexpr int reply_wait_slices = 10;
+// device lock), so the reply is polled without blocking, 1 ms apart on the clock seam, within
+// an overall bound. A bridge answers within a few milliseconds.
+constexpr quarro::u64 reply_wait_limit_ms = 1000;
 // Replies that arrived after their command was given up are dropped before the next command,
 // so that they are never taken for its reply.
 constexpr int stale_reply_limit = 16;
@@ -137,13 +136,14 @@ i32 exchange_report(hid_device* device, const command_report& command, reply& an
     const output_report& report = command.bytes();
     if (hid_write(device, report.data(), report.size()) != static_cast<int>(report.size()))
         return bridge_write_failed;
-    int received = 0;
-    for (int slice = 0; slice < reply_wait_slices && received == 0; ++slice) {
-        received =
-            hid_read_timeout(device, answer.bytes.data(), answer.bytes.size(), reply_wait_slice_ms);
-        if (received < 0)
-            return bridge_read_failed;
+    int received = hid_read_timeout(device, answer.bytes.data(), answer.bytes.size(), 0);
+    const quarro::u64 started_ms = quarro::clock::now_ms();
+    while (received == 0 && quarro::clock::now_ms() - started_ms < reply_wait_limit_ms) {
+        received = hid_read_timeout(device, answer.bytes.data(), answer.bytes.size(), 0);
+        quarro::clock::sleep_ms(1);
     }
+    if (received < 0)
+        return bridge_read_failed;
     answer.received = static_cast<std::size_t>(received);
     if (answer.received <= bp::status_offset ||
         answer.bytes[bp::command_offset] != report[bp::report_number_size + bp::command_offset])

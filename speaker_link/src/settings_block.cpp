@@ -9,7 +9,9 @@
 #include <quarro/tools/number_text.h>
 #include <quarro/tools/text.h>
 
-#include <stdexcept>
+#include <quarro/err/exception.h>
+
+#include <exception>
 
 namespace {
 
@@ -20,6 +22,8 @@ using quarro::u8;
 
 constexpr std::size_t word_bytes = 4;
 constexpr i32 block_bytes = static_cast<i32>(settings_block::size_bytes);
+// A single lost reply or flipped bit spoils one attempt; three rule out all but a lasting fault.
+constexpr int write_attempts = 3;
 
 // Reads and checks the tag; a tag that could not be read is as good as a foreign one.
 model_tag read_family_tag(hid_device* device)
@@ -51,6 +55,17 @@ void sanitize_frequency(settings_block& block, std::size_t word)
         block.set_word(word, layout::frequency_index_max);
 }
 
+// A word beyond the block is a fault of the caller's arithmetic; the worker logs it.
+void check_word_index(std::size_t index)
+{
+    if (index < settings_block::word_count)
+        return;
+    std::string message = "Settings block word ";
+    quarro::append_unsigned(message, index, 1);
+    message += " does not exist";
+    throw err::runtime_error(message);
+}
+
 std::string version_text(const settings_block& block)
 {
     std::string text;
@@ -62,20 +77,44 @@ std::string version_text(const settings_block& block)
     return text;
 }
 
+// One erase, program, read back and compare of `block` (plain bit order).
+void erase_program_verify(const dsp_session& session, const settings_block& block)
+{
+    hid_device* device = session.device;
+    std::array<u8, settings_block::size_bytes> written = block.bytes();
+    if (spi_flash_write_enable(device) != 0)
+        throw error::write_enable_failed();
+    const auto block_number =
+        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size);
+    if (spi_flash_erase_block(device, block_number) != 0)
+        throw error::erase_sector_failed();
+    spi_flash_wait_ready(device);
+    if (spi_flash_write(device, written.data(), block_bytes, session.settings_block_address) != 0)
+        throw error::write_data_failed();
+    // Both buffers in flash bit order for the comparison; a read-back that failed proves
+    // nothing and counts as a difference.
+    std::array<u8, settings_block::size_bytes> read_back{};
+    if (spi_flash_read(device, read_back.data(), block_bytes, session.settings_block_address) != 0)
+        throw error::mismatch_error();
+    reverse_bits_in_place(read_back.data(), block_bytes);
+    for (std::size_t offset = 0; offset < read_back.size(); offset += word_bytes)
+        for (std::size_t i = offset; i < offset + word_bytes; ++i)
+            if (read_back[i] != written[i])
+                throw error::mismatch_error();
+}
+
 } // namespace
 
 u32 settings_block::word(std::size_t index) const
 {
-    if (index >= word_count)
-        throw std::out_of_range("settings block word beyond 128");
+    check_word_index(index);
     const u8* bytes = bytes_.data() + word_bytes * index;
     return u32{bytes[0]} | (u32{bytes[1]} << 8) | (u32{bytes[2]} << 16) | (u32{bytes[3]} << 24);
 }
 
 void settings_block::set_word(std::size_t index, u32 value)
 {
-    if (index >= word_count)
-        throw std::out_of_range("settings block word beyond 128");
+    check_word_index(index);
     for (std::size_t i = 0; i < word_bytes; ++i)
         bytes_[word_bytes * index + i] = static_cast<u8>(value >> (8 * i));
 }
@@ -123,6 +162,7 @@ device_settings read_settings_block()
     if (spi_flash_read(device, settings.settings_block.data(), block_bytes,
                        guard.session().settings_block_address) != 0)
         throw error::read_data_failed();
+    settings.settings_block_as_read = settings.settings_block;
     sanitize_settings_block(settings);
     settings.model = tag.model();
     settings.serial = tag.serial();
@@ -143,25 +183,29 @@ void write_settings_block(const device_settings& settings)
 
 void program_settings_block(const dsp_session& session, const device_settings& settings)
 {
-    hid_device* device = session.device;
-    std::array<u8, settings_block::size_bytes> written = settings.settings_block.bytes();
-    if (spi_flash_write_enable(device) != 0)
-        throw error::write_enable_failed();
-    const auto block_number =
-        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size);
-    if (spi_flash_erase_block(device, block_number) != 0)
-        throw error::erase_sector_failed();
-    spi_flash_wait_ready(device);
-    if (spi_flash_write(device, written.data(), block_bytes, session.settings_block_address) != 0)
-        throw error::write_data_failed();
-    // Both buffers in flash bit order for the comparison; a read-back that failed proves
-    // nothing and counts as a difference.
-    std::array<u8, settings_block::size_bytes> read_back{};
-    if (spi_flash_read(device, read_back.data(), block_bytes, session.settings_block_address) != 0)
-        throw error::mismatch_error();
-    reverse_bits_in_place(read_back.data(), block_bytes);
-    for (std::size_t offset = 0; offset < read_back.size(); offset += word_bytes)
-        for (std::size_t i = offset; i < offset + word_bytes; ++i)
-            if (read_back[i] != written[i])
-                throw error::mismatch_error();
+    std::exception_ptr first_failure;
+    for (int attempt = 1; attempt <= write_attempts; ++attempt) {
+        try {
+            // A failed attempt may have left the flash busy; nothing is sent to it before then.
+            if (attempt > 1)
+                spi_flash_wait_ready(session.device);
+            erase_program_verify(session, settings.settings_block);
+            return;
+        } catch (const error::write_enable_failed&) {
+            // Before the first erase nothing has been touched: the old block stands. Later,
+            // the first attempt's failure is already kept.
+            if (attempt == 1)
+                throw;
+        } catch (const error::dsp_error&) {
+            if (!first_failure)
+                first_failure = std::current_exception();
+        }
+    }
+    // Put back the block as it was. Whether that worked or not, the write has failed.
+    try {
+        spi_flash_wait_ready(session.device);
+        erase_program_verify(session, settings.settings_block_as_read);
+    } catch (const error::dsp_error&) {
+    }
+    std::rethrow_exception(first_failure);
 }

@@ -165,9 +165,16 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
 
 TEST_F(Bridge, LateReplyIsAwaitedAndSetCommandsReportFailures)
 {
+    using test_support::virtual_clock;
     open_bridge bridge;
+    // Three empty reads: a 1 ms sleep follows each repeated read, the last one's too.
     speaker().inject(report_fault::late_reply, {}, 0, 1, 3);
     EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).status, 0);
+    EXPECT_EQ(virtual_clock::sleep_count(), 3u + 1u) << "and the report's own 1 ms";
+    // A silent bridge is given up after a second on the clock.
+    speaker().inject(report_fault::late_reply, {}, 0, 1, 0xFF);
+    EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).status, -3);
+    EXPECT_EQ(virtual_clock::now_ms(), 4u + 1001u);
     speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1, 0xF7);
     EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF7);
     speaker().inject(report_fault::write_fails, {}, 0, 1);

@@ -8,6 +8,7 @@
 
 #include <support/emulated_speaker_fixture.h>
 #include <support/environment_variable.h>
+#include <support/bounded_thread.h>
 #include <support/error_text.h>
 #include <support/file_size_limit.h>
 #include <support/main_settings_record.h>
@@ -36,6 +37,8 @@ using test_support::recording_callback;
 using test_support::test_latch;
 
 constexpr std::chrono::seconds hold_wait{10};
+// A worker against the emulated speaker ends in well under a second.
+constexpr std::chrono::seconds worker_wait{10};
 constexpr std::uint32_t block_bytes = 516;
 
 // A preset whose every value differs from the factory's and from its neighbours'.
@@ -108,17 +111,20 @@ protected:
 
     void TearDown() override
     {
-        control.release(); // waits for every worker
+        // Waits for every worker.
+        test_support::bounded_thread([this] { control.release(); })
+            .join_within(worker_wait, "destroying dsp_control");
         EXPECT_EQ(callback.untaken(), 0u) << "a report the test did not expect";
         for (const auto& report : callback.reports())
             EXPECT_NE(report.thread, test_thread) << report.name << " arrived on the caller";
         EmulatedSpeakerTest::TearDown();
     }
 
-    /// Starts an operation and returns the name of its report.
+    /// Starts an operation and returns the name of its report. Starting waits for the slot's
+    /// previous task, so it is bounded too.
     std::string run(const std::function<void()>& operation)
     {
-        operation();
+        test_support::bounded_thread(operation).join_within(worker_wait, "starting an operation");
         return callback.next();
     }
 
@@ -459,8 +465,9 @@ TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
                 changed_at = bp::model_tag_address;
                 changed_bytes = 9;
             } else if (operation.writes) {
+                // Lasting, so that no attempt of the write gets through.
                 speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program},
-                                 5);
+                                 5, emulated_speaker::always);
                 changed_at = bp::settings_block_address;
                 changed_bytes = bp::flash_block_size;
             } else {
@@ -611,12 +618,12 @@ TEST_F(DspControl, SecondOperationInABusySlotWaitsAndBothReport)
         ASSERT_TRUE(gate->wait_until_held(hold_wait));
         const std::size_t before = callback.count();
         std::size_t reports_when_returned = 0;
-        std::thread second([&] {
+        test_support::bounded_thread second([&] {
             c.second(*control);
             reports_when_returned = callback.count();
         });
         gate->release();
-        second.join();
+        second.join_within(worker_wait, "the second call");
         EXPECT_GT(reports_when_returned, before) << "the second call returned before the first "
                                                     "operation had ended";
         EXPECT_EQ(callback.next(), c.first_report);
@@ -687,13 +694,13 @@ TEST_F(DspControl, DestroyingWaitsForEveryRunningOperation)
         c.start_and_hold();
         std::size_t reports_when_destroyed = 0;
         bool report_returned_when_destroyed = false;
-        std::thread owner([&] {
+        test_support::bounded_thread owner([&] {
             control.release();
             reports_when_destroyed = callback.count();
             report_returned_when_destroyed = report_returned;
         });
         c.let_go();
-        owner.join();
+        owner.join_within(worker_wait, "destroying dsp_control");
         EXPECT_EQ(reports_when_destroyed, before + c.reports);
         if (c.held_in_report) {
             EXPECT_TRUE(report_returned_when_destroyed);

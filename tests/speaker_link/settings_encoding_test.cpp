@@ -201,10 +201,43 @@ TEST(SettingsEncoding, StepsGoToTheNearestEntryAndMidpointsUp)
               {19.5, 28}, {19.49, 27}, {1.0, 9}, {nan, 0}};
     for (const auto& c : qs)
         EXPECT_EQ(q_to_step(c.q), c.step) << c.q;
-    for (std::size_t i = 0; i < frequency_table.size(); ++i)
-        EXPECT_EQ(frequency_to_step(frequency_table[i]), i);
-    for (std::size_t i = 0; i < q_table.size(); ++i)
-        EXPECT_EQ(q_to_step(q_table[i]), i);
+}
+
+// The speaker's own steps, written out here once: a wrong entry in the encoder's tables shows
+// both in the table and in the step it gives back.
+TEST(SettingsEncoding, TablesHoldTheSpeakersSixtyTwoFrequenciesAndTwentyNineQs)
+{
+    const std::array<double, 62> frequencies = {
+        20,    22,    24,    26,    29,    32,    36,    40,    45,    50,    56,
+        63,    71,    80,    90,    100,   112,   125,   140,   160,   180,   200,
+        224,   250,   280,   315,   355,   400,   450,   500,   560,   630,   710,
+        800,   900,   1000,  1100,  1200,  1400,  1600,  1800,  2000,  2300,  2500,
+        2800,  3200,  3600,  4000,  4500,  5000,  5600,  6300,  7100,  8000,  9000,
+        10000, 11200, 12500, 14000, 16000, 18000, 20000};
+    const std::array<double, 29> qs = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0,
+                                       2,   3,   4,   5,   6,   7,   8,   9,   10,  11,
+                                       12,  13,  14,  15,  16,  17,  18,  19,  20};
+    EXPECT_EQ(frequency_table, frequencies);
+    EXPECT_EQ(q_table, qs);
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        EXPECT_EQ(frequency_to_step(frequencies[i]), i) << frequencies[i];
+    for (std::size_t i = 0; i < qs.size(); ++i)
+        EXPECT_EQ(q_to_step(qs[i]), i) << qs[i];
+}
+
+// The knob reaches its values by adding steps, so most of them carry a binary rest just below
+// the tenth (-60 + 0.1 x 164 is -43.599999...): each must still be stored as its tenth.
+TEST(SettingsEncoding, EveryKnobVolumeAndDelayIsStoredAsItsTenth)
+{
+    device_settings settings = record_of(emulated_speaker::factory_settings());
+    for (int step = 0; step <= 720; ++step) {
+        const double volume = -60.0 + 0.1 * step;
+        const double delay = 0.1 * (step % 51);
+        encode_main_settings(settings, main_settings_record(0, volume, delay, 1));
+        const speaker_settings words = words_of(settings);
+        ASSERT_EQ(words.volume_tenths_db, -600 + step) << volume;
+        ASSERT_EQ(words.delay_tenths_ms, static_cast<std::uint32_t>(step % 51)) << delay;
+    }
 }
 
 TEST(SettingsEncoding, SetFirmwareVersionWritesWordsAndText)

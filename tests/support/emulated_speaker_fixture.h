@@ -1,9 +1,11 @@
-// The fixture of every device test: a fresh emulated speaker with a factory image before each
-// test, and afterwards the checks that every planned fault fired, the speaker saw no protocol
-// violation and no bridge session was left open.
+// The fixture of every device test: a fresh emulated speaker with a factory image and a virtual
+// clock (no wait of the speaker link sleeps on real time) before each test, and afterwards the
+// checks that every planned fault fired, the speaker saw no protocol violation and no bridge
+// session was left open.
 #pragma once
 
 #include <emulated_speaker/speaker.h>
+#include <support/virtual_clock.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,6 +41,9 @@ protected:
         factory_ = speaker().image();
     }
 
+    /// Takes the flash as it is now as the reference image.
+    void take_reference_image() { factory_ = speaker().image(); }
+
     /// The test provokes violations on purpose and checks them itself.
     void expect_violations() { violations_expected_ = true; }
 
@@ -63,6 +68,7 @@ protected:
     const std::vector<std::uint8_t>& factory_image() const { return factory_; }
 
 private:
+    test_support::virtual_clock clock_;
     std::vector<std::uint8_t> factory_;
     bool violations_expected_ = false;
 };

@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t word_count = 129;
     static constexpr std::size_t size_bytes = word_count * 4;
 
-    /// Word `index`; throws std::out_of_range beyond word 128.
+    /// Word `index`; throws err::runtime_error beyond word 128 (set_word too).
     quarro::u32 word(std::size_t index) const;
     quarro::i32 signed_word(std::size_t index) const
     {
@@ -98,6 +98,8 @@ constexpr quarro::u32 firmware_version_max = 1000;
 struct device_settings
 {
     ::settings_block settings_block;
+    /// The block exactly as the flash held it, before sanitising: what a failed write puts back.
+    ::settings_block settings_block_as_read;
     std::string model;                  ///< 2 or 3 characters of the tag
     std::string serial;                 ///< "K-" and the rest of the tag
     std::string firmware_version;       ///< words 126, 127, 128 joined by "."
@@ -110,12 +112,17 @@ struct device_settings
 /// error::read_data_failed (block unreadable), error::dsp_runtime_error (flash stays busy).
 device_settings read_settings_block();
 
-/// Writes the record's block back to the same model. Throws error::dsp_init_failed,
-/// error::wrong_speaker, error::wrong_speaker_version (another model attached; nothing is
-/// erased), and whatever program_settings_block throws.
+/// Writes the record's block back to the same model. The record must come from
+/// read_settings_block. Throws error::dsp_init_failed, error::wrong_speaker,
+/// error::wrong_speaker_version (another model attached; nothing is erased), and whatever
+/// program_settings_block throws.
 void write_settings_block(const device_settings& settings);
 
-/// Erase, program, read back, compare, through an open session. Throws
+/// Erase, program, read back, compare, through an open session, as one transaction as far as
+/// the flash allows: an attempt that fails after its erase is made again, three attempts in
+/// all; when all three fail, the block as read (`settings_block_as_read`) is written back and
+/// the first failure is thrown. Returns only when the new block was read back intact. A
+/// failure before the first erase leaves the flash untouched. Throws
 /// error::write_enable_failed, error::erase_sector_failed, error::write_data_failed,
 /// error::mismatch_error (also when the read-back fails), error::dsp_runtime_error.
 void program_settings_block(const dsp_session& session, const device_settings& settings);

@@ -41,8 +41,10 @@ quarro::i32 spi_flash_erase_block(hid_device* device, quarro::u32 block_number);
 quarro::i32 spi_flash_wait_ready(hid_device* device);
 
 /// Programs 1..56 bytes at `address` (within one page) and waits until the flash is ready.
-/// Returns 0 or -1 (57 or more bytes print the length message and send nothing). May throw
-/// as spi_flash_wait_ready.
+/// Returns 0 or -1 (57 or more bytes print the length message and send nothing; a bridge that
+/// keeps refusing the transfer is a failure). A lost or garbled reply to the program is not:
+/// the bridge may have programmed, so the routine carries on and leaves the verdict to the
+/// caller's read-back. May throw as spi_flash_wait_ready.
 quarro::i32 spi_flash_program_page(hid_device* device, const quarro::u8* data, quarro::i32 length,
                                    quarro::u64 address);
 

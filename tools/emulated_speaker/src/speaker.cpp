@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 namespace emulated_speaker {
@@ -411,10 +412,16 @@ speaker& speaker::instance()
 
 void speaker::reset(const std::string& model)
 {
-    std::vector<std::uint8_t> image = factory_image(model);
+    // Each model's image is made once: tests attach a fresh speaker thousands of times.
+    static std::mutex images_mutex;
+    static std::map<std::string, std::vector<std::uint8_t>> images;
+    std::lock_guard<std::mutex> images_lock(images_mutex);
+    auto image = images.find(model);
+    if (image == images.end())
+        image = images.emplace(model, factory_image(model)).first;
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->forget_everything();
-    state_->flash.load(std::move(image));
+    state_->flash.load(image->second);
 }
 
 void speaker::use_flash_file(const std::string& path, const std::string& model)

@@ -30,9 +30,10 @@ spi_flash_model::spi_flash_model(violation_sink report_violation)
     : report_violation_(std::move(report_violation)), memory_(flash_size_bytes, 0xFF)
 {}
 
-void spi_flash_model::load(std::vector<std::uint8_t> image)
+void spi_flash_model::load(const std::vector<std::uint8_t>& image)
 {
-    memory_ = std::move(image);
+    // Copied into the memory already there: tests attach a fresh speaker thousands of times.
+    memory_.assign(image.begin(), image.end());
     memory_.resize(flash_size_bytes, 0xFF);
     log_.clear();
     dirty_ = false;

@@ -29,7 +29,7 @@ public:
 
     /// Takes a whole image (flash_size_bytes, as stored) and forgets latch, busy state,
     /// faults and the command log.
-    void load(std::vector<std::uint8_t> image);
+    void load(const std::vector<std::uint8_t>& image);
     std::vector<std::uint8_t>& memory() { return memory_; }
     const std::vector<std::uint8_t>& memory() const { return memory_; }
 

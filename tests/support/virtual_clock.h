@@ -1,0 +1,56 @@
+// A virtual clock for the clock seam: time moves only when something sleeps on it (or the test
+// moves it), so waits cost no real time and give the same answer on every run.
+#pragma once
+
+#include <quarro/tools/clock.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace test_support {
+
+/// Installs itself for its lifetime, starting at 0 ms, and puts back the clock it replaced.
+/// Its time and counts are shared by every thread; use one at a time.
+class virtual_clock
+{
+public:
+    virtual_clock()
+    {
+        now().store(0);
+        sleeps().store(0);
+        previous_ = quarro::clock::install(&source);
+    }
+    ~virtual_clock() { quarro::clock::install(previous_); }
+    virtual_clock(const virtual_clock&) = delete;
+    virtual_clock& operator=(const virtual_clock&) = delete;
+
+    /// Milliseconds since the clock was installed.
+    static std::uint64_t now_ms() { return now().load(); }
+    /// Calls of sleep_ms since the clock was installed.
+    static std::uint64_t sleep_count() { return sleeps().load(); }
+    /// Moves time on without a sleep.
+    static void advance(std::uint64_t milliseconds) { now().fetch_add(milliseconds); }
+
+private:
+    static std::atomic<std::uint64_t>& now()
+    {
+        static std::atomic<std::uint64_t> value{0};
+        return value;
+    }
+    static std::atomic<std::uint64_t>& sleeps()
+    {
+        static std::atomic<std::uint64_t> value{0};
+        return value;
+    }
+    static quarro::u64 read_now() { return now().load(); }
+    static void sleep(quarro::u32 duration_ms)
+    {
+        sleeps().fetch_add(1);
+        now().fetch_add(duration_ms);
+    }
+    static constexpr quarro::clock::source source{read_now, sleep};
+
+    const quarro::clock::source* previous_ = nullptr;
+};
+
+} // namespace test_support
