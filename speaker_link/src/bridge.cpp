@@ -1,6 +1,7 @@
 // The bridge command layer. Every command goes through run_command, which frames the report,
 // writes it, waits a bounded time for the reply and checks echo, status and length before
-// anything is decoded; the routines below only fill and decode fields.
+// anything is decoded; it also absorbs the bridge's "busy" answers and ends a transaction left
+// unfinished before anything else is sent. The routines below only fill and decode fields.
 #include <speaker_link/bridge.h>
 
 #include <speaker_link/bridge_protocol.h>
@@ -9,6 +10,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <map>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -28,6 +32,49 @@ constexpr quarro::u64 reply_wait_limit_ms = 1000;
 constexpr int stale_reply_limit = 16;
 // A transaction is complete after a few transfers; a bridge that never says so is broken.
 constexpr u32 exchange_repeat_limit = 1000;
+// The bridge answers "busy" while it still clocks the previous packet; that takes the packet's
+// bits at the bit rate plus the configured delays. Past that and this margin it is not
+// clocking any more but stuck. Before the link's settings are known, a whole second.
+constexpr quarro::u64 busy_margin_ms = 50;
+constexpr quarro::u64 unknown_settings_busy_bound_ms = 1000;
+// A bit rate the bridge cannot have (0 or negative) is taken as its slowest.
+constexpr quarro::i64 slowest_bit_rate = 1500;
+// A command reaches the bridge and its reply comes back within a few USB frames of 1 ms.
+constexpr quarro::u64 report_round_trip_ms = 3;
+
+// What this layer knows of one open bridge beyond the command at hand: whether a transaction
+// may be unfinished on it (a transfer was sent and no reply said "finished" since), the SPI
+// settings last read or written, and the packet the bridge was last seen clocking.
+struct link_state
+{
+    bool transaction_open = false;
+    bool settings_known = false;
+    spi_transfer_settings settings;
+    u32 packet_bytes = 0;
+    quarro::u64 clocking_from_ms = 0;
+    // The last transfer written, answered or not.
+    u32 written_bytes = 0;
+    quarro::u64 written_ms = 0;
+};
+
+std::mutex links_mutex;
+std::map<hid_device*, link_state> links;
+
+// The state of an open bridge; it lives from bridge_open to bridge_close. All commands on one
+// handle come from one thread at a time, so only the map itself needs the lock.
+link_state& link_of(hid_device* device)
+{
+    std::lock_guard<std::mutex> lock(links_mutex);
+    return links[device];
+}
+
+// Which part of a transaction a command plays: a transfer that carries on the one in progress
+// must not have it cancelled; anything else must not find one left unfinished.
+enum class command_role
+{
+    standalone,
+    continues_transaction
+};
 
 using output_report = std::array<u8, bp::output_report_size>;
 using input_report = std::array<u8, bp::input_report_size>;
@@ -79,11 +126,11 @@ void drop_stale_replies(hid_device* device)
             return;
 }
 
-// Writes the command and reads its reply. Returns 0 when the bridge accepted it and at least
-// `needed` reply bytes arrived; the bridge's status byte when it refused; bridge_write_failed
-// or bridge_read_failed otherwise.
-i32 run_command(hid_device* device, const command_report& command, reply& answer,
-                std::size_t needed)
+// Writes the command and reads its reply once. Returns 0 when the bridge accepted it and at
+// least `needed` reply bytes arrived; the bridge's status byte when it refused;
+// bridge_write_failed or bridge_read_failed otherwise.
+i32 exchange_report(hid_device* device, const command_report& command, reply& answer,
+                    std::size_t needed)
 {
     drop_stale_replies(device);
     const output_report& report = command.bytes();
@@ -106,6 +153,95 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
     return answer.received >= needed ? 0 : bridge_read_failed;
 }
 
+quarro::u64 clocking_time_ms(const link_state& link, u32 packet_bytes)
+{
+    const spi_transfer_settings& settings = link.settings;
+    const quarro::u64 bytes = std::max<u32>(packet_bytes, 1);
+    const quarro::u64 bit_rate =
+        static_cast<quarro::u64>(std::max(settings.bit_rate, slowest_bit_rate));
+    quarro::u64 time_us = (bytes * 8 * 1000000 + bit_rate - 1) / bit_rate;
+    time_us += ((bytes - 1) * settings.between_bytes_delay + settings.chip_select_to_data_delay +
+                settings.last_byte_to_chip_select_delay) *
+               quarro::u64{bp::delay_unit_us};
+    return (time_us + 999) / 1000;
+}
+
+quarro::u64 busy_bound_ms(const link_state& link)
+{
+    if (!link.settings_known)
+        return unknown_settings_busy_bound_ms;
+    return clocking_time_ms(link, link.packet_bytes) + busy_margin_ms;
+}
+
+// Ends whatever transaction the bridge still has open; the chip select rises. A packet whose
+// reply was lost may still be clocked: it is let end first, because a chip select that rises
+// between its bytes makes the flash act on part of it (a page program programs part of its
+// data).
+i32 cancel_transaction(hid_device* device, link_state& link)
+{
+    if (link.settings_known && link.written_ms > 0) {
+        const quarro::u64 clocked_ms =
+            link.written_ms + report_round_trip_ms + clocking_time_ms(link, link.written_bytes);
+        const quarro::u64 now_ms = quarro::clock::now_ms();
+        if (clocked_ms > now_ms)
+            quarro::clock::sleep_ms(static_cast<quarro::u32>(clocked_ms - now_ms));
+    }
+    const command_report cancel(bp::command::cancel_spi_transfer, 0);
+    reply answer;
+    const i32 status = exchange_report(device, cancel, answer, bp::status_offset + 1);
+    if (status == 0)
+        link.transaction_open = false;
+    return status;
+}
+
+// One command as the bridge will take it. A transaction left unfinished (by an exchange that
+// failed half way, or by an earlier program) is cancelled first, unless this transfer carries
+// it on. A "busy" answer is waited out: a transfer while the last packet is still being
+// clocked, up to that packet's clocking time plus a margin; a settings command while a
+// transaction is unfinished, by cancelling it once. Returns as exchange_report.
+i32 run_command(hid_device* device, const command_report& command, reply& answer,
+                std::size_t needed, command_role role = command_role::standalone)
+{
+    link_state& link = link_of(device);
+    if (link.transaction_open && role == command_role::standalone) {
+        const i32 cancelled = cancel_transaction(device, link);
+        if (cancelled != 0)
+            return cancelled;
+    }
+    const bool transfer =
+        command.bytes()[bp::report_number_size + bp::command_offset] == bp::command::spi_transfer;
+    bool cancel_tried = false;
+    std::optional<quarro::u64> deadline_ms;
+    for (;;) {
+        // Once a transfer is written the bridge may be inside a transaction, whatever follows.
+        if (transfer) {
+            link.transaction_open = true;
+            link.written_bytes = command.bytes()[bp::report_number_size + bp::sub_command_offset];
+            link.written_ms = quarro::clock::now_ms();
+        }
+        const i32 status = exchange_report(device, command, answer, needed);
+        if (status != bp::bridge_status::busy)
+            return status;
+        if (!transfer && !cancel_tried) {
+            cancel_tried = true;
+            const i32 cancelled = cancel_transaction(device, link);
+            if (cancelled != 0)
+                return cancelled;
+            continue;
+        }
+        const quarro::u64 now_ms = quarro::clock::now_ms();
+        if (!deadline_ms)
+            deadline_ms = now_ms + busy_bound_ms(link);
+        if (now_ms >= *deadline_ms)
+            return status;
+        const quarro::u64 clocked_ms =
+            link.clocking_from_ms + clocking_time_ms(link, link.packet_bytes);
+        const quarro::u64 wait_ms =
+            std::min(*deadline_ms - now_ms, clocked_ms > now_ms ? clocked_ms - now_ms : 1);
+        quarro::clock::sleep_ms(static_cast<quarro::u32>(wait_ms));
+    }
+}
+
 // The current settings have a command code of their own; the power-up settings share one code
 // per direction and name the bank in the sub-command.
 command_report settings_command(bridge_settings which, u8 current_code, u8 power_up_code,
@@ -120,13 +256,21 @@ command_report settings_command(bridge_settings which, u8 current_code, u8 power
 
 hid_device* bridge_open()
 {
-    return hid_open(bp::vendor_id, bp::product_id, nullptr);
+    hid_device* device = hid_open(bp::vendor_id, bp::product_id, nullptr);
+    if (device != nullptr)
+        link_of(device) = link_state{};
+    return device;
 }
 
 void bridge_close(hid_device* device)
 {
-    if (device != nullptr)
+    if (device != nullptr) {
+        {
+            std::lock_guard<std::mutex> lock(links_mutex);
+            links.erase(device);
+        }
         hid_close(device);
+    }
     hid_exit();
 }
 
@@ -152,6 +296,11 @@ spi_transfer_settings bridge_get_spi_settings(hid_device* device, bridge_setting
     settings.between_bytes_delay = answer.get16(spi_layout::between_bytes_delay);
     settings.bytes_per_transaction = answer.get16(spi_layout::bytes_per_transaction);
     settings.spi_mode = answer.bytes[spi_layout::spi_mode];
+    if (which == bridge_settings::current) {
+        link_state& link = link_of(device);
+        link.settings = settings;
+        link.settings_known = true;
+    }
     return settings;
 }
 
@@ -173,7 +322,13 @@ i32 bridge_set_spi_settings(hid_device* device, bridge_settings which,
     command.put16(spi_layout::bytes_per_transaction, settings.bytes_per_transaction);
     command.payload(spi_layout::spi_mode) = static_cast<u8>(settings.spi_mode);
     reply answer;
-    return run_command(device, command, answer, bp::status_offset + 1);
+    const i32 status = run_command(device, command, answer, bp::status_offset + 1);
+    if (status == 0 && which == bridge_settings::current) {
+        link_state& link = link_of(device);
+        link.settings = settings;
+        link.settings_known = true;
+    }
+    return status;
 }
 
 chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which)
@@ -235,7 +390,9 @@ i32 bridge_set_chip_settings(hid_device* device, bridge_settings which,
     return run_command(device, command, answer, bp::status_offset + 1);
 }
 
-spi_transfer_result bridge_spi_transfer(hid_device* device, const u8* data, u32 length)
+namespace {
+
+spi_transfer_result transfer(hid_device* device, const u8* data, u32 length, command_role role)
 {
     spi_transfer_result result;
     if (length > bp::max_transfer_bytes) {
@@ -246,7 +403,7 @@ spi_transfer_result bridge_spi_transfer(hid_device* device, const u8* data, u32 
     for (u32 i = 0; i < length; ++i)
         command.payload(bp::data_offset + i) = data[i];
     reply answer;
-    result.status = run_command(device, command, answer, bp::data_offset);
+    result.status = run_command(device, command, answer, bp::data_offset, role);
     if (result.status != 0)
         return result;
     // The count is the bridge's word; trust it no further than the bytes that arrived.
@@ -255,13 +412,25 @@ spi_transfer_result bridge_spi_transfer(hid_device* device, const u8* data, u32 
         {answer.bytes[bp::transfer_count_offset], arrived, bp::max_transfer_bytes}));
     result.engine_status = answer.bytes[bp::engine_status_offset];
     std::copy_n(answer.bytes.begin() + bp::data_offset, result.count, result.data.begin());
+    // The bridge clocks this packet after its reply; a transfer before it is done is refused.
+    link_state& link = link_of(device);
+    link.transaction_open = result.engine_status != bp::engine_status::finished;
+    link.packet_bytes = length;
+    link.clocking_from_ms = quarro::clock::now_ms();
     return result;
+}
+
+} // namespace
+
+spi_transfer_result bridge_spi_transfer(hid_device* device, const u8* data, u32 length)
+{
+    return transfer(device, data, length, command_role::continues_transaction);
 }
 
 spi_transfer_result bridge_spi_exchange(hid_device* device, const u8* data, u32 length,
                                         u32 repeat_length)
 {
-    spi_transfer_result result = bridge_spi_transfer(device, data, length);
+    spi_transfer_result result = transfer(device, data, length, command_role::standalone);
     const u32 next_length = repeat_length >= 1 ? repeat_length : length;
     for (u32 repeats = 0;
          result.status == 0 && (result.engine_status == bp::engine_status::started ||
@@ -271,7 +440,7 @@ spi_transfer_result bridge_spi_exchange(hid_device* device, const u8* data, u32 
             result.status = bridge_read_failed;
             break;
         }
-        result = bridge_spi_transfer(device, data, next_length);
+        result = transfer(device, data, next_length, command_role::continues_transaction);
     }
     return result;
 }

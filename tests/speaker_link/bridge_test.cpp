@@ -143,7 +143,6 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
         {"reply too short to decode", report_fault::short_reply, 20, -3},
         {"reply of one byte", report_fault::short_reply, 1, -3},
         {"wrong echo", report_fault::wrong_echo, 0, -3},
-        {"bridge busy", report_fault::bridge_status, 0xF8, 0xF8},
         {"bus not available", report_fault::bridge_status, 0xF7, 0xF7},
         {"status 1", report_fault::bridge_status, 0x01, 0x01},
     };
@@ -171,15 +170,23 @@ TEST_F(Bridge, LateReplyIsAwaitedAndSetCommandsReportFailures)
     // Three empty reads: a 1 ms sleep follows each repeated read, the last one's too.
     speaker().inject(report_fault::late_reply, {}, 0, 1, 3);
     EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).status, 0);
-    EXPECT_EQ(virtual_clock::sleep_count(), 3u);
+    EXPECT_EQ(virtual_clock::sleep_count(), 3u + 1u) << "and the report's own 1 ms";
     // A silent bridge is given up after a second on the clock.
     speaker().inject(report_fault::late_reply, {}, 0, 1, 0xFF);
     EXPECT_EQ(bridge_get_chip_settings(bridge.device, bridge_settings::current).status, -3);
-    EXPECT_EQ(virtual_clock::now_ms(), 3u + 1000u);
-    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1, 0xF8);
-    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF8);
+    EXPECT_EQ(virtual_clock::now_ms(), 4u + 1001u);
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1, 0xF7);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF7);
     speaker().inject(report_fault::write_fails, {}, 0, 1);
     EXPECT_EQ(bridge_set_spi_settings(bridge.device, bridge_settings::current, {}), -2);
+    // One busy answer is waited out; a bridge that stays busy is still a failure.
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1,
+                     bp::bridge_status::busy);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0);
+    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0,
+                     emulated_speaker::always, bp::bridge_status::busy);
+    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}),
+              bp::bridge_status::busy);
 }
 
 class BridgeTransfer : public EmulatedSpeakerTest
@@ -199,6 +206,11 @@ protected:
     {
         spi_transfer_settings spi = bridge_get_spi_settings(link->device, bridge_settings::current);
         spi.active_chip_select = 0x1FD;
+        // Fast enough that no packet is still being clocked when the next report comes.
+        spi.bit_rate = 3000000;
+        spi.chip_select_to_data_delay = 0;
+        spi.between_bytes_delay = 0;
+        spi.last_byte_to_chip_select_delay = 0;
         spi.bytes_per_transaction = bytes;
         spi.spi_mode = 3;
         ASSERT_EQ(bridge_set_spi_settings(link->device, bridge_settings::current, spi), 0);
@@ -223,22 +235,23 @@ TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
     ASSERT_EQ(result.count, 9u);
     EXPECT_TRUE(std::equal(result.data.begin(), result.data.begin() + 9,
                            speaker().flash(0x1F0000, 9).begin()));
-    EXPECT_EQ(speaker().report_count(), 2u);
+    EXPECT_EQ(speaker().report_count(), 3u) << "started, data available, finished";
 
-    // Finished at once: one transfer.
+    // Clocked whole by the first transfer: one more to hear it finished.
     set_transaction(4);
     speaker().clear_history();
     EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 0).engine_status,
               bp::engine_status::finished);
-    EXPECT_EQ(speaker().report_count(), 1u);
+    EXPECT_EQ(speaker().report_count(), 2u);
 
     // A repeat length of 0 repeats with the length.
     set_transaction(8);
     speaker().clear_history();
     EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 0).count, 4u);
     const auto payloads = sent_payloads();
-    ASSERT_EQ(payloads.size(), 2u);
+    ASSERT_EQ(payloads.size(), 3u);
     EXPECT_EQ(payloads[1][1], 4);
+    EXPECT_EQ(payloads[2][1], 4);
 }
 
 TEST_F(BridgeTransfer, FailedRepeatEndsTheExchange)
@@ -246,8 +259,41 @@ TEST_F(BridgeTransfer, FailedRepeatEndsTheExchange)
     speaker().inject(report_fault::write_fails, {bp::command::spi_transfer, {}}, 1, 1);
     EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 9).status, -2);
     EXPECT_EQ(speaker().report_count(), 2u);
-    // The transaction is still open on the bridge: finish it so the flash sees a whole read.
-    EXPECT_EQ(bridge_spi_transfer(link->device, read_tag.data(), 9).count, 9u);
+    // The transaction is still open on the bridge: the next exchange cancels it first.
+    speaker().clear_history();
+    const spi_transfer_result again = bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
+    EXPECT_EQ(again.count, 9u);
+    EXPECT_TRUE(std::equal(again.data.begin(), again.data.begin() + 9,
+                           speaker().flash(0x1F0000, 9).begin()));
+    const auto payloads = sent_payloads();
+    ASSERT_EQ(payloads.size(), 4u);
+    EXPECT_EQ(payloads[0][0], bp::command::cancel_spi_transfer);
+}
+
+TEST_F(BridgeTransfer, BusyIsWaitedOutForThePacketsClockingTimeThenReported)
+{
+    // 60 bytes at 3 Mbit/s with 5 ms between bytes: 295.2 ms to clock the first packet.
+    spi_transfer_settings spi = bridge_get_spi_settings(link->device, bridge_settings::current);
+    spi.between_bytes_delay = 50;
+    spi.bytes_per_transaction = 120;
+    ASSERT_EQ(bridge_set_spi_settings(link->device, bridge_settings::current, spi), 0);
+    const std::array<std::uint8_t, 60> packet{bp::flash_opcode::read};
+    speaker().clear_history();
+    EXPECT_EQ(bridge_spi_exchange(link->device, packet.data(), 60, 60).status, 0);
+    EXPECT_GT(speaker().report_count(), 3u) << "the real bridge's busy answers were absorbed";
+
+    speaker().inject(report_fault::bridge_status, {bp::command::spi_transfer, {}}, 1,
+                     emulated_speaker::always, bp::bridge_status::busy);
+    const std::uint64_t start_us = speaker().clock_us();
+    EXPECT_EQ(bridge_spi_exchange(link->device, packet.data(), 60, 60).status,
+              bp::bridge_status::busy);
+    const std::uint64_t waited_us = speaker().clock_us() - start_us;
+    EXPECT_GT(waited_us, 295200u) << "gave up before the packet could have been clocked";
+    EXPECT_LT(waited_us, 500000u) << "waited long past the packet's clocking time";
+    // The transaction it left is cancelled before the next command.
+    EXPECT_EQ(bridge_get_chip_settings(link->device, bridge_settings::current).status, 0);
+    EXPECT_EQ(sent_payloads().back()[0], bp::command::get_chip_settings);
+    EXPECT_EQ(sent_payloads().rbegin()[1][0], bp::command::cancel_spi_transfer);
 }
 
 TEST_F(BridgeTransfer, CountIsClampedToWhatArrived)
@@ -265,7 +311,7 @@ TEST_F(BridgeTransfer, CountIsClampedToWhatArrived)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         set_transaction(13);
-        speaker().inject(c.kind, {}, 1, 1, c.value);
+        speaker().inject(c.kind, {}, 2, 1, c.value);
         const spi_transfer_result result = bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.count, c.count);

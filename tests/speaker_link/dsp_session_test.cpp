@@ -70,7 +70,7 @@ TEST_F(DspSession, BridgeThatCannotBeConfiguredIsInitFailedAndClosed)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         speaker().reset();
-        speaker().inject(c.kind, {c.command, {}}, 0, 1, 0xF8);
+        speaker().inject(c.kind, {c.command, {}}, 0, 1, bp::bridge_status::bus_not_available);
         dsp_session session;
         testing::internal::CaptureStdout();
         EXPECT_THROW(open_dsp_session(session), error::dsp_init_failed);

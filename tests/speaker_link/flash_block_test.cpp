@@ -61,7 +61,7 @@ TEST_F(FlashBlock, EraseWriteAndReadMoveBytesAsTheyAre)
 TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
 {
     // A failed erase leaves the flash busy with nobody waiting; the next case must not trip on it.
-    speaker().set_busy_polls(0, 0);
+    speaker().set_busy_times(0, 0);
     std::array<std::uint8_t, 60> bytes{};
     const auto erase = [&] { erase_flash_block(session(), 0x1E); };
     const auto write = [&] { write_flash_block(session(), 0x1E0000, bytes.data(), 32); };
@@ -89,7 +89,8 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
          typeid(error::dsp_runtime_error)},
         {"read settings refused", report_fault::bridge_status,
          bridge_command(cmd::get_spi_settings), 0, read, typeid(error::read_data_failed)},
-        {"read count short", report_fault::wrong_count, flash_command(op::read), 1, read,
+        // The read's fifth report is its last: started, busy, data available, busy, finished.
+        {"read count short", report_fault::wrong_count, flash_command(op::read), 4, read,
          typeid(error::read_data_failed)},
         {"read unanswered", report_fault::late_reply, flash_command(op::read), 1, read,
          typeid(error::read_data_failed)},

@@ -4,12 +4,15 @@
 
 #include <speaker_link/bridge_protocol.h>
 #include <speaker_link/dsp_error.h>
+#include <speaker_link/dsp_session.h>
 
 #include <support/emulated_speaker_fixture.h>
 #include <support/error_text.h>
+#include <support/open_bridge.h>
 
 #include <quarro/err/exception.h>
 
+#include <algorithm>
 #include <functional>
 #include <typeinfo>
 
@@ -20,13 +23,14 @@ using emulated_speaker::report_fault;
 using emulated_speaker::speaker_settings;
 using SettingsBlock = EmulatedSpeakerTest;
 
-// Reports of one read: configure 4, ready wait 4, tag 4, nine chunks of 4, release 2.
-constexpr std::uint64_t reports_per_read = 50;
-// Reports of one write with the emulator's default busy polls (erase 2, program 0):
-// configure 4, ready wait 4, tag 4, write enable 4, erase with its write enable and disable
-// 10, wait for the erase 2 + 2 x 3 polls, 17 pieces x (ready wait 4, write enable 4,
-// settings 2, program 1, ready wait 4), read back 36, release 2.
-constexpr std::uint64_t reports_per_write = 4 + 4 + 4 + 4 + 10 + 8 + 17 * 15 + 36 + 2;
+// Reports of one read: configure 4, ready wait 5, tag 5, nine chunks of 5 (each flash command
+// is answered "started", then "data available", then "finished"), release 2, and the 22 busy
+// answers while packets are still clocked at the speaker's power-up delays (5.1 ms between
+// bytes), each retried.
+constexpr std::uint64_t reports_per_read = 4 + 5 + 5 + 9 * 5 + 2 + 22;
+// Reports of one write with the flash's typical busy times: 425 accepted (among them the
+// "finished" round trip of each of its 90 flash commands) and 122 busy answers retried.
+constexpr std::uint64_t reports_per_write = 425 + 122;
 
 template <class Call>
 void expect_error(Call call, const std::type_info& expected)
@@ -200,6 +204,18 @@ TEST_F(SettingsBlock, WriteStoresTheBlockWithErasedFlashBehindIt)
     EXPECT_EQ(speaker().close_count(), 1u);
 }
 
+TEST_F(SettingsBlock, WriteWaitsOutTheSlowestEraseAndPageProgram)
+{
+    device_settings settings = read_settings_block();
+    settings.settings_block.set_word(1, 0xFFFFFFDB);
+    speaker().set_busy_times(2000000, 3000);
+    const std::uint64_t start_us = speaker().clock_us();
+    write_settings_block(settings);
+    EXPECT_GT(speaker().clock_us() - start_us, 2000000u);
+    EXPECT_EQ(speaker().settings().volume_tenths_db, -37);
+    expect_flash_unchanged_outside(0x1D0000, 0x10000);
+}
+
 TEST_F(SettingsBlock, WriteToAnotherModelIsRefusedBeforeAnythingIsErased)
 {
     attach("K4R");
@@ -217,8 +233,9 @@ TEST_F(SettingsBlock, WriteToAnotherModelIsRefusedBeforeAnythingIsErased)
 TEST_F(SettingsBlock, SpeakerSwappedBetweenReadAndWriteIsRefused)
 {
     const device_settings settings = read_settings_block();
-    // The write's ready wait is reports 5 to 8: the swap happens as the tag is about to be read.
-    speaker().before_report(8, [] { speaker().set_model_tag("K7T004711"); });
+    // The write's ready wait is reports 5 to 11 (two refused as busy): the swap happens as the
+    // tag is about to be read.
+    speaker().before_report(11, [] { speaker().set_model_tag("K7T004711"); });
     expect_error([&] { write_settings_block(settings); }, typeid(error::wrong_speaker_version));
     expect_flash_unchanged_outside(0x1F0000, 9);
 }
@@ -240,7 +257,7 @@ TEST_F(SettingsBlock, ReadFailuresAreReportedAsTheirOwnErrors)
          typeid(error::read_data_failed)},
         {"block chunk short", on_flash(report_fault::wrong_count, bp::flash_opcode::read, 9, 12),
          typeid(error::read_data_failed)},
-        {"unplugged while reading", [] { speaker().unplug_after(20); },
+        {"unplugged while reading", [] { speaker().unplug_after(30); },
          typeid(error::read_data_failed)},
         {"flash stays busy", [] { speaker().hold_busy(emulated_speaker::always); },
          typeid(error::dsp_runtime_error)},
@@ -276,16 +293,16 @@ TEST_F(SettingsBlock, WriteFailuresAreReportedAsTheirOwnErrors)
         {"no speaker", [] { speaker().remove_device(); }, typeid(error::dsp_init_failed), true},
         {"tag unreadable", on_flash(report_fault::late_reply, op::read, 1, 0xFF),
          typeid(error::wrong_speaker), true},
-        {"write enable refused", on_flash(report_fault::bridge_status, op::write_enable, 0, 0xF8),
+        {"write enable refused", on_flash(report_fault::bridge_status, op::write_enable, 0, 0xF7),
          typeid(error::write_enable_failed), true},
-        {"unplugged before the erase", [] { speaker().unplug_after(20); },
+        {"unplugged before the erase", [] { speaker().unplug_after(30); },
          typeid(error::erase_sector_failed), false},
         {"write enable not latching",
          [] { speaker().ignore_write_enable(emulated_speaker::always); },
          typeid(error::mismatch_error), true},
         {"block protected", [] { speaker().protect_block(0x1D); }, typeid(error::mismatch_error),
          true},
-        {"erase never finishes", [] { speaker().set_busy_polls(20000, 0); },
+        {"erase never finishes", [] { speaker().set_busy_times(3600000000, 0); },
          typeid(error::dsp_runtime_error), false},
     };
     for (const auto& c : cases) {
@@ -301,6 +318,64 @@ TEST_F(SettingsBlock, WriteFailuresAreReportedAsTheirOwnErrors)
         expect_session_closed_and_faults_used();
         EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
     }
+}
+
+TEST_F(SettingsBlock, BusyAnswerToAnyCommandOfAWriteIsWaitedOut)
+{
+    device_settings settings = read_settings_block();
+    settings.settings_block.set_word(2, 50);
+    write_settings_block(settings);
+    const std::vector<std::uint8_t> written = speaker().flash(0x1D0000, 0x10000);
+    for (std::uint64_t report = 0; report < reports_per_write; ++report) {
+        SCOPED_TRACE(report);
+        // The same block again: erased and programmed in full, so a lost step shows.
+        speaker().clear_history();
+        speaker().inject(report_fault::bridge_status, {}, report, 1, bp::bridge_status::busy);
+        write_settings_block(settings);
+        EXPECT_EQ(speaker().flash(0x1D0000, 0x10000), written);
+        EXPECT_TRUE(std::any_of(speaker().flash_commands().begin(),
+                                speaker().flash_commands().end(), [](const auto& command) {
+                                    return command.opcode == bp::flash_opcode::block_erase &&
+                                           command.outcome ==
+                                               emulated_speaker::command_outcome::executed;
+                                }));
+        expect_session_closed_and_faults_used();
+        EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
+        if (HasFailure())
+            break;
+    }
+    expect_flash_unchanged_outside(0x1D0000, 0x10000);
+}
+
+TEST_F(SettingsBlock, TransactionLeftByAKilledProgramIsCancelledBeforeTheNextRead)
+{
+    expect_violations();
+    {
+        // A panel killed in the middle of a read: its handle is closed for it, the bridge keeps
+        // the transaction open and refuses new settings as busy.
+        dsp_session killed;
+        open_dsp_session(killed);
+        spi_transfer_settings spi =
+            bridge_get_spi_settings(killed.device, bridge_settings::current);
+        spi.bytes_per_transaction = 64;
+        ASSERT_EQ(bridge_set_spi_settings(killed.device, bridge_settings::current, spi), 0);
+        const std::array<std::uint8_t, 4> read{bp::flash_opcode::read, 0x1D, 0, 0};
+        EXPECT_EQ(bridge_spi_transfer(killed.device, read.data(), 4).engine_status,
+                  bp::engine_status::started);
+        bridge_close(killed.device);
+    }
+    EXPECT_THAT(speaker().violations(),
+                ::testing::ElementsAre("bridge: a transaction was left unfinished at close"));
+    speaker().clear_history();
+    const device_settings settings = read_settings_block();
+    EXPECT_EQ(settings.model, "K5R");
+    const auto payloads = sent_payloads();
+    ASSERT_GE(payloads.size(), 4u);
+    EXPECT_EQ(payloads[1][0], bp::command::set_chip_settings);
+    EXPECT_EQ(payloads[2][0], bp::command::cancel_spi_transfer);
+    EXPECT_EQ(payloads[3][0], bp::command::set_chip_settings);
+    EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
+    expect_flash_unchanged();
 }
 
 // One failed report anywhere in a write: afterwards the flash holds the new block or the old
@@ -321,8 +396,7 @@ void PrintTo(const report_failure& failure, std::ostream* out)
 
 class SettingsBlockWrite : public EmulatedSpeakerTest,
                            public ::testing::WithParamInterface<report_failure>
-{
-};
+{};
 
 TEST_P(SettingsBlockWrite, LeavesTheNewBlockOrTheOldOneWhateverReportFails)
 {
@@ -356,8 +430,8 @@ TEST_P(SettingsBlockWrite, LeavesTheNewBlockOrTheOldOneWhateverReportFails)
         const bool clean = speaker().violations().empty() && speaker().unused_faults().empty() &&
                            speaker().open_handle_count() == 0;
         if (!as_reported || !clean) {
-            ADD_FAILURE() << "at report " << position << ": reported "
-                          << (done ? "done" : "failed") << ", flash holds "
+            ADD_FAILURE() << "at report " << position << ": reported " << (done ? "done" : "failed")
+                          << ", flash holds "
                           << (block == new_block   ? "the new block"
                               : block == old_block ? "the old block"
                                                    : "neither block")

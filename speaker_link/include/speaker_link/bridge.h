@@ -2,6 +2,13 @@
 // (MCP2210 command set). Each writes one 65-byte report with hidapi, reads the 64-byte reply
 // and decodes it. Nothing here throws or prints; every routine reports a status code.
 //
+// Every routine waits out the bridge's "busy" answer (0xF8): it sends the command again after
+// a short wait, for at most the clocking time of the packet the bridge is busy with (at the
+// bit rate and delays last read from or written to it) plus a margin, and only then reports
+// 0xF8. A transaction the bridge still has open when a command other than its next transfer
+// comes (an exchange that failed half way, or one left by an earlier program, which makes the
+// bridge refuse settings as busy) is cancelled first. Waits go through quarro's clock.
+//
 // None of these routines is thread-safe: one command must be answered before the next is
 // written to the same handle. The speaker link serialises all bridge access itself.
 #pragma once
@@ -92,15 +99,16 @@ chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which
 quarro::i32 bridge_set_chip_settings(hid_device* device, bridge_settings which,
                                      const chip_settings& settings);
 
-/// Sends `length` bytes of `data` as one SPI transfer. A length above 60 is refused with
+/// Sends `length` bytes of `data` as one SPI transfer, part of the transaction in progress if
+/// there is one (it is never cancelled for this). A length above 60 is refused with
 /// bridge_write_failed and nothing is written.
 spi_transfer_result bridge_spi_transfer(hid_device* device, const quarro::u8* data,
                                         quarro::u32 length);
 
-/// One flash command that the bridge answers before its transaction is clocked: sends the
-/// transfer and repeats it (with `repeat_length` bytes when that is at least 1, else `length`)
-/// while the engine reports "started" or "data available". Only the last reply is returned.
-/// `data` must hold the larger of the two lengths. Any non-zero status ends the exchange, and
-/// so does a bridge that never finishes (bridge_read_failed).
+/// One flash command that the bridge answers before its transaction is clocked: cancels a
+/// transaction left unfinished, sends the transfer and repeats it (with `repeat_length` bytes when
+/// that is at least 1, else `length`) while the engine reports "started" or "data available". Only
+/// the last reply is returned. `data` must hold the larger of the two lengths. Any non-zero status
+/// ends the exchange, and so does a bridge that never finishes (bridge_read_failed).
 spi_transfer_result bridge_spi_exchange(hid_device* device, const quarro::u8* data,
                                         quarro::u32 length, quarro::u32 repeat_length);

@@ -37,6 +37,8 @@ constexpr std::uint8_t set_spi_settings = 0x40;
 constexpr std::uint8_t get_chip_settings = 0x20;
 constexpr std::uint8_t set_chip_settings = 0x21;
 constexpr std::uint8_t spi_transfer = 0x42;
+/// Ends the SPI transaction in progress, finished or not, and releases the chip select.
+constexpr std::uint8_t cancel_spi_transfer = 0x11;
 /// Power-up (non-volatile) settings: the sub-command says which.
 constexpr std::uint8_t get_power_up_settings = 0x61;
 constexpr std::uint8_t set_power_up_settings = 0x60;
@@ -52,6 +54,8 @@ constexpr std::uint8_t chip_settings = 0x20;
 namespace bridge_status {
 constexpr std::uint8_t accepted = 0x00;
 constexpr std::uint8_t bus_not_available = 0xF7;
+/// A transfer came while the previous packet was still being clocked, or a settings command
+/// while a transaction is unfinished: nothing was done.
 constexpr std::uint8_t busy = 0xF8;
 } // namespace bridge_status
 
@@ -73,6 +77,9 @@ constexpr std::size_t between_bytes_delay = 16;            ///< 2 bytes
 constexpr std::size_t bytes_per_transaction = 18;          ///< 2 bytes
 constexpr std::size_t spi_mode = 20;                       ///< 1 byte
 } // namespace spi_settings_layout
+
+/// The delay fields of the SPI transfer settings count in units of 100 microseconds.
+constexpr std::uint32_t delay_unit_us = 100;
 
 /// Chip (pin) settings, payload offsets.
 namespace chip_settings_layout {

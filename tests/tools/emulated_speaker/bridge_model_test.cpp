@@ -1,5 +1,6 @@
-// The emulated bridge: settings banks, chip select and the engine statuses of a transaction. The
-// settings fields' round trips are checked by the bridge tests of the speaker link.
+// The emulated bridge: settings banks, chip select, the engine statuses of a transaction and
+// their timing. The settings fields' round trips are checked by the bridge tests of the speaker
+// link.
 #include "raw_bridge.h"
 
 #include <support/emulated_speaker_fixture.h>
@@ -27,29 +28,119 @@ TEST_F(BridgeModel, PowerUpSettingsAreKeptApartFromTheCurrentOnes)
     EXPECT_EQ(fresh.send(get).at(20), 0);
 }
 
-TEST_F(BridgeModel, TransactionReportsStartedThenDataThenFinished)
+TEST_F(BridgeModel, ReceivedDataLagsOnePacketAndFinishedIsNotClocked)
 {
     raw_bridge bridge;
     bridge.select_flash();
     bridge.set_transaction(8);
     const std::vector<std::uint8_t> read = {bp::flash_opcode::read, 0x1F, 0x00, 0x00};
-    auto reply = bridge.transfer(read);
-    EXPECT_EQ(reply.at(3), bp::engine_status::started);
-    EXPECT_EQ(reply.at(2), 0);
-    reply = bridge.transfer({0, 0});
-    EXPECT_EQ(reply.at(3), bp::engine_status::data_available);
-    EXPECT_EQ(reply.at(2), 2);
-    EXPECT_EQ(reply.at(4), emulated_speaker::mirror('K'));
-    reply = bridge.transfer({0, 0});
-    EXPECT_EQ(reply.at(3), bp::engine_status::finished);
-    EXPECT_EQ(reply.at(2), 2);
-    EXPECT_EQ(reply.at(4), emulated_speaker::mirror('R'));
-
+    const struct
+    {
+        std::vector<std::uint8_t> sent;
+        std::uint8_t engine_status;
+        std::vector<std::uint8_t> received;
+    } packets[] = {
+        {read, bp::engine_status::started, {}},
+        {{0, 0}, bp::engine_status::data_available, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {{0, 0},
+         bp::engine_status::data_available,
+         {emulated_speaker::mirror('K'), emulated_speaker::mirror('5')}},
+        {{0, 0},
+         bp::engine_status::finished,
+         {emulated_speaker::mirror('R'), emulated_speaker::mirror('0')}},
+    };
+    for (const auto& packet : packets) {
+        const auto reply = bridge.transfer(packet.sent);
+        EXPECT_EQ(reply.at(1), 0);
+        EXPECT_EQ(reply.at(3), packet.engine_status);
+        EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 4 + reply.at(2)),
+                  packet.received);
+    }
     const auto commands = speaker().flash_commands();
     ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].opcode, bp::flash_opcode::read);
-    EXPECT_EQ(commands[0].address, 0x1F0000u);
-    EXPECT_EQ(commands[0].length, 4u);
+    EXPECT_EQ(commands[0].bytes, (std::vector<std::uint8_t>{0x03, 0x1F, 0, 0, 0, 0, 0, 0}))
+        << "the transfer answered \"finished\" was not clocked";
+}
+
+TEST_F(BridgeModel, TransferWhileAPacketIsClockedIsRefusedAsBusy)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    // 3 Mbit/s plus 5 ms between bytes: a 60-byte packet takes 295.2 ms to clock.
+    bridge.set_transaction(120, 50);
+
+    const std::vector<std::uint8_t> packet(60, 0x03);
+    EXPECT_EQ(bridge.transfer(packet).at(3), bp::engine_status::started);
+    const std::uint64_t clocking_from = speaker().clock_us() - 1000; // the reply's frame
+    int refused = 0;
+    std::vector<std::uint8_t> reply;
+    while ((reply = bridge.transfer(packet)).at(1) == bp::bridge_status::busy && refused < 1000)
+        ++refused;
+    EXPECT_EQ(reply.at(3), bp::engine_status::data_available);
+    // Each refused report is 2 ms: the first accepted one arrived in the 2 ms after clocking.
+    const std::uint64_t arrived = speaker().clock_us() - 1000;
+    EXPECT_GE(arrived, clocking_from + 295200);
+    EXPECT_LT(arrived, clocking_from + 295200 + 2000);
+    while (bridge.transfer(packet).at(3) != bp::engine_status::finished && refused < 2000)
+        ++refused;
+    EXPECT_THAT(speaker().violations(), ::testing::IsEmpty()) << "every busy one was retried";
+}
+
+TEST_F(BridgeModel, UnfinishedTransactionOutlivesTheHandleUntilCancelled)
+{
+    expect_violations();
+    raw_bridge::payload set_chip{bp::command::set_chip_settings};
+    {
+        raw_bridge bridge;
+        bridge.select_flash();
+        bridge.set_transaction(8);
+        EXPECT_EQ(bridge.transfer({bp::flash_opcode::read, 0x1F, 0, 0}).at(3),
+                  bp::engine_status::started);
+    }
+    raw_bridge reopened;
+    EXPECT_EQ(reopened.send(set_chip).at(1), bp::bridge_status::busy);
+    EXPECT_EQ(reopened.send({bp::command::get_chip_settings}).at(1), 0) << "not retried";
+    EXPECT_EQ(reopened.send({bp::command::cancel_spi_transfer}).at(1), 0);
+    EXPECT_EQ(reopened.send(set_chip).at(1), 0);
+    EXPECT_THAT(speaker().violations(),
+                ::testing::ElementsAre("bridge: a transaction was left unfinished at close",
+                                       "bridge: a command refused as busy was not retried"));
+    EXPECT_EQ(speaker().flash_commands().size(), 1u) << "the cancel ended the read";
+
+    // Unplugging takes the bridge's power: it comes back without the transaction, and the
+    // transfer it refused as busy is owed no more.
+    reopened.set_transaction(8, 50);
+    EXPECT_EQ(reopened.transfer({bp::flash_opcode::read, 0x1F, 0, 0}).at(3),
+              bp::engine_status::started);
+    EXPECT_EQ(reopened.transfer({0, 0, 0, 0}).at(1), bp::bridge_status::busy);
+    speaker().unplug_after(0);
+    EXPECT_TRUE(reopened.send(set_chip).empty());
+    speaker().replug();
+    raw_bridge replugged;
+    EXPECT_EQ(replugged.send(set_chip).at(1), 0);
+    EXPECT_EQ(speaker().violations().size(), 2u) << "nothing was left unfinished or unretried";
+}
+
+TEST_F(BridgeModel, CancelBetweenBytesLeavesTheFlashWhatItGot)
+{
+    raw_bridge bridge;
+    bridge.select_flash();
+    speaker().set_flash(0x1E0000, {0xFF, 0xFF, 0xFF, 0xFF});
+    bridge.write_enable();
+    // 5 ms between bytes: 22 ms after the packet began, five bytes are in and the sixth
+    // waits for its turn.
+    bridge.set_transaction(8, 50);
+    EXPECT_EQ(
+        bridge.transfer({bp::flash_opcode::page_program, 0x1E, 0, 0, 0x00, 0x11, 0x22, 0x33}).at(3),
+        bp::engine_status::started);
+    const std::uint64_t began_us = speaker().clock_us() - 1000;
+    std::array<std::uint8_t, 64> nothing{};
+    EXPECT_EQ(hid_read_timeout(bridge.device(), nothing.data(), nothing.size(), 20), 0);
+    EXPECT_EQ(bridge.send({bp::command::cancel_spi_transfer}).at(1), 0);
+    EXPECT_EQ(speaker().clock_us() - 1000 - began_us, 22000u) << "when the cancel arrived";
+    EXPECT_EQ(speaker().flash(0x1E0000, 4), (std::vector<std::uint8_t>{0x00, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(speaker().flash_commands().back().outcome,
+              emulated_speaker::command_outcome::executed);
 }
 
 TEST_F(BridgeModel, FlashIsUnreachableUntilGp1IsItsChipSelect)

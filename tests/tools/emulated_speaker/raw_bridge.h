@@ -56,11 +56,17 @@ public:
         mode_ = mode;
     }
 
-    /// Sets bytes_per_transaction (and the chip selects for the flash).
-    void set_transaction(std::uint16_t bytes)
+    /// Sets bytes_per_transaction (and the chip selects for the flash), at 3 Mbit/s without
+    /// delays unless `between_bytes_delay` (100 us units) is given: then every packet is
+    /// clocked before the next report arrives.
+    void set_transaction(std::uint16_t bytes, std::uint8_t between_bytes_delay = 0)
     {
         payload spi{};
         spi[0] = bp::command::set_spi_settings;
+        const std::uint32_t bit_rate = 3000000;
+        for (int i = 0; i < 4; ++i)
+            spi[bp::spi_settings_layout::bit_rate + i] =
+                static_cast<std::uint8_t>(bit_rate >> (8 * i));
         spi[bp::spi_settings_layout::idle_chip_select] = 0xFF;
         spi[bp::spi_settings_layout::idle_chip_select + 1] = 0x01;
         spi[bp::spi_settings_layout::active_chip_select] = 0xFD;
@@ -68,6 +74,7 @@ public:
         spi[bp::spi_settings_layout::bytes_per_transaction] = static_cast<std::uint8_t>(bytes);
         spi[bp::spi_settings_layout::bytes_per_transaction + 1] =
             static_cast<std::uint8_t>(bytes >> 8);
+        spi[bp::spi_settings_layout::between_bytes_delay] = between_bytes_delay;
         spi[bp::spi_settings_layout::spi_mode] = mode_;
         ASSERT_EQ(send(spi).at(1), 0);
     }
@@ -83,27 +90,28 @@ public:
     }
 
     /// A whole flash command: `header` in one transfer, then `filler` zero bytes in transfers
-    /// of up to 60; returns what the flash sent back in the transfers after the first.
+    /// of up to 60, then empty transfers until the bridge says "finished"; returns what the
+    /// flash sent back while the filler was clocked (each reply carries the packet before).
     std::vector<std::uint8_t> command(const std::vector<std::uint8_t>& header,
                                       std::size_t filler = 0)
     {
         set_transaction(static_cast<std::uint16_t>(header.size() + filler));
         std::vector<std::uint8_t> reply = transfer(header);
-        std::vector<std::uint8_t> received;
-        if (filler == 0) {
-            EXPECT_EQ(reply.at(bp::engine_status_offset), bp::engine_status::finished);
-            return received;
-        }
         EXPECT_EQ(reply.at(bp::engine_status_offset), bp::engine_status::started);
-        while (filler > 0) {
+        std::vector<std::uint8_t> received;
+        for (int packet = 0; packet < 100; ++packet) {
             const std::size_t piece = std::min(filler, bp::max_transfer_bytes);
             reply = transfer(std::vector<std::uint8_t>(piece, 0));
+            filler -= piece;
             const auto count = reply.at(bp::transfer_count_offset);
             received.insert(received.end(), reply.begin() + bp::data_offset,
                             reply.begin() + bp::data_offset + count);
-            filler -= piece;
+            if (reply.at(bp::engine_status_offset) == bp::engine_status::finished)
+                break;
         }
         EXPECT_EQ(reply.at(bp::engine_status_offset), bp::engine_status::finished);
+        received.erase(received.begin(),
+                       received.begin() + std::min(header.size(), received.size()));
         return received;
     }
 

@@ -1,5 +1,5 @@
 // The emulated flash: bit-clearing page programs that wrap, block erase, the write-enable latch,
-// the busy bit counted in polls, and what it refuses.
+// the busy bit that lasts the program or erase time, and what it refuses.
 #include "raw_bridge.h"
 
 #include <support/emulated_speaker_fixture.h>
@@ -42,33 +42,37 @@ TEST_F(SpiFlashModel, EraseNeedsTheLatchAndErasesOneBlock)
     expect_flash_unchanged_outside(0x1E0000, 0x10000);
 }
 
-TEST_F(SpiFlashModel, BusyBitAndFlippedBitsLastTheirCount)
+TEST_F(SpiFlashModel, BusyBitLastsTheEraseOrProgramTimeAndFlippedBitsTheirCount)
 {
     raw_bridge bridge;
     bridge.select_flash();
-    // The busy status polls before the flash reads ready (status 0).
-    const auto busy_polls = [&] {
-        int polls = 0;
+    // Virtual microseconds from the end of the command until the flash reads ready; a status
+    // command takes 8 ms of reports, so that is the resolution.
+    const auto busy_us = [&] {
+        const std::uint64_t start = speaker().clock_us();
         std::uint8_t status = 0;
-        while ((status = bridge.status()) == bp::flash_status_busy && polls < 100)
-            ++polls;
+        for (int polls = 0; polls < 1000 && (status = bridge.status()) != 0; ++polls) {
+        }
         EXPECT_EQ(status, 0);
-        return polls;
+        return static_cast<double>(speaker().clock_us() - start);
     };
-    speaker().set_busy_polls(3, 1);
+    speaker().set_busy_times(2000000, 50000);
     bridge.write_enable();
     bridge.erase(0x1E);
-    EXPECT_EQ(busy_polls(), 3);
+    EXPECT_NEAR(busy_us(), 2000000, 10000);
     bridge.write_enable();
     bridge.program(0x1E0000, {0x00});
-    EXPECT_EQ(busy_polls(), 1);
-    speaker().hold_busy(2);
-    EXPECT_EQ(busy_polls(), 2);
+    EXPECT_NEAR(busy_us(), 50000, 10000);
+    speaker().set_busy_times(150000, 700);
     speaker().ignore_erase();
     bridge.write_enable();
     bridge.erase(0x1C);
-    EXPECT_EQ(busy_polls(), 3) << "an ignored erase still looks busy";
+    EXPECT_NEAR(busy_us(), 150000, 10000) << "an ignored erase still looks busy";
     expect_flash_unchanged_outside(0x1E0000, 0x10000);
+    speaker().hold_busy(2);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), bp::flash_status_busy);
+    EXPECT_EQ(bridge.status(), 0);
 
     const std::uint8_t stored = speaker().flash(0x1D0004, 1)[0];
     speaker().flip_bits_on_read(0x1D0004, 0x81, 1);

@@ -1,6 +1,10 @@
-// The bridge model. A transfer clocks at most the bytes left in the running transaction; its
-// reply carries what the flash sent back during this transfer, except for the transfer that
-// starts a transaction, which answers "started, no data yet" as the real bridge does.
+// The bridge model, in time as the MCP2210 datasheet has it. The first transfer of a transaction
+// is answered "started" with no data and clocked after the reply; each later transfer is
+// answered with the bytes clocked during the previous packet ("data available") and then
+// clocked itself; once every byte of the transaction is clocked, the next transfer is answered
+// "finished" with the last packet's bytes and its own payload is not clocked. A transfer that
+// comes while a packet is still being clocked, and a settings change while a transaction is
+// unfinished, are refused as busy. Only a cancel ends an unfinished transaction.
 #include "bridge_model.h"
 
 #include <speaker_link/bridge_protocol.h>
@@ -52,6 +56,8 @@ void bridge_model::factory_reset()
     // input, so the flash stays deselected until the panel configures the link.
     spi_power_up_ = spi_state{};
     chip_power_up_ = chip_state{};
+    // Non-zero delays, as a speaker may power up with; the panel keeps the chip-select-to-data
+    // and between-bytes delays it finds, so a 60-byte packet takes about 300 ms to clock.
     spi_power_up_.bit_rate = 1000000;
     spi_power_up_.idle_chip_select = 0x1FF;
     spi_power_up_.active_chip_select = 0x1FF;
@@ -76,6 +82,18 @@ void bridge_model::reset()
     transaction_running_ = false;
     flash_selected_ = false;
     bytes_left_ = 0;
+    transaction_opcode_.reset();
+    received_.clear();
+    clocking_until_us_ = 0;
+}
+
+void bridge_model::power_cycle(std::uint64_t now_us)
+{
+    if (flash_selected_) {
+        flash_.set_time(now_us);
+        flash_.abort();
+    }
+    reset();
 }
 
 void bridge_model::put_spi(payload& reply, const spi_state& bank)
@@ -151,32 +169,36 @@ std::optional<std::uint8_t> bridge_model::flash_opcode_of(const payload& command
     if (command[bp::command_offset] != bp::command::spi_transfer)
         return std::nullopt;
     if (transaction_running_)
-        return flash_selected_ ? std::optional<std::uint8_t>(flash_.current_opcode())
-                               : std::nullopt;
+        return transaction_opcode_;
     if (command[bp::sub_command_offset] == 0)
         return std::nullopt;
     return command[bp::data_offset];
 }
 
-bridge_model::payload bridge_model::answer(const payload& command)
+bridge_model::payload bridge_model::answer(const payload& command, std::uint64_t now_us)
 {
     payload reply{};
     const std::uint8_t code = command[bp::command_offset];
     reply[bp::command_offset] = code;
     reply[bp::status_offset] = bp::bridge_status::accepted;
+    const bool changes_settings = code == bp::command::set_spi_settings ||
+                                  code == bp::command::set_chip_settings ||
+                                  code == bp::command::set_power_up_settings;
+    if (changes_settings && transaction_running_) {
+        reply[bp::status_offset] = bp::bridge_status::busy;
+        return reply;
+    }
     switch (code) {
     case bp::command::get_spi_settings:
         put_spi(reply, spi_);
         break;
     case bp::command::set_spi_settings:
-        abort_transaction();
         spi_ = take_spi(command);
         break;
     case bp::command::get_chip_settings:
         put_chip(reply, chip_);
         break;
     case bp::command::set_chip_settings:
-        abort_transaction();
         chip_ = take_chip(command);
         break;
     case bp::command::get_power_up_settings:
@@ -201,7 +223,12 @@ bridge_model::payload bridge_model::answer(const payload& command)
         break;
     }
     case bp::command::spi_transfer:
-        transfer(command, reply);
+        transfer(command, reply, now_us);
+        break;
+    case bp::command::cancel_spi_transfer:
+        // Bytes 2-5 (external bus requests, bus owner, password attempts) stay 0: the bus is
+        // the bridge's own and no password was tried.
+        cancel_transaction(now_us);
         break;
     default:
         report_violation_("bridge: unknown command " + std::to_string(code));
@@ -214,7 +241,6 @@ bridge_model::payload bridge_model::answer(const payload& command)
 void bridge_model::start_transaction()
 {
     transaction_running_ = true;
-    first_transfer_ = true;
     bytes_left_ = spi_.bytes_per_transaction;
     const pin_state& pin = chip_.pins[flash_chip_select_pin];
     const std::uint16_t mask = 1u << flash_chip_select_pin;
@@ -227,26 +253,108 @@ void bridge_model::start_transaction()
                           " does not reach the flash");
         flash_selected_ = false;
     }
+    transaction_opcode_.reset();
     if (flash_selected_)
         flash_.select();
 }
 
-void bridge_model::end_transaction()
+void bridge_model::release_chip_select(std::uint64_t now_us)
 {
-    if (flash_selected_)
+    if (flash_selected_) {
+        flash_.set_time(now_us);
         flash_.deselect();
-    transaction_running_ = false;
+    }
     flash_selected_ = false;
 }
 
-void bridge_model::abort_transaction()
+void bridge_model::end_transaction(std::uint64_t now_us)
 {
-    // A panel that gave up on a transfer changes settings next; the chip select is released.
-    if (transaction_running_)
-        end_transaction();
+    release_chip_select(now_us);
+    transaction_running_ = false;
+    bytes_left_ = 0;
+    transaction_opcode_.reset();
+    received_.clear();
+    clocking_until_us_ = 0;
 }
 
-void bridge_model::transfer(const payload& command, payload& reply)
+std::uint64_t bridge_model::packet_time_us(std::size_t bytes, bool first, bool last) const
+{
+    // A bit rate of 0 cannot clock at all; take the slowest the bridge offers instead.
+    const std::uint64_t bit_rate = std::max<std::uint32_t>(spi_.bit_rate, 1500);
+    std::uint64_t time_us = (bytes * 8 * 1000000 + bit_rate - 1) / bit_rate;
+    if (bytes > 1)
+        time_us += (bytes - 1) * std::uint64_t{spi_.between_bytes_delay} * bp::delay_unit_us;
+    if (first)
+        time_us += std::uint64_t{spi_.chip_select_to_data_delay} * bp::delay_unit_us;
+    if (last)
+        time_us += std::uint64_t{spi_.last_byte_to_chip_select_delay} * bp::delay_unit_us;
+    return time_us;
+}
+
+void bridge_model::clock_packet(const payload& command, std::size_t length, std::uint64_t now_us)
+{
+    const bool first = bytes_left_ == spi_.bytes_per_transaction;
+    const std::size_t clocked = std::min<std::size_t>(length, bytes_left_);
+    if (length > clocked)
+        report_violation_("bridge: " + std::to_string(length - clocked) +
+                          " bytes beyond the end of the transaction");
+    received_.clear();
+    flash_.set_time(now_us);
+    packet_start_us_ = now_us;
+    packet_first_ = first;
+    packet_bytes_ = clocked;
+    flash_bytes_before_packet_ = flash_.clocked_count();
+    for (std::size_t i = 0; i < clocked; ++i) {
+        const std::uint8_t mosi = command[bp::data_offset + i];
+        received_.push_back(flash_selected_ ? flash_.clock(mosi) : std::uint8_t{0xFF});
+    }
+    if (flash_selected_ && !transaction_opcode_ && clocked > 0)
+        transaction_opcode_ = command[bp::data_offset];
+    bytes_left_ -= static_cast<std::uint32_t>(clocked);
+    clocking_until_us_ = now_us + packet_time_us(clocked, first, bytes_left_ == 0);
+}
+
+void bridge_model::cancel_transaction(std::uint64_t now_us)
+{
+    if (!transaction_running_)
+        return;
+    if (now_us < clocking_until_us_ && flash_selected_) {
+        // The chip select rises while the packet is clocked: in the middle of a byte the flash
+        // drops the command, between bytes it acts on the bytes it got.
+        flash_.set_time(now_us);
+        const std::optional<std::size_t> clocked = packet_bytes_clocked_by(now_us);
+        if (clocked)
+            flash_.cut(flash_bytes_before_packet_ + *clocked);
+        else
+            flash_.abort();
+        flash_selected_ = false;
+    }
+    end_transaction(std::min(now_us, clocking_until_us_));
+}
+
+std::optional<std::size_t> bridge_model::packet_bytes_clocked_by(std::uint64_t now_us) const
+{
+    // In nanoseconds: at 3 Mbit/s a byte's bits take 2.67 microseconds.
+    const std::uint64_t bit_rate = std::max<std::uint32_t>(spi_.bit_rate, 1500);
+    const std::uint64_t byte_ns = 8000000000 / bit_rate;
+    const std::uint64_t period_ns =
+        byte_ns + std::uint64_t{spi_.between_bytes_delay} * bp::delay_unit_us * 1000;
+    const std::uint64_t start_ns =
+        packet_start_us_ * 1000 +
+        (packet_first_ ? std::uint64_t{spi_.chip_select_to_data_delay} * bp::delay_unit_us * 1000
+                       : 0);
+    if (now_us * 1000 <= start_ns)
+        return 0;
+    const std::uint64_t elapsed_ns = now_us * 1000 - start_ns;
+    const std::uint64_t whole_periods = elapsed_ns / period_ns;
+    if (whole_periods >= packet_bytes_)
+        return packet_bytes_;
+    if (elapsed_ns % period_ns < byte_ns)
+        return std::nullopt; // a byte is on the wire
+    return whole_periods + 1;
+}
+
+void bridge_model::transfer(const payload& command, payload& reply, std::uint64_t now_us)
 {
     const std::size_t length = command[bp::sub_command_offset];
     if (length > bp::max_transfer_bytes) {
@@ -265,29 +373,28 @@ void bridge_model::transfer(const payload& command, payload& reply)
             reply[bp::engine_status_offset] = bp::engine_status::finished;
             return;
         }
+        flash_.set_time(now_us);
         start_transaction();
-    }
-    const std::size_t clocked = std::min<std::size_t>(length, bytes_left_);
-    if (length > clocked)
-        report_violation_("bridge: " + std::to_string(length - clocked) +
-                          " bytes beyond the end of the transaction");
-    for (std::size_t i = 0; i < clocked; ++i) {
-        const std::uint8_t mosi = command[bp::data_offset + i];
-        reply[bp::data_offset + i] = flash_selected_ ? flash_.clock(mosi) : std::uint8_t{0xFF};
-    }
-    bytes_left_ -= static_cast<std::uint32_t>(clocked);
-    const bool first = std::exchange(first_transfer_, false);
-    if (bytes_left_ == 0) {
-        end_transaction();
-        reply[bp::transfer_count_offset] = static_cast<std::uint8_t>(clocked);
-        reply[bp::engine_status_offset] = bp::engine_status::finished;
-    } else if (first) {
-        std::fill(reply.begin() + bp::data_offset, reply.end(), std::uint8_t{0});
+        // The clocking starts after this reply; its bytes come with the next one.
+        clock_packet(command, length, now_us);
         reply[bp::engine_status_offset] = bp::engine_status::started;
-    } else {
-        reply[bp::transfer_count_offset] = static_cast<std::uint8_t>(clocked);
-        reply[bp::engine_status_offset] = bp::engine_status::data_available;
+        return;
     }
+    if (now_us < clocking_until_us_) {
+        reply[bp::status_offset] = bp::bridge_status::busy;
+        return;
+    }
+    reply[bp::transfer_count_offset] = static_cast<std::uint8_t>(received_.size());
+    std::copy(received_.begin(), received_.end(), reply.begin() + bp::data_offset);
+    if (bytes_left_ == 0) {
+        // Everything was clocked: this payload is not, and the transaction is over. The chip
+        // select rose after the last byte, which is when the flash acted on its command.
+        reply[bp::engine_status_offset] = bp::engine_status::finished;
+        end_transaction(clocking_until_us_);
+        return;
+    }
+    reply[bp::engine_status_offset] = bp::engine_status::data_available;
+    clock_packet(command, length, now_us);
 }
 
 bridge_state bridge_model::state() const

@@ -133,14 +133,14 @@ int HID_API_EXPORT hid_write(hid_device* device, const unsigned char* data, size
 }
 
 int HID_API_EXPORT hid_read_timeout(hid_device* device, unsigned char* data, size_t length,
-                                    int /*milliseconds*/)
+                                    int milliseconds)
 {
-    return state().read(device, data, length);
+    return state().read(device, data, length, milliseconds);
 }
 
 int HID_API_EXPORT hid_read(hid_device* device, unsigned char* data, size_t length)
 {
-    return state().read(device, data, length);
+    return state().read(device, data, length, -1);
 }
 
 int HID_API_EXPORT hid_set_nonblocking(hid_device* /*device*/, int /*nonblock*/)

@@ -1,5 +1,6 @@
 // The emulated speaker's control interface and the report handling behind its hidapi functions.
 #include "speaker_state.h"
+#include "virtual_clock.h"
 
 #include <speaker_link/bridge_protocol.h>
 
@@ -16,6 +17,13 @@ namespace emulated_speaker {
 namespace {
 
 namespace bp = bridge_protocol;
+
+// A full-speed USB interrupt report takes a 1 ms frame, each way.
+constexpr std::uint64_t report_time_us = 1000;
+
+// Installed as soon as a program that links the emulated speaker starts, so that the code
+// around it waits on the virtual clock from its first wait on.
+const bool clock_installed = (virtual_clock::install(), true);
 
 std::vector<std::uint8_t> read_image_file(const std::string& path)
 {
@@ -107,7 +115,7 @@ std::shared_ptr<armed_fault> speaker::state::arm(std::string description, std::u
 
 bool speaker::state::is_live(const hid_device_* device) const
 {
-    return device != nullptr && device->generation == generation && !unplugged;
+    return device != nullptr && device->generation == generation && !device->lost && !unplugged;
 }
 
 bool speaker::state::device_reachable()
@@ -142,6 +150,8 @@ void speaker::state::forget_everything()
     ++generation;
     reports_written = opens = closes = exits = 0;
     history.clear();
+    refused.reset();
+    refused_retried = false;
     report_rules.clear();
     hooks.clear();
     all_faults.clear();
@@ -173,8 +183,15 @@ void speaker::state::close(hid_device_* device)
         violation("hid: hid_close of a handle that is not open");
         return;
     }
-    if ((*found)->generation == generation)
+    if ((*found)->generation == generation) {
         ++closes;
+        // The bridge keeps both across a close: the next panel finds it busy.
+        if (bridge.transaction_open())
+            violation("bridge: a transaction was left unfinished at close");
+        if (refused && !refused_retried)
+            violation("bridge: a command refused as busy was not retried");
+        refused.reset();
+    }
     handles.erase(found);
     try {
         flush();
@@ -207,7 +224,12 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         return -1;
     ++reports_written;
     if (unplug && unplug->take()) {
+        // Unplugged, the bridge loses its power: a transaction in progress is gone.
         unplugged = true;
+        for (const auto& handle : handles)
+            handle->lost = true;
+        bridge.power_cycle(virtual_clock::now_us());
+        refused.reset(); // nothing is left to send again
         return -1;
     }
     if (data == nullptr || length < 2) {
@@ -227,6 +249,10 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         history.push_back({std::vector<std::uint8_t>(data, data + length), {}});
         record = &history.back();
     }
+
+    check_busy_retry(command);
+    virtual_clock::advance_us(report_time_us);
+    const std::uint64_t arrived_us = virtual_clock::now_us();
 
     const std::uint8_t code = command[bp::command_offset];
     const std::optional<std::uint8_t> opcode = bridge.flash_opcode_of(command);
@@ -250,8 +276,13 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         }
     }
     if (answered)
-        answer = bridge.answer(command);
+        answer = bridge.answer(command, arrived_us);
+    if (answer[bp::status_offset] == bp::bridge_status::busy && !refused) {
+        refused = command;
+        refused_retried = false;
+    }
     reply.bytes.assign(answer.begin(), answer.end());
+    reply.ready_us = arrived_us + report_time_us;
     bool queued = true;
     for (const report_rule* rule : firing) {
         switch (rule->kind) {
@@ -284,7 +315,21 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
     return static_cast<int>(length);
 }
 
-int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t length)
+void speaker::state::check_busy_retry(const bridge_model::payload& command)
+{
+    if (!refused)
+        return;
+    if (command == *refused) {
+        refused_retried = true;
+        return;
+    }
+    if (!refused_retried && command[bp::command_offset] != bp::command::cancel_spi_transfer)
+        violation("bridge: a command refused as busy was not retried");
+    refused.reset();
+}
+
+int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t length,
+                         int timeout_ms)
 {
     std::lock_guard<std::mutex> lock(mutex);
     const bool known = std::any_of(handles.begin(), handles.end(),
@@ -295,14 +340,27 @@ int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t l
     }
     if (!is_live(device))
         return -1;
-    // Nothing to read: a real read would wait for its timeout; the emulated speaker answers
-    // at once, so waits cost no time in tests.
-    if (device->replies.empty())
+    // A read waits on the virtual clock: for its reply to cross the bus, or for its whole
+    // timeout when none comes in time (a blocking read with nothing coming returns at once).
+    const std::uint64_t timeout_us =
+        timeout_ms < 0 ? 0 : static_cast<std::uint64_t>(timeout_ms) * 1000;
+    const std::uint64_t now_us = virtual_clock::now_us();
+    if (device->replies.empty()) {
+        virtual_clock::advance_us(timeout_us);
         return 0;
+    }
     hid_device_::reply& front = device->replies.front();
     if (front.empty_reads_left > 0) {
         --front.empty_reads_left;
+        virtual_clock::advance_us(timeout_us);
         return 0;
+    }
+    if (front.ready_us > now_us) {
+        if (timeout_ms >= 0 && front.ready_us - now_us > timeout_us) {
+            virtual_clock::advance_us(timeout_us);
+            return 0;
+        }
+        virtual_clock::advance_to_us(front.ready_us);
     }
     const hid_device_::reply reply = std::move(front);
     device->replies.pop_front();
@@ -511,10 +569,15 @@ void speaker::clear_history()
     state_->reports_written = state_->opens = state_->closes = state_->exits = 0;
 }
 
-void speaker::set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program)
+void speaker::set_busy_times(std::uint64_t erase_us, std::uint64_t program_us)
 {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->flash.set_busy_polls(after_erase, after_program);
+    state_->flash.set_busy_times(erase_us, program_us);
+}
+
+std::uint64_t speaker::clock_us() const
+{
+    return virtual_clock::now_us();
 }
 
 void speaker::inject(report_fault kind, report_filter filter, std::uint64_t after,

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,15 @@ struct hid_device_
     struct reply
     {
         std::vector<std::uint8_t> bytes;
+        /// Virtual time at which the reply has crossed the bus.
+        std::uint64_t ready_us = 0;
         std::uint64_t empty_reads_left = 0;
         bool fails = false;
     };
 
     std::uint64_t generation = 0;
+    /// The device was unplugged while this handle was open: it stays dead after a replug.
+    bool lost = false;
     std::deque<reply> replies;
 };
 
@@ -51,7 +56,8 @@ struct speaker::state
     hid_device_* open();
     void close(hid_device_* device);
     int write(hid_device_* device, const unsigned char* data, std::size_t length);
-    int read(hid_device_* device, unsigned char* data, std::size_t length);
+    int read(hid_device_* device, unsigned char* data, std::size_t length, int timeout_ms);
+    void check_busy_retry(const bridge_model::payload& command);
 
     mutable std::mutex mutex;
     std::vector<std::string> violations;
@@ -72,6 +78,10 @@ struct speaker::state
     std::uint64_t closes = 0;
     std::uint64_t exits = 0;
     std::vector<report_record> history;
+
+    /// The last command the bridge refused as busy, until another command follows it.
+    std::optional<bridge_model::payload> refused;
+    bool refused_retried = false;
 
     struct report_rule
     {

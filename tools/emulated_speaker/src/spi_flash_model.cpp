@@ -38,9 +38,9 @@ void spi_flash_model::load(const std::vector<std::uint8_t>& image)
     log_.clear();
     dirty_ = false;
     write_enable_latch_ = false;
-    busy_polls_left_ = 0;
-    erase_busy_polls_ = default_erase_busy_polls;
-    program_busy_polls_ = default_program_busy_polls;
+    busy_until_us_ = 0;
+    erase_busy_us_ = default_erase_busy_us;
+    program_busy_us_ = default_program_busy_us;
     selected_ = false;
     bytes_.clear();
     write_enable_faults.clear();
@@ -51,10 +51,10 @@ void spi_flash_model::load(const std::vector<std::uint8_t>& image)
     protected_blocks.clear();
 }
 
-void spi_flash_model::set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program)
+void spi_flash_model::set_busy_times(std::uint64_t erase_us, std::uint64_t program_us)
 {
-    erase_busy_polls_ = after_erase;
-    program_busy_polls_ = after_program;
+    erase_busy_us_ = erase_us;
+    program_busy_us_ = program_us;
 }
 
 bool spi_flash_model::take_any(const std::vector<std::shared_ptr<armed_fault>>& faults)
@@ -68,7 +68,7 @@ bool spi_flash_model::take_any(const std::vector<std::shared_ptr<armed_fault>>& 
 
 bool spi_flash_model::busy() const
 {
-    if (busy_polls_left_ > 0)
+    if (time_us_ < busy_until_us_)
         return true;
     for (const auto& fault : busy_faults)
         if (fault->pending())
@@ -112,11 +112,7 @@ std::uint8_t spi_flash_model::clock(std::uint8_t mosi)
     if (position == 0) {
         if (mosi == opcode::read_status) {
             // One status command is one poll, however many status bytes it clocks.
-            poll_reads_busy_ = false;
-            if (busy_polls_left_ > 0) {
-                --busy_polls_left_;
-                poll_reads_busy_ = true;
-            }
+            poll_reads_busy_ = time_us_ < busy_until_us_;
             if (take_any(busy_faults))
                 poll_reads_busy_ = true;
         }
@@ -136,7 +132,46 @@ std::uint8_t spi_flash_model::clock(std::uint8_t mosi)
     return 0xFF;
 }
 
+void spi_flash_model::abort()
+{
+    end_command(chip_select_rise::mid_byte);
+}
+
+void spi_flash_model::cut(std::size_t count)
+{
+    if (count < bytes_.size())
+        bytes_.resize(count);
+    end_command(!bytes_.empty() && whole() ? chip_select_rise::after_a_byte
+                                           : chip_select_rise::mid_byte);
+}
+
+bool spi_flash_model::whole() const
+{
+    const std::size_t count = bytes_.size();
+    const std::size_t header = bridge_protocol::flash_command_header_bytes;
+    switch (bytes_.front()) {
+    case opcode::write_enable:
+    case opcode::write_disable:
+        return count == 1;
+    case opcode::read_status:
+        return count >= 2;
+    case opcode::read:
+        return count >= header;
+    case opcode::block_erase:
+        return count == header;
+    case opcode::page_program:
+        return count > header;
+    default:
+        return false;
+    }
+}
+
 void spi_flash_model::deselect()
+{
+    end_command(chip_select_rise::after_a_byte);
+}
+
+void spi_flash_model::end_command(chip_select_rise rise)
 {
     if (!selected_)
         return;
@@ -153,7 +188,8 @@ void spi_flash_model::deselect()
             flash_size_bytes;
     command.length =
         bytes_.size() > header ? static_cast<std::uint32_t>(bytes_.size() - header) : 0;
-    command.outcome = execute();
+    command.outcome =
+        rise == chip_select_rise::after_a_byte ? execute() : command_outcome::cut_short;
     command.bytes = std::move(bytes_);
     bytes_.clear();
     log_.push_back(std::move(command));
@@ -226,7 +262,7 @@ command_outcome spi_flash_model::erase_block()
         flash_size_bytes;
     if (is_protected(address))
         return command_outcome::ignored_protected;
-    busy_polls_left_ = erase_busy_polls_;
+    busy_until_us_ = time_us_ + erase_busy_us_;
     if (take_any(erase_faults))
         return command_outcome::ignored_by_fault;
     const std::uint32_t first = address - address % bridge_protocol::flash_block_size;
@@ -246,7 +282,7 @@ command_outcome spi_flash_model::program_page()
         flash_size_bytes;
     if (is_protected(start))
         return command_outcome::ignored_protected;
-    busy_polls_left_ = program_busy_polls_;
+    busy_until_us_ = time_us_ + program_busy_us_;
     if (take_any(program_faults))
         return command_outcome::ignored_by_fault;
     const std::size_t header = bridge_protocol::flash_command_header_bytes;

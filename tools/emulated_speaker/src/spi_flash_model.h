@@ -1,6 +1,6 @@
 // The SPI NOR flash behind the emulated bridge: 2 MiB in 64 KB blocks and 256-byte pages,
 // erased bytes 0xFF, programming that only clears bits and wraps within its page, a write-enable
-// latch and a busy bit that lasts a set number of status polls.
+// latch and a busy bit that lasts as long as the real part's program and erase times take.
 #pragma once
 
 #include "armed_fault.h"
@@ -21,8 +21,9 @@ public:
     using violation_sink = std::function<void(const std::string&)>;
 
     static constexpr std::uint32_t page_size = 256;
-    static constexpr std::uint64_t default_erase_busy_polls = 2;
-    static constexpr std::uint64_t default_program_busy_polls = 0;
+    /// Typical times: a 64 KB block erase 150 ms (up to 2 s), a page program 0.7 ms (up to 3).
+    static constexpr std::uint64_t default_erase_busy_us = 150000;
+    static constexpr std::uint64_t default_program_busy_us = 700;
 
     explicit spi_flash_model(violation_sink report_violation);
 
@@ -32,13 +33,22 @@ public:
     std::vector<std::uint8_t>& memory() { return memory_; }
     const std::vector<std::uint8_t>& memory() const { return memory_; }
 
+    /// The time (virtual microseconds) at which the next select, clock or deselect happens.
+    void set_time(std::uint64_t time_us) { time_us_ = time_us; }
     /// One chip-select period: select, one clock() per byte, deselect. A command takes effect
     /// when the chip select rises, as on a real flash.
     void select();
     std::uint8_t clock(std::uint8_t mosi);
     void deselect();
-    /// The opcode of the command being clocked (0 before its first byte).
-    std::uint8_t current_opcode() const { return bytes_.empty() ? 0 : bytes_.front(); }
+    /// The chip select rises while a byte is being clocked: the command is logged as cut
+    /// short and has no effect.
+    void abort();
+    /// The chip select rises between bytes after the first `count` bytes of the command: the
+    /// later ones never came. A command still whole enough takes effect with what it got (a
+    /// page program programs the bytes it has); one that is not is cut short.
+    void cut(std::size_t count);
+    /// Bytes clocked since the select.
+    std::size_t clocked_count() const { return bytes_.size(); }
 
     const std::vector<flash_command>& log() const { return log_; }
     void clear_log() { log_.clear(); }
@@ -46,7 +56,7 @@ public:
     bool dirty() const { return dirty_; }
     void clear_dirty() { dirty_ = false; }
 
-    void set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program);
+    void set_busy_times(std::uint64_t erase_us, std::uint64_t program_us);
 
     // Faults; each list is shared with the speaker's bookkeeping of unused faults.
     std::vector<std::shared_ptr<armed_fault>> write_enable_faults;
@@ -68,6 +78,13 @@ public:
     std::vector<protected_block> protected_blocks;
 
 private:
+    enum class chip_select_rise
+    {
+        after_a_byte, ///< the command takes effect
+        mid_byte      ///< the command is dropped
+    };
+    void end_command(chip_select_rise rise);
+    bool whole() const;
     bool busy() const;
     std::uint8_t read_byte(std::uint32_t address);
     std::uint8_t status_register() const;
@@ -83,9 +100,10 @@ private:
     bool dirty_ = false;
 
     bool write_enable_latch_ = false;
-    std::uint64_t busy_polls_left_ = 0;
-    std::uint64_t erase_busy_polls_ = default_erase_busy_polls;
-    std::uint64_t program_busy_polls_ = default_program_busy_polls;
+    std::uint64_t time_us_ = 0;
+    std::uint64_t busy_until_us_ = 0;
+    std::uint64_t erase_busy_us_ = default_erase_busy_us;
+    std::uint64_t program_busy_us_ = default_program_busy_us;
 
     // The command being clocked.
     bool selected_ = false;

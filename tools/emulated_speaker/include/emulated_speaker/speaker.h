@@ -28,6 +28,7 @@ enum class command_outcome
     ignored_while_busy,           ///< anything but a status read while busy (also a violation)
     ignored_protected,            ///< erase or program of a protected block
     ignored_by_fault,             ///< an injected fault swallowed it
+    cut_short,                    ///< the chip select rose too early (a cancel, a power loss)
     malformed                     ///< wrong length or unknown opcode (also a violation)
 };
 
@@ -168,7 +169,9 @@ public:
     /// Every flash command since the last reset or clear_history().
     std::vector<flash_command> flash_commands() const;
     /// Protocol violations: what a real speaker would not take (unknown opcodes, malformed
-    /// commands, commands while busy, a transfer over 60 bytes, a stale handle, a second open).
+    /// commands, flash commands while the flash is busy, a transfer over 60 bytes, a stale
+    /// handle, a second open), a command refused as busy and not sent again, and a transaction
+    /// left unfinished at close.
     std::vector<std::string> violations() const;
     /// hid_open calls that returned a device, hid_close calls, hid_exit calls, open handles.
     std::uint64_t open_count() const;
@@ -180,9 +183,16 @@ public:
 
     // -- Timing --------------------------------------------------------------------------
 
-    /// The status polls for which the busy bit stays set after an erase and after a page
-    /// program (defaults 2 and 0; a poll is one status-read command).
-    void set_busy_polls(std::uint64_t after_erase, std::uint64_t after_program);
+    // The speaker's time is that of quarro's clock seam, where the linked emulated speaker
+    // installs a virtual clock as the program starts: each report costs 1 ms of it, a
+    // transfer packet its clocking time at the bridge's bit rate and delays, and waits
+    // (hid_read_timeout, the panel's sleeps) advance it. Nothing sleeps for real.
+
+    /// The speaker's time, in microseconds. Any thread.
+    std::uint64_t clock_us() const;
+    /// How long the busy bit stays set after a 64 KB block erase and after a page program
+    /// (defaults: the typical 150 ms and 0.7 ms).
+    void set_busy_times(std::uint64_t erase_us, std::uint64_t program_us);
 
     // -- Faults: each is consumed as it fires; unused_faults() lists those that did not -----
 

@@ -1,0 +1,56 @@
+// The virtual clock and the emulated speaker's time on quarro's clock seam.
+#include "virtual_clock.h"
+
+#include <quarro/tools/clock.h>
+
+#include <atomic>
+
+namespace emulated_speaker::virtual_clock {
+namespace {
+
+std::atomic<quarro::u64>& virtual_ms()
+{
+    static std::atomic<quarro::u64> now{0};
+    return now;
+}
+
+quarro::u64 virtual_now_ms()
+{
+    return virtual_ms().load();
+}
+
+void virtual_sleep_ms(quarro::u32 duration_ms)
+{
+    virtual_ms().fetch_add(duration_ms);
+}
+
+constexpr quarro::clock::source virtual_source{virtual_now_ms, virtual_sleep_ms};
+
+} // namespace
+
+std::uint64_t now_us()
+{
+    return quarro::clock::now_ms() * 1000;
+}
+
+void advance_us(std::uint64_t duration_us)
+{
+    if (duration_us > 0)
+        quarro::clock::sleep_ms(static_cast<quarro::u32>((duration_us + 999) / 1000));
+}
+
+void advance_to_us(std::uint64_t time_us)
+{
+    const std::uint64_t now = now_us();
+    if (now < time_us)
+        advance_us(time_us - now);
+}
+
+void install()
+{
+#ifndef EMULATED_SPEAKER_ON_REAL_TIME
+    quarro::clock::install(&virtual_source);
+#endif
+}
+
+} // namespace emulated_speaker::virtual_clock

@@ -1,0 +1,25 @@
+// The emulated speaker's time: the time of quarro's clock seam, so that the speaker and the code
+// around it share one timeline. Linked into a program, the emulated speaker installs a virtual
+// clock there whose time moves only when something waits on it (a report on the bus, a read
+// waiting for its reply, a sleep of the panel's code): time-dependent behaviour then costs no
+// real time and gives the same answer on every run.
+#pragma once
+
+#include <cstdint>
+
+namespace emulated_speaker::virtual_clock {
+
+/// The seam's time in microseconds (its milliseconds times 1000). Any thread.
+std::uint64_t now_us();
+
+/// Waits `duration_us` (rounded up to whole milliseconds) on the seam. Any thread.
+void advance_us(std::uint64_t duration_us);
+
+/// Waits until the seam's time is at least `time_us`. Any thread.
+void advance_to_us(std::uint64_t time_us);
+
+/// Installs the virtual clock in quarro's clock seam, except in the preloaded build, whose seam
+/// is a copy of its own: there the speaker keeps to real time, as the program does. Any thread.
+void install();
+
+} // namespace emulated_speaker::virtual_clock
