@@ -83,6 +83,22 @@ inline std::string run_in_child(child_user user, const std::function<std::string
     return received;
 }
 
+/// Waits for the child to end, at most `limit_ms` milliseconds, and gives its status; a child
+/// still running then is killed (and false returned).
+inline bool reap_within(pid_t child, int& status, int limit_ms = 10000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return false;
+        }
+        ::usleep(1000); // a process of its own: no clock of ours can stand in for its time
+    }
+    return true;
+}
+
 /// Lets every user into the folder and the folders above it (adds search permission where it
 /// is missing), so that an unprivileged child can reach it; `mode` becomes the folder's own.
 inline void open_folder_to_everyone(const std::string& folder, mode_t mode)
