@@ -44,11 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const files::file_name_parts parts = files::split_file_name(text);
     if (parts.file_name.size() > text.size() ||
-        text.compare(text.size() - parts.file_name.size(), std::string::npos, parts.file_name) !=
-            0)
+        text.compare(text.size() - parts.file_name.size(), std::string::npos, parts.file_name) != 0)
         std::abort();
-    if (!parts.extension.empty() &&
-        parts.base_name + "." + parts.extension != parts.file_name)
+    if (!parts.extension.empty() && parts.base_name + "." + parts.extension != parts.file_name)
         std::abort();
     return 0;
 }

@@ -77,9 +77,9 @@ inline std::string run_in_child(child_user user, const std::function<std::string
     if (received == "ok")
         return std::string();
     if (received.empty())
-        return WIFSIGNALED(status) ? "the child was ended by signal " +
-                                         std::to_string(WTERMSIG(status))
-                                   : "the child ended without an answer";
+        return WIFSIGNALED(status)
+                   ? "the child was ended by signal " + std::to_string(WTERMSIG(status))
+                   : "the child ended without an answer";
     return received;
 }
 

@@ -58,8 +58,8 @@ void hdd_file::seek(quarro::i64 offset, quarro::u32 origin)
     if (__builtin_add_overflow(offset, base, &target)) {
         // Only a sum beyond the largest offset can overflow (the base is never negative).
         std::string position;
-        quarro::append_unsigned(position,
-                                static_cast<quarro::u64>(offset) + static_cast<quarro::u64>(base), 1);
+        quarro::append_unsigned(
+            position, static_cast<quarro::u64>(offset) + static_cast<quarro::u64>(base), 1);
         throw_seek_failure(position);
     }
     if (target == static_cast<quarro::i64>(position_))

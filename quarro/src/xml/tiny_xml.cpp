@@ -31,8 +31,7 @@ void parse_checked(TiXmlDocument& document, const char* bytes, std::size_t size)
     if (size > max_text_bytes)
         throw_too_large();
     if (detail::nesting_depth(bytes, size, max_nesting_levels) > max_nesting_levels)
-        throw err::runtime_error(
-            "xml::parse_document() the text is nested deeper than 64 levels!");
+        throw err::runtime_error("xml::parse_document() the text is nested deeper than 64 levels!");
     std::string text(bytes, size);
     text.append(4, '\0');
     // A text that does not parse leaves no elements, not the part read before the error:

@@ -23,8 +23,7 @@ bool is_letter(unsigned char c)
 
 bool is_name_char(unsigned char c)
 {
-    return is_letter(c) || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.' ||
-           c == ':';
+    return is_letter(c) || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.' || c == ':';
 }
 
 bool is_hex_digit(unsigned char c)
@@ -50,8 +49,7 @@ public:
     walker(const unsigned char* text, bool utf8_from_start, bool utf8_after_declaration)
         : p_(text), utf8_(utf8_from_start), encoding_known_(utf8_from_start),
           utf8_after_declaration_(utf8_after_declaration)
-    {
-    }
+    {}
 
     int deepest(int limit)
     {

@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +30,7 @@
 // order in which write_file flushes and renames can be seen.
 struct durability_record
 {
-    ino_t flushed = 0;          // the file last flushed
+    ino_t flushed = 0;              // the file last flushed
     ino_t flushed_then_renamed = 0; // the file renamed, when it had been flushed just before
 };
 durability_record durability;
@@ -174,8 +174,7 @@ TEST_F(DiskFile, ShortReadsAreContinuedAndAPipeCannotSeek)
     EXPECT_EQ(error_text<err::exception>([&] { file.seek(-15, files::seek_from_current); }),
               "hdd_file::seek() FAILED! Position: -5");
     // 10 + the largest offset does not fit the offset type: checked, not overflowed.
-    EXPECT_EQ(error_text<err::exception>(
-                  [&] { file.seek(INT64_MAX, files::seek_from_current); }),
+    EXPECT_EQ(error_text<err::exception>([&] { file.seek(INT64_MAX, files::seek_from_current); }),
               "hdd_file::seek() FAILED! Position: 9223372036854775817");
     EXPECT_EQ(file.get_position(), 10u);
 }

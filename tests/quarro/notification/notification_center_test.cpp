@@ -109,12 +109,10 @@ TEST(NotificationCenter, ObserverMayChangeRegistrationsAndPostFromItsCall)
     };
     auto owner = std::make_shared<scene>(); // kept by the posting thread should it hang
     scene* s = owner.get();
-    s->other = std::make_unique<observer>([s](const quarro::notification& posted) {
-        s->log += "other:" + posted.name() + " ";
-    });
-    s->removed = std::make_unique<observer>([s](const quarro::notification&) {
-        s->log += "removed ";
-    });
+    s->other = std::make_unique<observer>(
+        [s](const quarro::notification& posted) { s->log += "other:" + posted.name() + " "; });
+    s->removed =
+        std::make_unique<observer>([s](const quarro::notification&) { s->log += "removed "; });
     s->self_removing = std::make_unique<observer>([s](const quarro::notification&) {
         s->log += "self ";
         s->center.remove_observer(s->self_removing.get());

@@ -62,8 +62,8 @@ private:
     std::multimap<std::pair<std::string, u64>, notification_observer*> by_name_and_id_;
     std::set<notification_observer*> of_everything_;
     std::map<notification_observer*, u64> registrations_; // observer to its count
-    calls calling_; // the calls in progress
-    std::mutex mutex_; // guards everything above
+    calls calling_;                                       // the calls in progress
+    std::mutex mutex_;                                    // guards everything above
     std::condition_variable call_ended_;
 };
 
