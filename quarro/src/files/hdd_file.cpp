@@ -27,6 +27,7 @@ hdd_file::hdd_file(const filepath& path, quarro::u32 access_type, existing_conte
 {
     const std::string text = path_.get_path();
     if (access_type == File_Write_Access) {
+        detail::ignore_file_size_signal();
         const int flags = O_RDWR | O_CREAT | (content == existing_content::keep ? 0 : O_TRUNC);
         descriptor_ = detail::open_descriptor(text, flags);
         if (descriptor_ < 0)

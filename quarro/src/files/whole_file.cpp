@@ -13,7 +13,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 
 namespace files {
@@ -31,17 +30,6 @@ std::string final_target(const std::string& path)
         return path;
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
-}
-
-// A process over its file-size limit is killed by SIGXFSZ unless it ignores the signal; ignored,
-// the write fails with EFBIG and is reported like any other. A handler the program installed
-// itself is left alone.
-void ignore_file_size_signal()
-{
-    struct sigaction current
-    {};
-    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // The temporary file beside the target: removed when it dies unless it has taken the target's
@@ -118,7 +106,7 @@ bool may_write(const std::string& target)
 
 void write_file(const filepath& path, const memory::data& block)
 {
-    ignore_file_size_signal();
+    detail::ignore_file_size_signal();
     const std::string given = path.get_path();
     if (given.empty())
         throw error::cannot_open_file(cannot_open_for_writing, given);
@@ -160,7 +148,6 @@ void write_file(const filepath& path, const memory::data& block)
 
 void append_to_file(const filepath& path, const memory::data& block)
 {
-    ignore_file_size_signal();
     hdd_file destination(path, File_Write_Access, existing_content::keep);
     const quarro::i64 old_size = destination.size();
     destination.seek(0, seek_from_end);

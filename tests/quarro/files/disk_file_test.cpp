@@ -23,8 +23,10 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 
 // The test program is linked with fsync and rename wrapped (see CMakeLists.txt), so that the
 // order in which write_file flushes and renames can be seen.
@@ -244,12 +246,27 @@ TEST_F(DiskFile, FailedAppendLeavesTheOldContent)
 TEST_F(DiskFile, FileSizeLimitIsAnErrorNotTheEnd)
 {
     const std::string answer = test_support::run_in_child(test_support::child_user::same, [&] {
-        std::signal(SIGXFSZ, SIG_DFL);
         rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const std::string text = error_text<files::error::cannot_write_to_file>(
-            [&] { files::write_file(filepath(preset), block_of(std::string(8192, 'x'))); });
-        return text == "cannot write data to file!" ? std::string() : "write_file: " + text;
+        const std::string text(8192, 'x');
+        const memory::data big = block_of(text);
+        test_support::write_text(folder / "other", "");
+        std::string problems;
+        const std::pair<const char*, std::function<void()>> writes[] = {
+            {"write_file", [&] { files::write_file(filepath(preset), big); }},
+            {"append_to_file", [&] { files::append_to_file(filepath(preset), big); }},
+            {"hdd_file", [&] {
+                 hdd_file file(filepath(folder / "other"), File_Write_Access);
+                 file.write(big.bytes(), big.size(), nullptr);
+             }}};
+        for (const auto& [name, write] : writes) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const std::string error = error_text<files::error::cannot_write_to_file>(write);
+            if (error != "cannot write data to file!")
+                problems += std::string(name) + ": " + error + "; ";
+        }
+        std::filesystem::remove(folder / "other");
+        return problems;
     });
     EXPECT_EQ(answer, "");
     EXPECT_EQ(read_text(preset), "old preset");
