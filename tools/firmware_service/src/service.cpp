@@ -217,6 +217,11 @@ struct service::state
         } else {
             response.status = 200;
         }
+        // cpp-httplib waits for ever on a provider of no bytes.
+        if (size == offset) {
+            response.set_content(std::string(), "application/zip");
+            return;
+        }
         response.set_content_provider(
             size - offset, "application/zip",
             [this, content, offset, b](std::size_t at, std::size_t length,
