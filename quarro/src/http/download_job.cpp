@@ -161,9 +161,11 @@ void download_job::save_resume_file(const http_download& download)
 {
     const resume_record record{download.get_request().get_url(), download.get_total_size(),
                                download.get_offset()};
-    // Rewritten after every piece: replaced atomically, but not flushed each time.
-    files::write_file(files::create_file(folder_, resume_name_), *print_resume_record(record),
-                      files::write_durability::unflushed);
+    // Rewritten after every piece: replaced atomically, but not flushed each time, and the
+    // file is made only once.
+    if (!resume_file_.exists_flag_set())
+        resume_file_ = files::create_file(folder_, resume_name_);
+    files::write_file(resume_file_, *print_resume_record(record), files::write_durability::unflushed);
 }
 
 } // namespace quarro

@@ -65,6 +65,7 @@ private:
     std::string file_name_;
     std::string partial_name_;
     std::string resume_name_;
+    files::filepath resume_file_; // once made
     u64 bytes_received_ = 0;
     i64 total_size_ = -1;
     bool done_ = false;
