@@ -66,8 +66,10 @@ public:
     /// take `time_limit_ms` in all. Reports firmware_update_available, firmware_up_to_date or
     /// firmware_search_failed.
     void search_firmware_update(quarro::i32 time_limit_ms = default_search_time_limit_ms);
-    /// Downloads and installs the firmware the last search found. Reports
-    /// firmware_update_succeeded or firmware_update_failed.
+    /// Downloads the package the last search found into "firmware/<model>/<version>" of the
+    /// data folder (continuing an interrupted download), checks its MD5 against the service's
+    /// checksum and installs it. Reports firmware_update_started, stage-1 progress while
+    /// downloading, then firmware_update_succeeded or firmware_update_failed.
     void update_firmware();
 
     // -- Accessors
