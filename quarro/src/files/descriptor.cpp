@@ -4,10 +4,12 @@
 #include <quarro/files/file_error.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <utility>
 
 namespace files::detail {
@@ -39,6 +41,14 @@ int unique_descriptor::close() noexcept
 {
     const int descriptor = std::exchange(descriptor_, -1);
     return descriptor >= 0 && ::close(descriptor) != 0 ? errno : 0;
+}
+
+void ignore_file_size_signal() noexcept
+{
+    struct sigaction current
+    {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int open_descriptor(const std::string& path, int flags, mode_t mode) noexcept

@@ -48,6 +48,11 @@ int write_all(int descriptor, const quarro::u8* bytes, quarro::u64 size,
 /// and interrupted calls. Returns 0 or the errno of the failure; `got` receives the bytes read.
 int read_up_to(int descriptor, quarro::u8* bytes, quarro::u64 size, quarro::u64& got) noexcept;
 
+/// Makes the process ignore SIGXFSZ, unless it installed a handler of its own: a process over
+/// its file-size limit is killed by that signal, and ignoring it turns the write into a failure
+/// with EFBIG that is reported like any other. Called before writing. Any thread.
+void ignore_file_size_signal() noexcept;
+
 /// Throws the write failure for an errno: files::error::not_enough_disk_space "cannot write
 /// data to file! volume full!" for ENOSPC, files::error::cannot_write_to_file "cannot write
 /// data to file!" for anything else.

@@ -28,6 +28,32 @@ bool is_platform_text(const std::string& text)
                                   std::string(), std::string());
 }
 
+// Several components, walked one at a time (a path may hold thousands): each but the last
+// must be an existing folder; a trailing '/' is ignored.
+filepath below(const filepath& parent, const std::string& sub_path)
+{
+    filepath base = parent;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto first = sub_path.find_first_not_of('/', start);
+        const auto slash = sub_path.find('/', first);
+        if (slash == std::string::npos)
+            return filepath(base, sub_path.substr(start)); // one component: no deeper call
+        const std::string name = sub_path.substr(first, slash - first);
+        if (sub_path.find_first_not_of('/', slash) == std::string::npos)
+            return filepath(resolve_file_path(base), name);
+        filepath next;
+        try {
+            next = filepath(resolve_file_path(base), name);
+        } catch (const error::file&) {
+        }
+        if (!next.is_directory())
+            throw_parent_missing();
+        base.swap(next);
+        start = slash + 1;
+    }
+}
+
 } // namespace
 
 filepath::filepath(const std::string& path)
@@ -49,23 +75,8 @@ filepath::filepath(const filepath& parent, const std::string& sub_path) : name_(
         *this = parent;
         return;
     }
-    const auto slash = sub_path.find('/', first);
-    if (slash != std::string::npos) {
-        const std::string first_name = sub_path.substr(first, slash - first);
-        const std::string rest = sub_path.substr(slash + 1);
-        if (rest.find_first_not_of('/') == std::string::npos) {
-            *this = filepath(resolve_file_path(parent), first_name); // a trailing '/'
-            return;
-        }
-        // An intermediate component must be an existing folder.
-        filepath base;
-        try {
-            base = filepath(resolve_file_path(parent), first_name);
-        } catch (const error::file&) {
-        }
-        if (!base.is_directory())
-            throw_parent_missing();
-        *this = filepath(base, rest);
+    if (sub_path.find('/', first) != std::string::npos) {
+        *this = below(parent, sub_path);
         return;
     }
     const filepath base = resolve_file_path(parent);

@@ -13,12 +13,21 @@
 #include <cassert>
 
 namespace files {
+namespace {
+
+[[noreturn]] void throw_seek_failure(const std::string& position)
+{
+    throw err::exception("hdd_file::seek() FAILED! Position: " + position);
+}
+
+} // namespace
 
 hdd_file::hdd_file(const filepath& path, quarro::u32 access_type, existing_content content)
     : file(access_type), path_(path)
 {
     const std::string text = path_.get_path();
     if (access_type == File_Write_Access) {
+        detail::ignore_file_size_signal();
         const int flags = O_RDWR | O_CREAT | (content == existing_content::keep ? 0 : O_TRUNC);
         descriptor_ = detail::open_descriptor(text, flags);
         if (descriptor_ < 0)
@@ -41,18 +50,26 @@ hdd_file::~hdd_file()
 
 void hdd_file::seek(quarro::i64 offset, quarro::u32 origin)
 {
-    quarro::i64 target = offset;
+    quarro::i64 base = 0;
     if (origin == seek_from_current)
-        target = offset + static_cast<quarro::i64>(position_);
+        base = static_cast<quarro::i64>(position_);
     else if (origin == seek_from_end)
-        target = offset + size();
+        base = size();
+    quarro::i64 target = 0;
+    if (__builtin_add_overflow(offset, base, &target)) {
+        // Only a sum beyond the largest offset can overflow (the base is never negative).
+        std::string position;
+        quarro::append_unsigned(
+            position, static_cast<quarro::u64>(offset) + static_cast<quarro::u64>(base), 1);
+        throw_seek_failure(position);
+    }
     if (target == static_cast<quarro::i64>(position_))
         return;
     const off_t result = target < 0 ? -1 : ::lseek(descriptor_, target, SEEK_SET);
     if (result < 0) {
-        std::string message = "hdd_file::seek() FAILED! Position: ";
-        quarro::append_number(message, target, 1);
-        throw err::exception(message);
+        std::string position;
+        quarro::append_number(position, target, 1);
+        throw_seek_failure(position);
     }
     position_ = static_cast<quarro::u64>(result);
 }

@@ -1,19 +1,10 @@
-// Delivery and the ticket lock of the notification center.
+// Delivery and registration of the notification center.
 #include <quarro/notification/notification_center.h>
 
-#include <mutex>
-#include <shared_mutex>
-#include <thread>
+#include <vector>
 
 namespace quarro {
 namespace {
-
-constexpr u32 byte_mask = 0xFF;
-
-u32 byte_of(u32 word, int index) noexcept
-{
-    return (word >> (8 * index)) & byte_mask;
-}
 
 template <class Map>
 void erase_observer(Map& map, notification_observer* observer)
@@ -22,113 +13,114 @@ void erase_observer(Map& map, notification_observer* observer)
         it = it->second == observer ? map.erase(it) : std::next(it);
 }
 
-void pause() noexcept
+template <class Range>
+void append_observers(std::vector<notification_observer*>& list, const Range& range)
 {
-    std::this_thread::yield();
+    for (auto it = range.first; it != range.second; ++it)
+        list.push_back(it->second);
 }
 
 } // namespace
-
-u32 notification_center::ticket_lock::take_ticket() noexcept
-{
-    return byte_of(word_.fetch_add(0x10000, std::memory_order_acquire), 2);
-}
-
-void notification_center::ticket_lock::lock_shared() noexcept
-{
-    const u32 ticket = take_ticket();
-    for (;;) {
-        u32 word = word_.load(std::memory_order_acquire);
-        if (byte_of(word, 1) != ticket) {
-            pause();
-            continue;
-        }
-        // Let the next reader in at once: byte 1 becomes ticket + 1, in one compare-and-swap
-        // of the whole word so that a concurrent ticket or release is never lost.
-        const u32 next = (word & ~(byte_mask << 8)) | (((ticket + 1) & byte_mask) << 8);
-        if (word_.compare_exchange_weak(word, next, std::memory_order_acquire))
-            return;
-    }
-}
-
-void notification_center::ticket_lock::unlock_shared() noexcept
-{
-    u32 word = word_.load(std::memory_order_relaxed);
-    for (;;) {
-        const u32 next = (word & ~byte_mask) | ((byte_of(word, 0) + 1) & byte_mask);
-        if (word_.compare_exchange_weak(word, next, std::memory_order_release))
-            return;
-    }
-}
-
-void notification_center::ticket_lock::lock() noexcept
-{
-    const u32 ticket = take_ticket();
-    while (byte_of(word_.load(std::memory_order_acquire), 0) != ticket)
-        pause();
-}
-
-void notification_center::ticket_lock::unlock() noexcept
-{
-    u32 word = word_.load(std::memory_order_relaxed);
-    for (;;) {
-        const u32 next = (word & ~u32{0xFFFF}) | ((byte_of(word, 0) + 1) & byte_mask) |
-                         (((byte_of(word, 1) + 1) & byte_mask) << 8);
-        if (word_.compare_exchange_weak(word, next, std::memory_order_release))
-            return;
-    }
-}
 
 void notification_center::post(const memory::data_ptr<notification>& posted)
 {
     if (!posted)
         return;
-    std::shared_lock<ticket_lock> lock(lock_);
-    const auto pair = by_name_and_id_.equal_range({posted->name(), posted->id()});
-    for (auto it = pair.first; it != pair.second; ++it)
-        it->second->on_notification(posted);
-    const auto named = by_name_.equal_range(posted->name());
-    for (auto it = named.first; it != named.second; ++it)
-        it->second->on_notification(posted);
-    const auto numbered = by_id_.equal_range(posted->id());
-    for (auto it = numbered.first; it != numbered.second; ++it)
-        it->second->on_notification(posted);
-    for (notification_observer* observer : of_everything_)
-        observer->on_notification(posted);
+    // The observers in their order of delivery, taken at once; each is looked up again just
+    // before its call, so that one removed meanwhile is skipped.
+    std::vector<notification_observer*> observers;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (registrations_.empty())
+            return;
+        append_observers(observers, by_name_and_id_.equal_range({posted->name(), posted->id()}));
+        append_observers(observers, by_name_.equal_range(posted->name()));
+        append_observers(observers, by_id_.equal_range(posted->id()));
+        observers.insert(observers.end(), of_everything_.begin(), of_everything_.end());
+    }
+    for (notification_observer* observer : observers)
+        deliver(observer, posted);
+}
+
+void notification_center::deliver(notification_observer* observer,
+                                  const memory::data_ptr<notification>& posted)
+{
+    calls::iterator entry;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (registrations_.count(observer) == 0)
+            return;
+        entry = calling_.emplace(observer, std::this_thread::get_id());
+    }
+    // Ends the call's entry on every way out, an observer's exception included.
+    struct call_end
+    {
+        notification_center& center;
+        calls::iterator entry;
+        ~call_end()
+        {
+            {
+                const std::lock_guard<std::mutex> lock(center.mutex_);
+                center.calling_.erase(entry);
+            }
+            center.call_ended_.notify_all();
+        }
+    } end{*this, entry};
+    observer->on_notification(posted);
+}
+
+void notification_center::add_registration(notification_observer* observer)
+{
+    ++registrations_[observer];
 }
 
 void notification_center::add_observer(notification_observer* observer, const std::string& name)
 {
-    std::lock_guard<ticket_lock> lock(lock_);
+    const std::lock_guard<std::mutex> lock(mutex_);
     by_name_.emplace(name, observer);
+    add_registration(observer);
 }
 
 void notification_center::add_observer(notification_observer* observer, u64 id)
 {
-    std::lock_guard<ticket_lock> lock(lock_);
+    const std::lock_guard<std::mutex> lock(mutex_);
     by_id_.emplace(id, observer);
+    add_registration(observer);
 }
 
 void notification_center::add_observer(notification_observer* observer, const std::string& name,
                                        u64 id)
 {
-    std::lock_guard<ticket_lock> lock(lock_);
+    const std::lock_guard<std::mutex> lock(mutex_);
     by_name_and_id_.emplace(std::make_pair(name, id), observer);
+    add_registration(observer);
 }
 
 void notification_center::add_observer(notification_observer* observer)
 {
-    std::lock_guard<ticket_lock> lock(lock_);
-    of_everything_.insert(observer);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (of_everything_.insert(observer).second)
+        add_registration(observer);
 }
 
 void notification_center::remove_observer(notification_observer* observer)
 {
-    std::lock_guard<ticket_lock> lock(lock_);
+    std::unique_lock<std::mutex> lock(mutex_);
     erase_observer(by_name_, observer);
     erase_observer(by_id_, observer);
     erase_observer(by_name_and_id_, observer);
     of_everything_.erase(observer);
+    registrations_.erase(observer);
+    // Calls on this thread are the caller's own callers: waiting for them would never end.
+    const auto called_elsewhere = [&] {
+        const auto calls = calling_.equal_range(observer);
+        for (auto it = calls.first; it != calls.second; ++it) {
+            if (it->second != std::this_thread::get_id())
+                return true;
+        }
+        return false;
+    };
+    call_ended_.wait(lock, [&] { return !called_elsewhere(); });
 }
 
 } // namespace quarro

@@ -6,6 +6,7 @@
 #include <quarro/files/hdd_file.h>
 #include <quarro/files/whole_file.h>
 
+#include "support/child_process.h"
 #include "support/error_text.h"
 #include "support/file_size_limit.h"
 #include "support/temporary_folder.h"
@@ -14,13 +15,48 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
+#include <utility>
+
+// The test program is linked with fsync and rename wrapped (see CMakeLists.txt), so that the
+// order in which write_file flushes and renames can be seen.
+struct durability_record
+{
+    ino_t flushed = 0;              // the file last flushed
+    ino_t flushed_then_renamed = 0; // the file renamed, when it had been flushed just before
+};
+durability_record durability;
+
+extern "C" int __real_fsync(int descriptor);
+extern "C" int __real_rename(const char* from, const char* to);
+
+extern "C" int __wrap_fsync(int descriptor)
+{
+    struct stat status
+    {};
+    durability.flushed = ::fstat(descriptor, &status) == 0 ? status.st_ino : 0;
+    return __real_fsync(descriptor);
+}
+
+extern "C" int __wrap_rename(const char* from, const char* to)
+{
+    struct stat status
+    {};
+    const bool flushed = ::stat(from, &status) == 0 && status.st_ino == durability.flushed;
+    durability.flushed_then_renamed = flushed ? status.st_ino : 0;
+    durability.flushed = 0;
+    return __real_rename(from, to);
+}
 
 namespace {
 
@@ -139,6 +175,10 @@ TEST_F(DiskFile, ShortReadsAreContinuedAndAPipeCannotSeek)
               "hdd_file::seek() FAILED! Position: 123");
     EXPECT_EQ(error_text<err::exception>([&] { file.seek(-15, files::seek_from_current); }),
               "hdd_file::seek() FAILED! Position: -5");
+    // 10 + the largest offset does not fit the offset type: checked, not overflowed.
+    EXPECT_EQ(error_text<err::exception>([&] { file.seek(INT64_MAX, files::seek_from_current); }),
+              "hdd_file::seek() FAILED! Position: 9223372036854775817");
+    EXPECT_EQ(file.get_position(), 10u);
 }
 
 TEST_F(DiskFile, WriteReplacesTheContentKeepingTheMode)
@@ -177,6 +217,110 @@ TEST_F(DiskFile, WriteThatCannotCompleteIsAnErrorAndLosesNothing)
     EXPECT_EQ(direct, "cannot write data to file!");
     EXPECT_EQ(position, 0u);
     EXPECT_TRUE(preset_is_alone());
+}
+
+// A crash right after the rename must find the new content on the disk, not an empty file.
+TEST_F(DiskFile, ReplacementIsFlushedBeforeItTakesThePlace)
+{
+    durability = {};
+    files::write_file(filepath(preset), block_of("new"));
+    struct stat status
+    {};
+    ASSERT_EQ(stat(preset.c_str(), &status), 0);
+    EXPECT_EQ(durability.flushed_then_renamed, status.st_ino);
+}
+
+TEST_F(DiskFile, FailedAppendLeavesTheOldContent)
+{
+    std::string text;
+    {
+        test_support::file_size_limit limit(4096);
+        text = error_text<files::error::cannot_write_to_file>(
+            [&] { files::append_to_file(filepath(preset), block_of(std::string(8192, 'x'))); });
+    }
+    EXPECT_EQ(text, "cannot write data to file!");
+    EXPECT_EQ(read_text(preset), "old preset");
+}
+
+// Without the signal ignored, the system ends a process that writes past its file-size limit.
+TEST_F(DiskFile, FileSizeLimitIsAnErrorNotTheEnd)
+{
+    const std::string answer = test_support::run_in_child(test_support::child_user::same, [&] {
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string text(8192, 'x');
+        const memory::data big = block_of(text);
+        test_support::write_text(folder / "other", "");
+        std::string problems;
+        const std::pair<const char*, std::function<void()>> writes[] = {
+            {"write_file", [&] { files::write_file(filepath(preset), big); }},
+            {"append_to_file", [&] { files::append_to_file(filepath(preset), big); }},
+            {"hdd_file", [&] {
+                 hdd_file file(filepath(folder / "other"), File_Write_Access);
+                 file.write(big.bytes(), big.size(), nullptr);
+             }}};
+        for (const auto& [name, write] : writes) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const std::string error = error_text<files::error::cannot_write_to_file>(write);
+            if (error != "cannot write data to file!")
+                problems += std::string(name) + ": " + error + "; ";
+        }
+        std::filesystem::remove(folder / "other");
+        return problems;
+    });
+    EXPECT_EQ(answer, "");
+    EXPECT_EQ(read_text(preset), "old preset");
+    EXPECT_TRUE(preset_is_alone()); // the temporary file is gone
+}
+
+TEST_F(DiskFile, NamesUpToTheLongestFit)
+{
+    for (const std::size_t length : {234u, 255u}) {
+        const std::string path = folder / std::string(length, 'n');
+        test_support::write_text(path, "old");
+        EXPECT_NO_THROW(files::write_file(filepath(path), block_of("new"))) << length;
+        EXPECT_EQ(read_text(path), "new") << length;
+        std::filesystem::remove(path);
+    }
+    EXPECT_TRUE(preset_is_alone());
+}
+
+// As root, every file can be opened and every folder written: the child runs as another user.
+TEST_F(DiskFile, WriteObeysTheFileAndFolderPermissions)
+{
+    const std::string locked_folder = folder / "locked";
+    const std::string in_locked = locked_folder + "/preset.xml";
+    std::filesystem::create_directory(locked_folder);
+    test_support::write_text(in_locked, "old");
+    chmod(in_locked.c_str(), 0666);
+    chmod(preset.c_str(), 0444);
+    test_support::open_folder_to_everyone(folder.path(), 0777);
+    chmod(locked_folder.c_str(), 0555);
+
+    const std::string answer =
+        test_support::run_in_child(test_support::child_user::unprivileged, [&] {
+            std::string problems;
+            // A write-protected file is refused, though the folder would take its replacement.
+            const std::string refused = error_text<files::error::cannot_open_file>(
+                [&] { files::write_file(filepath(preset), block_of("new")); });
+            if (refused != "cannot open file for write access! it may be opened by another "
+                           "application?\nfull path: \"" +
+                               preset + "\"")
+                problems += "0444 file: " + refused + "; ";
+            // A writable file in a folder that takes no new file is written in place.
+            const std::string in_place = error_text<files::error::file>(
+                [&] { files::write_file(filepath(in_locked), block_of("new")); });
+            if (in_place != "(no exception)")
+                problems += "read-only folder: " + in_place;
+            return problems;
+        });
+    chmod(locked_folder.c_str(), 0755);
+    EXPECT_EQ(answer, "");
+    EXPECT_EQ(read_text(preset), "old preset");
+    EXPECT_EQ(read_text(in_locked), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked_folder),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST_F(DiskFile, FullVolumeIsWrittenInPlaceAndReported)

@@ -7,6 +7,7 @@
 #include <quarro/notification/notification.h>
 
 #include "log/log_file.h"
+#include "support/child_process.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -259,7 +260,8 @@ TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
             std::exit(0);
         }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(test_support::reap_within(child, status))
+            << "the child did not exit within 10 s (a lock held at exit?)";
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         EXPECT_EQ(read_text(console / "err"), c.console)
             << int{c.levels.file} << int{c.levels.console};

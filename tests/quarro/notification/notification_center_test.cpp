@@ -1,10 +1,13 @@
 // Delivery order, concurrency and failing observers of the notification center.
 #include <quarro/notification/notification_center.h>
 
+#include "support/bounded_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -75,25 +78,97 @@ TEST(NotificationCenter, TwoPostersProceedTogether)
 {
     quarro::notification_center center;
     std::atomic<bool> inside{false}, release{false}, second_delivered{false};
-    // Holds the reader lock until released, to show that a second reader is not kept out.
+    // Holds the first post inside its call until released, to show that a second poster is
+    // not kept out.
     observer gate([&](const quarro::notification& posted) {
         if (posted.name() != "first") {
             second_delivered = true;
             return;
         }
         inside = true;
-        while (!release)
-            std::this_thread::yield();
+        test_support::eventually([&] { return release.load(); });
     });
     center.add_observer(&gate);
     std::thread first([&] { center.post(message("first")); });
-    while (!inside)
-        std::this_thread::yield();
-    // The first post still holds the reader lock; the second must get through anyway.
+    EXPECT_TRUE(test_support::eventually([&] { return inside.load(); }))
+        << "the first post never reached its observer";
     center.post(message("second"));
     EXPECT_TRUE(second_delivered);
     release = true;
     first.join();
+}
+
+// Everything an observer may do from inside its call; each used to hang the center for ever.
+TEST(NotificationCenter, ObserverMayChangeRegistrationsAndPostFromItsCall)
+{
+    struct scene
+    {
+        quarro::notification_center center;
+        std::string log;
+        std::unique_ptr<observer> self_removing, other, removed, reposting;
+    };
+    auto owner = std::make_shared<scene>(); // kept by the posting thread should it hang
+    scene* s = owner.get();
+    s->other = std::make_unique<observer>(
+        [s](const quarro::notification& posted) { s->log += "other:" + posted.name() + " "; });
+    s->removed =
+        std::make_unique<observer>([s](const quarro::notification&) { s->log += "removed "; });
+    s->self_removing = std::make_unique<observer>([s](const quarro::notification&) {
+        s->log += "self ";
+        s->center.remove_observer(s->self_removing.get());
+        s->center.remove_observer(s->removed.get());
+        s->center.add_observer(s->other.get(), "log");
+    });
+    s->reposting = std::make_unique<observer>([s](const quarro::notification& posted) {
+        if (posted.name() == "log")
+            s->center.post(message("inner"));
+    });
+    s->center.add_observer(s->self_removing.get(), "log");
+    s->center.add_observer(s->removed.get(), quarro::u64{0});
+    s->center.add_observer(s->reposting.get());
+    s->center.add_observer(s->other.get(), "inner");
+
+    EXPECT_TRUE(test_support::finishes_within([owner, s] {
+        s->center.post(message()); // "other" added during this post is called from the next
+        s->center.post(message());
+    })) << "a post from inside a call, or a change of registrations, hung the center";
+    EXPECT_EQ(s->log, "self other:inner other:log other:inner ");
+}
+
+// An observer removed by another thread is never called once remove_observer has returned,
+// even when a post had already taken it up: the removal waits for that call to end.
+TEST(NotificationCenter, RemovalWaitsForCallsOnOtherThreads)
+{
+    quarro::notification_center center;
+    std::atomic<bool> inside{false}, removing{false}, removed{false}, called_after{false};
+    std::atomic<int> calls{0};
+    bool removed_too_early = false;
+    observer slow([&](const quarro::notification&) {
+        if (removed)
+            called_after = true;
+        if (calls++ > 0)
+            return;
+        inside = true;
+        test_support::eventually([&] { return removing.load(); });
+        // A removal that does not wait returns now, while this call is still running.
+        removed_too_early = test_support::eventually([&] { return removed.load(); },
+                                                     std::chrono::milliseconds(200));
+    });
+    center.add_observer(&slow);
+    std::thread poster([&] { center.post(message()); });
+    ASSERT_TRUE(test_support::eventually([&] { return inside.load(); }))
+        << "the post never reached its observer";
+    std::thread remover([&] {
+        removing = true;
+        center.remove_observer(&slow);
+        removed = true;
+    });
+    poster.join();
+    remover.join();
+    center.post(message());
+    EXPECT_FALSE(removed_too_early) << "remove_observer returned during a call in progress";
+    EXPECT_FALSE(called_after);
+    EXPECT_EQ(calls.load(), 1);
 }
 
 TEST(NotificationCenter, ManyThreadsPostWhileObserversChange)

@@ -3,10 +3,13 @@
 #include <quarro/synchronization/event.h>
 #include <quarro/synchronization/thread.h>
 
+#include "support/bounded_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -32,14 +35,22 @@ TEST(Event, TimesOutWhenNobodySignals)
 
 TEST(Event, SignalFromAnotherThreadWakesAnEndlessWait)
 {
-    synchronization::event ready, go;
-    std::thread other([&] {
-        ready.signal();
-        go.signal();
+    struct events
+    {
+        synchronization::event ready, go;
+        std::atomic<bool> woken{true};
+    };
+    const auto shared = std::make_shared<events>(); // outlives a waiter that never wakes
+    std::thread other([shared] {
+        shared->ready.signal();
+        shared->go.signal();
     });
-    EXPECT_TRUE(ready.wait(synchronization::event::wait_forever));
-    EXPECT_TRUE(go.wait(0xFFFFFFFFu));
-    other.join();
+    other.detach();
+    EXPECT_TRUE(test_support::finishes_within([shared] {
+        shared->woken = shared->ready.wait(synchronization::event::wait_forever) &&
+                        shared->go.wait(0xFFFFFFFFu);
+    })) << "a signal from another thread was lost";
+    EXPECT_TRUE(shared->woken);
 }
 
 struct worker

@@ -108,6 +108,11 @@ TEST(CompareNoCase, LengthFirstThenFoldedCharacters)
     EXPECT_EQ(quarro::compare_no_case("", ""), 0);
     // Only a-z fold; other bytes compare as signed 8-bit values.
     EXPECT_EQ(quarro::compare_no_case("\xC3", "a"), -1);
+    // The ends of the folded range, and the bytes just outside it, which do not fold.
+    EXPECT_EQ(quarro::compare_no_case("a", "A"), 0);
+    EXPECT_EQ(quarro::compare_no_case("z", "Z"), 0);
+    EXPECT_EQ(quarro::compare_no_case("`", "@"), 1);
+    EXPECT_EQ(quarro::compare_no_case("{", "["), 1);
 }
 
 TEST(RandomDigits, SixteenDigitsThatDifferWithinOneSecond)

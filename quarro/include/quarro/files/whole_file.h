@@ -17,17 +17,23 @@ enum class write_durability
 };
 
 /// Replaces the file's content by the block, atomically: the block goes to a new file in the
-/// same folder, which then takes the old one's place, so a failed write leaves the previous
-/// content as it was (an empty block gives an empty file). A file that is missing is created
-/// (mode 0666 under the umask); an existing one keeps its mode. Items that are not regular
-/// files (devices, pipes) are written in place. Throws files::error::cannot_open_file when
-/// the file can't be made, files::error::not_enough_disk_space when the volume is full and
-/// files::error::cannot_write_to_file for any other failure. Any thread.
+/// same folder, flushed to the disk unless `durability` says otherwise, which then takes the
+/// old one's place, so a failed write leaves the previous content as it was (an empty block
+/// gives an empty file). A file that is missing is created (mode 0666 under the umask); an existing one keeps its mode. A file this
+/// process may not open for writing is refused like the open would be. Items that are not
+/// regular files (devices, pipes), and writable files in a folder where no new file can be
+/// made, are written in place: there a failure or a crash part way can leave the file
+/// truncated or partly written. Throws files::error::cannot_open_file when the file can't be
+/// made or written, files::error::not_enough_disk_space when the volume is full and
+/// files::error::cannot_write_to_file for any other failure (a file-size limit included: the
+/// process ignores SIGXFSZ from the first write on). No temporary file is left behind on
+/// failure. Any thread.
 void write_file(const filepath& path, const memory::data& block,
                 write_durability durability = write_durability::flushed);
 
-/// Appends the block at the end of the file, creating it when it is missing. Throws as
-/// hdd_file's constructor and write do. Any thread.
+/// Appends the block at the end of the file, creating it when it is missing. A write that
+/// fails part way is cut back to the old size before the error leaves, so that nothing of
+/// the block stays. Throws as hdd_file's constructor and write do. Any thread.
 void append_to_file(const filepath& path, const memory::data& block);
 
 /// The whole file in a new block held by one reference: a plain empty block for an empty
