@@ -71,8 +71,8 @@ void BM_FirmwareSearch(benchmark::State& state)
 void BM_CurlOfTheSameAddress(benchmark::State& state)
 {
     bench_support::local_service local(1024);
-    const std::string command =
-        "curl -s -o /dev/null " + local.service->base_address() + "/wp-json/api/firmware/K5R/latest";
+    const std::string command = "curl -s -o /dev/null " + local.service->base_address() +
+                                "/wp-json/api/firmware/K5R/latest";
     for (auto _ : state)
         if (!bench_support::run_command(command))
             state.SkipWithError("curl failed");

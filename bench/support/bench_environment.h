@@ -18,7 +18,8 @@ class scratch_folder
 public:
     scratch_folder()
     {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/pellaro-bench-XXXXXX";
+        std::string pattern =
+            std::filesystem::temp_directory_path().string() + "/pellaro-bench-XXXXXX";
         if (mkdtemp(pattern.data()) != nullptr)
             path = pattern;
     }

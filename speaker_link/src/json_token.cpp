@@ -41,8 +41,7 @@ json_token next_json_token(const char* position, const char* end, const char*& n
         case '{':
         case '[':
             next = p + 1;
-            return {*p == '{' ? json_token_kind::object_begin : json_token_kind::array_begin, p,
-                    1};
+            return {*p == '{' ? json_token_kind::object_begin : json_token_kind::array_begin, p, 1};
         case '}':
         case ']':
             next = find_continue_mark(p + 1, end);

@@ -14,7 +14,8 @@ secure_crypto_data::secure_crypto_data(quarro::u64 size) : buffer_(static_cast<s
 // SecByteBlock zeroes its bytes before it frees them.
 secure_crypto_data::~secure_crypto_data() = default;
 
-memory::data_ptr<secure_crypto_data> secure_crypto_data::md5(const memory::data_ptr<memory::data>& block)
+memory::data_ptr<secure_crypto_data>
+secure_crypto_data::md5(const memory::data_ptr<memory::data>& block)
 {
     if (!block || block->empty())
         return nullptr;

@@ -160,15 +160,16 @@ TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
         std::string reply;
         bool kept;
     } cases[] = {
-        {"lower case", R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" +
-                           lower(md5) + R"(","file":")" + file + R"("})",
+        {"lower case",
+         R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" + lower(md5) +
+             R"(","file":")" + file + R"("})",
          true},
-        {"another digest", R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" +
-                               std::string(32, 'A') + R"(","file":")" + file + R"("})",
+        {"another digest",
+         R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" + std::string(32, 'A') +
+             R"(","file":")" + file + R"("})",
          false},
-        {"no checksum", R"({"model_number":"K5R","version_number":"1.0.9","file":")" + file +
-                            R"("})",
-         false},
+        {"no checksum",
+         R"({"model_number":"K5R","version_number":"1.0.9","file":")" + file + R"("})", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,8 +225,8 @@ TEST_F(FirmwareUpdate, AddressNamingNoFileWritesNothing)
         answer_body(R"({"model_number":"K5R","version_number":"1.0.9","file":"\/firmware\/"})"));
     search();
     EXPECT_EQ(update().back().number, 1);
-    EXPECT_FALSE(fs::exists(quarro::get_user_documents_path().get_path() +
-                            "/Velk Audio/Pellaro/firmware"));
+    EXPECT_FALSE(
+        fs::exists(quarro::get_user_documents_path().get_path() + "/Velk Audio/Pellaro/firmware"));
     EXPECT_TRUE(service->range_headers().empty());
     expect_flash_unchanged();
 }

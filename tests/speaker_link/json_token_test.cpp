@@ -11,13 +11,12 @@ namespace {
 std::string tokens_of(const std::string& text)
 {
     std::string out;
-    walk_json_tokens(text.data(), text.data() + text.size(),
-                     [&](const json_token& token, const char*&) {
-                         if (!out.empty())
-                             out += ' ';
-                         out += std::to_string(static_cast<int>(token.kind)) + ':' +
-                                std::string(token.view());
-                     });
+    walk_json_tokens(
+        text.data(), text.data() + text.size(), [&](const json_token& token, const char*&) {
+            if (!out.empty())
+                out += ' ';
+            out += std::to_string(static_cast<int>(token.kind)) + ':' + std::string(token.view());
+        });
     return out;
 }
 
@@ -63,15 +62,14 @@ TEST(JsonToken, ContinuePositionsStayInsideTheInput)
         json_token_kind kind;
         std::size_t next_offset;
     } cases[] = {
-        {"{x", json_token_kind::object_begin, 1},
-        {"[", json_token_kind::array_begin, 1},
-        {"} ,x", json_token_kind::object_end, 2},  // at the ',', which the next read skips
-        {"]]", json_token_kind::array_end, 1},     // at the ']', returned next
-        {R"("k" : v)", json_token_kind::key, 5},   // just after the ':'
-        {R"("s" ])", json_token_kind::string, 4},  // at the ']'
-        {R"("s")", json_token_kind::string, 3},    // nothing follows: the end
-        {"12,", json_token_kind::number, 2},       // a word's search starts at its first character
-        {"abc", json_token_kind::none, 3},         // nothing starts a token: the end
+        {"{x", json_token_kind::object_begin, 1}, {"[", json_token_kind::array_begin, 1},
+        {"} ,x", json_token_kind::object_end, 2}, // at the ',', which the next read skips
+        {"]]", json_token_kind::array_end, 1},    // at the ']', returned next
+        {R"("k" : v)", json_token_kind::key, 5},  // just after the ':'
+        {R"("s" ])", json_token_kind::string, 4}, // at the ']'
+        {R"("s")", json_token_kind::string, 3},   // nothing follows: the end
+        {"12,", json_token_kind::number, 2},      // a word's search starts at its first character
+        {"abc", json_token_kind::none, 3},        // nothing starts a token: the end
     };
     for (const auto& c : cases) {
         const std::string text = c.text;

@@ -65,7 +65,8 @@ download_job::download_job(const files::filepath& folder, const std::string& url
         return;
     }
     if (files::file_exists(folder_, partial_name_) && files::file_exists(folder_, resume_name_)) {
-        files::hdd_file resume_file(files::filepath(folder_, resume_name_), files::File_Read_Access);
+        files::hdd_file resume_file(files::filepath(folder_, resume_name_),
+                                    files::File_Read_Access);
         std::optional<resume_record> record = read_resume_record(files::read_file(resume_file));
         // A damaged resume file, or one of another download, counts as absent.
         if (record && record->download_url == http_request(url, 0, "GET").get_url()) {
@@ -74,8 +75,8 @@ download_job::download_job(const files::filepath& folder, const std::string& url
             const u64 on_disk = size_on_disk(partial);
             if (record->bytes_received > on_disk)
                 record->bytes_received = on_disk;
-            transfer_ = memory::data_ptr<http_download>(
-                new http_download(*record, partial, this, limits));
+            transfer_ =
+                memory::data_ptr<http_download>(new http_download(*record, partial, this, limits));
             return;
         }
     }
@@ -165,7 +166,8 @@ void download_job::save_resume_file(const http_download& download)
     // file is made only once.
     if (!resume_file_.exists_flag_set())
         resume_file_ = files::create_file(folder_, resume_name_);
-    files::write_file(resume_file_, *print_resume_record(record), files::write_durability::unflushed);
+    files::write_file(resume_file_, *print_resume_record(record),
+                      files::write_durability::unflushed);
 }
 
 } // namespace quarro

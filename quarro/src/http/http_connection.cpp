@@ -32,8 +32,7 @@ void default_http_connection_delegate::on_error(http_connection&, const std::str
 
 http_connection::http_connection(const memory::shared_handle<http_request>& request,
                                  http_connection_delegate* delegate)
-    : request_(request), delegate_(delegate),
-      handle_(detail::new_easy_handle(request->get_url())),
+    : request_(request), delegate_(delegate), handle_(detail::new_easy_handle(request->get_url())),
       response_buffer_(memory::make_mutable_data())
 {
     curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
@@ -56,7 +55,8 @@ void http_connection::run()
     const std::string& url = request_->get_url();
     curl_easy_setopt(handle_, CURLOPT_URL, url.c_str());
     if (request_->get_timeout_ms() > 0)
-        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, static_cast<long>(request_->get_timeout_ms()));
+        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(request_->get_timeout_ms()));
     // A reply that announces more than the limit is refused before its body comes.
     curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(max_body_bytes));
     char error_buffer[CURL_ERROR_SIZE] = {};

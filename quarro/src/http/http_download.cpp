@@ -79,8 +79,7 @@ struct http_download::callbacks
         return written ? n : 0;
     }
 
-    static int progress(void* download, curl_off_t, curl_off_t now, curl_off_t,
-                        curl_off_t) noexcept
+    static int progress(void* download, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) noexcept
     {
         auto& self = *static_cast<http_download*>(download);
         const u64 time_ms = clock::now_ms();
@@ -88,8 +87,8 @@ struct http_download::callbacks
             self.last_amount_ = now;
             self.last_change_ms_ = time_ms;
         } else if (time_ms - self.last_change_ms_ > self.limits_.stall_limit_ms) {
-            self.stop_text_ = "no data for " + std::to_string(time_ms - self.last_change_ms_) +
-                              " ms";
+            self.stop_text_ =
+                "no data for " + std::to_string(time_ms - self.last_change_ms_) + " ms";
             return 1;
         }
         return self.cancel_.load() ? 1 : 0;
@@ -126,7 +125,8 @@ void http_download::run()
     curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &callbacks::write);
     if (request_->get_timeout_ms() > 0)
-        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, static_cast<long>(request_->get_timeout_ms()));
+        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(request_->get_timeout_ms()));
     // The watchdog alone judges a slow transfer.
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 10L);
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 0L);
@@ -229,8 +229,8 @@ void http_download::evaluate_response()
         total_size_ = length > 0 ? static_cast<i64>(offset_) + length : length;
         response_->total_size = total_size_;
         delegate_->on_resumed(*this, response_, offset_);
-        destination_file_ = memory::data_ptr<files::file>(
-            new files::hdd_file(destination_, files::File_Write_Access, files::existing_content::keep));
+        destination_file_ = memory::data_ptr<files::file>(new files::hdd_file(
+            destination_, files::File_Write_Access, files::existing_content::keep));
         destination_file_->seek(static_cast<i64>(offset_), files::seek_from_beginning);
     } else if (code == 200) {
         total_size_ = length;

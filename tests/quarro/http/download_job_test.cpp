@@ -209,8 +209,7 @@ TEST_F(DownloadJob, ResumesFromThirtyTwoBitFilesAndNeverPastTheRealSize)
         const char* received;
         const char* range;
     } cases[] = {
-        {"1000", "bytes=1000-"},
-        {"5000", "bytes=1000-"}, // the disk holds only 1000
+        {"1000", "bytes=1000-"}, {"5000", "bytes=1000-"}, // the disk holds only 1000
     };
     for (const auto& c : cases) {
         std::filesystem::remove(destination / "fw.zip");

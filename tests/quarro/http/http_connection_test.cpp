@@ -15,9 +15,11 @@
 
 namespace {
 
-memory::shared_handle<quarro::http_request> get(const std::string& url, quarro::i32 timeout_ms = 2000)
+memory::shared_handle<quarro::http_request> get(const std::string& url,
+                                                quarro::i32 timeout_ms = 2000)
 {
-    return memory::shared_handle<quarro::http_request>(new quarro::http_request(url, timeout_ms, "GET"));
+    return memory::shared_handle<quarro::http_request>(
+        new quarro::http_request(url, timeout_ms, "GET"));
 }
 
 // The body's text after a completed transfer, or "error: <what>" after a failed one.
@@ -87,10 +89,12 @@ TEST_F(HttpConnection, FailedTransfersSayHowAndWhere)
         {answer_status(404), "error: HTTP status 404 (" + latest + ")"},
         {answer_status(500), "error: HTTP status 500 (" + latest + ")"},
         {answer_late(5000), "error: Timeout was reached: Operation timed out after"},
-        {answer_redirect(""), "error: Number of redirects hit maximum amount: Maximum (10) redirects followed (" +
-                   latest + ")"},
+        {answer_redirect(""),
+         "error: Number of redirects hit maximum amount: Maximum (10) redirects followed (" +
+             latest + ")"},
         {answer_redirect("file:///etc/passwd"), "error: Unsupported protocol"},
-        {answer_body(std::string(quarro::http_connection::max_body_bytes + 1, 'x')), "error: reply larger than 1048576 bytes (" + latest + ")"},
+        {answer_body(std::string(quarro::http_connection::max_body_bytes + 1, 'x')),
+         "error: reply larger than 1048576 bytes (" + latest + ")"},
     };
     for (const auto& c : cases) {
         service.set_behaviour(c.b);

@@ -140,8 +140,7 @@ struct service::state
             wait(b.delay_ms);
         if (b.status != 0) {
             response.status = b.status;
-            response.set_content("<html><body>error " + std::to_string(b.status) +
-                                     "</body></html>",
+            response.set_content("<html><body>error " + std::to_string(b.status) + "</body></html>",
                                  "text/html");
             return;
         }
