@@ -104,7 +104,7 @@ bool may_write(const std::string& target)
 
 } // namespace
 
-void write_file(const filepath& path, const memory::data& block)
+void write_file(const filepath& path, const memory::data& block, write_durability durability)
 {
     detail::ignore_file_size_signal();
     const std::string given = path.get_path();
@@ -135,8 +135,10 @@ void write_file(const filepath& path, const memory::data& block)
         ::fchmod(temporary.descriptor(), existing.st_mode & 07777);
     quarro::u64 written = 0;
     int failure = detail::write_all(temporary.descriptor(), block.bytes(), block.size(), written);
-    // Flushed before the rename, so that a crash leaves the old content or the new one.
-    if (failure == 0 && ::fsync(temporary.descriptor()) != 0)
+    // Flushed before the rename (unless asked not to), so that a crash leaves the old content
+    // or the new one.
+    if (failure == 0 && durability == write_durability::flushed &&
+        ::fsync(temporary.descriptor()) != 0)
         failure = errno;
     if (failure == 0)
         failure = temporary.close();

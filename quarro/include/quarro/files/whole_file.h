@@ -8,10 +8,18 @@
 
 namespace files {
 
+/// Whether write_file waits until the new content is on the disk before it takes the old one's
+/// place. Either way a reader sees the old content or the new, never a mix.
+enum class write_durability
+{
+    flushed,  ///< survives a crash of the machine
+    unflushed ///< for small state rewritten often, where losing the last write is harmless
+};
+
 /// Replaces the file's content by the block, atomically: the block goes to a new file in the
-/// same folder, flushed to the disk, which then takes the old one's place, so a failed write
-/// leaves the previous content as it was (an empty block gives an empty file). A file that is
-/// missing is created (mode 0666 under the umask); an existing one keeps its mode. A file this
+/// same folder, flushed to the disk unless `durability` says otherwise, which then takes the
+/// old one's place, so a failed write leaves the previous content as it was (an empty block
+/// gives an empty file). A file that is missing is created (mode 0666 under the umask); an existing one keeps its mode. A file this
 /// process may not open for writing is refused like the open would be. Items that are not
 /// regular files (devices, pipes), and writable files in a folder where no new file can be
 /// made, are written in place: there a failure or a crash part way can leave the file
@@ -20,7 +28,8 @@ namespace files {
 /// files::error::cannot_write_to_file for any other failure (a file-size limit included: the
 /// process ignores SIGXFSZ from the first write on). No temporary file is left behind on
 /// failure. Any thread.
-void write_file(const filepath& path, const memory::data& block);
+void write_file(const filepath& path, const memory::data& block,
+                write_durability durability = write_durability::flushed);
 
 /// Appends the block at the end of the file, creating it when it is missing. A write that
 /// fails part way is cut back to the old size before the error leaves, so that nothing of

@@ -1,0 +1,50 @@
+// What the firmware workers may reach of a dsp_control: the speaker's model and version, the
+// firmware service's last answer, the update flags, the device lock, the data folder and the
+// callback. Nothing else of the object is theirs.
+#pragma once
+
+#include <speaker_link/dsp_control.h>
+
+#include <string>
+
+/// A view of one dsp_control for its firmware workers; copied freely, valid while the object
+/// lives. Each accessor takes the data lock itself where the field needs it.
+class firmware_access
+{
+public:
+    explicit firmware_access(dsp_control& control) noexcept : control_(control) {}
+
+    struct speaker_facts
+    {
+        std::string model;
+        std::string firmware_version;
+    };
+    struct service_answer
+    {
+        std::string model;
+        std::string online_version;
+        std::string download_url;
+        std::string checksum;
+    };
+
+    dsp_control& control() const noexcept { return control_; }
+    dsp_control_callback& callback() const noexcept { return control_.callback; }
+    std::mutex& device_mutex() const noexcept { return control_.device_mutex; }
+    const files::filepath& user_data_folder() const noexcept { return control_.user_data_folder; }
+
+    /// The connected speaker's model and firmware version, copied under the data lock.
+    speaker_facts read_speaker() const;
+    /// Stores the service's version, download link and checksum under the data lock.
+    void store_service_answer(const std::string& version, const std::string& url,
+                              const std::string& checksum) const;
+    /// The model and the service's last answer, copied under the data lock.
+    service_answer read_service_answer() const;
+    void allow_update() const noexcept { control_.firmware_update_allowed.store(true); }
+    void set_update_running(bool running) const noexcept
+    {
+        control_.firmware_update_running.store(running);
+    }
+
+private:
+    dsp_control& control_;
+};
