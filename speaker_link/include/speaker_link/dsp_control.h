@@ -107,6 +107,10 @@ public:
     void save_preset_file(const files::filepath& path);
 
 private:
+    // The firmware installation reaches the model, the callback and the installed version
+    // through this one class.
+    friend class dsp_control_firmware_access;
+
     void start(std::future<void>& slot, std::function<void()> worker);
     memory::data_ptr<main_settings> held_main_settings() const;
     memory::data_ptr<preset> held_current_preset() const;
