@@ -17,6 +17,8 @@ packages=(
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick
+    # fuzz targets (fuzz/run.sh): Debian's clang with libFuzzer
+    clang-14 libfuzzer-14-dev
 )
 
 missing=()

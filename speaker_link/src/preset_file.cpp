@@ -124,15 +124,19 @@ void write_preset_xml(xml::mutable_tiny_xml_node& writer, const preset& record)
     writer.close_element();
 }
 
-memory::data_ptr<preset> read_preset_file(const files::filepath& path)
+memory::data_ptr<preset> read_preset_document(const TiXmlDocument& document)
 {
-    const auto document = xml::load_document(path);
-    const TiXmlElement* root = document->RootElement();
+    const TiXmlElement* root = document.RootElement();
     const TiXmlElement* element =
         root != nullptr ? root->FirstChildElement(preset_element) : nullptr;
     if (element == nullptr)
         throw err::runtime_error("read_preset_file() the file holds no preset!");
     return read_preset_xml(*element);
+}
+
+memory::data_ptr<preset> read_preset_file(const files::filepath& path)
+{
+    return read_preset_document(*xml::load_document(path));
 }
 
 void write_preset_file(const files::filepath& path, const preset& record)

@@ -232,8 +232,18 @@ TEST_F(DspControl, DamagedOrMissingPresetFileIsLoggedAndChangesNothing)
     std::filesystem::remove(folder / "gone.xml");
     control->set_current_preset(studio_preset());
 
+    // Refused before TinyXML, whose parser would recurse once per level off the stack.
+    std::string deep;
+    for (int i = 0; i < 40000; ++i)
+        deep += "<a>";
+    test_support::write_text(folder / "deep.xml", "<root><preset>" + deep);
+    test_support::write_text(folder / "huge.xml",
+                             "<root><preset><name>" + std::string(1024 * 1024, 'x'));
+
     control->load_preset_file(files::filepath(folder / "three.xml"));
     control->load_preset_file(gone);
+    control->load_preset_file(files::filepath(folder / "deep.xml"));
+    control->load_preset_file(files::filepath(folder / "huge.xml"));
     const auto kept = control->get_current_preset();
     EXPECT_EQ(kept->name, "Studio");
     expect_studio_values(kept);
@@ -241,6 +251,10 @@ TEST_F(DspControl, DamagedOrMissingPresetFileIsLoggedAndChangesNothing)
     EXPECT_THAT(log, ::testing::HasSubstr(
                          " (error)\t\tread_preset_xml() the preset has fewer than 8 bands!\r\n"));
     EXPECT_THAT(log, ::testing::HasSubstr(" (error)\t\tcannot open the file! it does not exist?"));
+    EXPECT_THAT(log, ::testing::HasSubstr(" (error)\t\txml::parse_document() the text is nested "
+                                          "deeper than 64 levels!\r\n"));
+    EXPECT_THAT(log, ::testing::HasSubstr(
+                         " (error)\t\txml::parse_document() the text is larger than 1 MiB!\r\n"));
 }
 
 TEST_F(DspControl, FailedPresetSaveKeepsThePreviousFile)

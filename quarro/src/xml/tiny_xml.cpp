@@ -1,37 +1,56 @@
 // The XML node layer over TinyXML.
 #include <quarro/xml/tiny_xml.h>
 
+#include <quarro/err/exception.h>
 #include <quarro/files/hdd_file.h>
 #include <quarro/files/whole_file.h>
+
+#include "xml/xml_nesting.h"
+
+#include <cstring>
 
 namespace xml {
 namespace {
 
-void parse_text(TiXmlDocument& document, const char* text)
+// Bounds on what is handed to TinyXML: its parser recurses once per nesting level on the
+// caller's stack, and the system's own files are a few kilobytes with five levels.
+constexpr std::size_t max_text_bytes = 1024 * 1024;
+constexpr int max_nesting_levels = 64;
+
+[[noreturn]] void throw_too_large()
 {
+    throw err::runtime_error("xml::parse_document() the text is larger than 1 MiB!");
+}
+
+// TinyXML steps over a UTF-8 sequence by its first byte, up to three bytes past a text that
+// ends in the middle of one: the copy it parses ends in four zero bytes. The text ends at its
+// first zero byte, as the parser would see it.
+void parse_checked(TiXmlDocument& document, const char* bytes, std::size_t size)
+{
+    size = ::strnlen(bytes, size);
+    if (size > max_text_bytes)
+        throw_too_large();
+    if (detail::nesting_depth(bytes, size, max_nesting_levels) > max_nesting_levels)
+        throw err::runtime_error(
+            "xml::parse_document() the text is nested deeper than 64 levels!");
+    std::string text(bytes, size);
+    text.append(4, '\0');
     // A text that does not parse leaves no elements, not the part read before the error:
     // callers look for the elements they need and must not take half a file for a whole one.
-    document.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
     if (document.Error())
         document.Clear();
 }
 
-// Parses the block's bytes; TinyXML needs a terminated text, so an unterminated block is
-// copied first. A null or empty block leaves the document without elements.
-void parse_block(TiXmlDocument& document, const memory::data* block)
-{
-    if (block == nullptr || block->size() == 0 || block->bytes() == nullptr)
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(block->bytes());
-    if (bytes[block->size() - 1] == '\0') {
-        parse_text(document, bytes);
-    } else {
-        const std::string text(bytes, block->size());
-        parse_text(document, text.c_str());
-    }
-}
-
 } // namespace
+
+std::unique_ptr<TiXmlDocument> parse_document(const char* bytes, std::size_t size)
+{
+    auto document = std::make_unique<TiXmlDocument>();
+    if (bytes != nullptr && size != 0)
+        parse_checked(*document, bytes, size);
+    return document;
+}
 
 mutable_tiny_xml_node::mutable_tiny_xml_node(TiXmlNode* node)
 {
@@ -85,19 +104,28 @@ void mutable_tiny_xml_node::close_element()
 
 tiny_xml_document::tiny_xml_document(const memory::data_ptr<memory::data>& block)
 {
-    parse_block(*this, block.get());
+    if (block.get() == nullptr || block->bytes() == nullptr || block->size() == 0)
+        return;
+    try {
+        parse_checked(*this, reinterpret_cast<const char*>(block->bytes()), block->size());
+    } catch (const err::exception&) {
+        // A text refused before parsing is as useless as one that does not parse.
+    }
 }
 
 std::unique_ptr<TiXmlDocument> load_document(const files::filepath& path)
 {
-    auto document = std::make_unique<TiXmlDocument>();
     memory::data_ptr<memory::data> text;
     {
         files::hdd_file file(path, files::File_Read_Access);
+        // Refused before a huge file is read into memory at all.
+        if (file.size() > static_cast<quarro::i64>(max_text_bytes))
+            throw_too_large();
         text = files::read_file(file);
     }
-    parse_block(*document, text.get());
-    return document;
+    if (text.get() == nullptr || text->bytes() == nullptr)
+        return std::make_unique<TiXmlDocument>();
+    return parse_document(reinterpret_cast<const char*>(text->bytes()), text->size());
 }
 
 std::unique_ptr<TiXmlDocument> create_declaration_document()

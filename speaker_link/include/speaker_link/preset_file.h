@@ -10,6 +10,7 @@
 
 #include <string>
 
+class TiXmlDocument;
 class TiXmlElement;
 
 namespace files {
@@ -44,6 +45,10 @@ void write_eq_band_xml(xml::mutable_tiny_xml_node& writer, const eq_band& band);
 
 /// Writes "name" and "equalizer" with its eight "eq" into the open "preset".
 void write_preset_xml(xml::mutable_tiny_xml_node& writer, const preset& record);
+
+/// The preset of a parsed preset file: the first "preset" child of the root element, whatever
+/// the root's name. Throws err::runtime_error when there is none or it is not complete.
+memory::data_ptr<preset> read_preset_document(const TiXmlDocument& document);
 
 /// Reads a preset file. Throws the files::error classes when it can't be read and
 /// err::runtime_error when it holds no complete preset. The caller owns the new preset.

@@ -1,4 +1,5 @@
 // The XML writer's state rules, parsing from blocks and files, child texts and printing.
+#include <quarro/err/exception.h>
 #include <quarro/files/file_error.h>
 #include <quarro/files/filepath.h>
 #include <quarro/xml/tiny_xml.h>
@@ -102,6 +103,51 @@ TEST(TinyXmlDocument, BlocksParseWholeOrNotAtAll)
                  {"cut", memory::make_data_copy("<root><a>", 9), "(no root)"}};
     for (const auto& c : cases)
         EXPECT_EQ(name_in(xml::tiny_xml_document(c.block)), c.name) << c.label;
+}
+
+std::string repeated(const std::string& part, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += part;
+    return text;
+}
+
+TEST(ParseDocument, RefusesDeepOrLargeTextsBeforeParsing)
+{
+    const std::string deep = "xml::parse_document() the text is nested deeper than 64 levels!";
+    const std::string large = "xml::parse_document() the text is larger than 1 MiB!";
+    const std::string mebibyte_of_root = "<r>" + std::string(1024 * 1024 - 7, ' ') + "</r>";
+    const struct
+    {
+        const char* label;
+        std::string text;
+        std::string refusal; // empty: parsed
+    } cases[] = {
+        {"64 levels", repeated("<a>", 64) + repeated("</a>", 64), ""},
+        {"65 levels", repeated("<a>", 65) + repeated("</a>", 65), deep},
+        {"empty 65th", repeated("<a>", 64) + "<b/>" + repeated("</a>", 64), deep},
+        {"siblings", "<r>" + repeated("<a><b/></a>", 500) + "</r>", ""},
+        {"in a comment", "<r><!--" + repeated("<a>", 100) + "--></r>", ""},
+        {"in CDATA", "<r><![CDATA[" + repeated("<a>", 100) + "]]></r>", ""},
+        {"closed in a value", repeated("<a x=\"/>\"><b y='</a>'>", 33), deep},
+        // Read as UTF-8 (the declaration names no encoding), the lead byte swallows the '<'.
+        {"closed in UTF-8", "<?xml version=\"1.0\" ?>" + repeated("<a>\xC3</a>", 65), deep},
+        {"closed in an entity", repeated("<a>&#x</a>x;", 65), deep},
+        {"1 MiB", mebibyte_of_root, ""},
+        {"1 MiB and a byte", mebibyte_of_root + " ", large},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::unique_ptr<TiXmlDocument> parsed;
+        EXPECT_EQ(test_support::error_text<err::exception>(
+                      [&] { parsed = xml::parse_document(c.text.data(), c.text.size()); }),
+                  c.refusal.empty() ? "(no exception)" : c.refusal);
+        // A block holding the same text gives a document without elements when refused.
+        const xml::tiny_xml_document from_block(
+            memory::make_data_copy(c.text.data(), c.text.size()));
+        EXPECT_EQ(from_block.RootElement() == nullptr, !c.refusal.empty());
+    }
 }
 
 TEST(LoadDocument, ParsesAFileAndToleratesEmptyOrDamagedOnes)

@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include <cstddef>
 #include <list>
 #include <memory>
 #include <string>
@@ -59,7 +60,8 @@ private:
 };
 
 /// A document parsed from a block; the document does not keep the block. A null or empty
-/// block, or text that does not parse, gives a document without elements.
+/// block, text that does not parse and text refused as parse_document refuses it give a
+/// document without elements.
 class tiny_xml_document : public TiXmlDocument
 {
 public:
@@ -73,8 +75,14 @@ std::unique_ptr<TiXmlDocument> create_document(const std::string& root_name);
 /// A new document with only the declaration.
 std::unique_ptr<TiXmlDocument> create_declaration_document();
 
-/// Reads and parses a file. A file that does not parse gives a document without elements;
-/// a file that can't be opened or read throws the files::error classes (or err::exception).
+/// Parses a text of `size` bytes (it ends early at a zero byte). Text that does not parse gives
+/// a document without elements. Throws err::runtime_error, before parsing, for a text larger
+/// than 1 MiB or nested deeper than 64 levels, which could exhaust the stack of the calling
+/// thread. The caller owns the document. Any thread.
+std::unique_ptr<TiXmlDocument> parse_document(const char* bytes, std::size_t size);
+
+/// Reads and parses a file as parse_document does and throws what it throws. A file that
+/// can't be opened or read throws the files::error classes (or err::exception).
 std::unique_ptr<TiXmlDocument> load_document(const files::filepath& path);
 
 /// The text of the first child element called `child_name` of `node`: its first text node's
