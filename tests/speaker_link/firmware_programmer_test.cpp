@@ -141,3 +141,18 @@ INSTANTIATE_TEST_SUITE_P(Faults, FirmwareProgrammingFault, ::testing::ValuesIn(f
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+TEST_F(FirmwareInstall, SpeakerSwappedWhileProgrammingKeepsTheOldVersion)
+{
+    const std::vector<test_support::hex_bytes> image = {{0x010000, {0x5A}}};
+    // Well inside the programming of the block: the write-back finds another model.
+    speaker().before_report(2000, [] { emulated_speaker::attached().set_model_tag("K4R004711"); });
+    EXPECT_THROW(install(firmware_only(intel_hex(image))), error::wrong_speaker_version);
+    EXPECT_EQ(callback.untaken(), 0u) << "a report besides the failure";
+    EXPECT_EQ(speaker().settings().firmware_version, factory_version_words());
+    EXPECT_EQ(control->get_firmware_version(), old_version);
+}
+
+} // namespace
