@@ -19,6 +19,8 @@ packages=(
     xvfb xauth xdotool imagemagick
     # fuzz targets (fuzz/run.sh): Debian's clang with libFuzzer
     clang-14 libfuzzer-14-dev
+    # the local firmware service of tests and demonstrations, and curl beside it in benchmarks
+    libcpp-httplib-dev curl
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <speaker_link/settings_block.h>
 #include <speaker_link/settings_encoding.h>
 
+#include "firmware_search.h"
 #include "worker_frame.h"
 
 #include <quarro/desktop/known_folders.h>
@@ -26,7 +27,6 @@ const char* const data_folder_path = "Velk Audio/Pellaro";
 const char* const log_header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
 constexpr u32 setup_log_level = 4;
 constexpr u32 device_log_level = 8;
-constexpr u32 search_log_level = 8;
 constexpr u32 update_log_level = 4;
 constexpr u32 preset_file_log_level = 4;
 // The reset selects the second factory voicing.
@@ -125,9 +125,10 @@ void dsp_control::reset_device()
     start(reset_device_future, [this] { reset_device_task(); });
 }
 
-void dsp_control::search_firmware_update()
+void dsp_control::search_firmware_update(quarro::i32 time_limit_ms)
 {
-    start(search_firmware_future, [this] { search_firmware_update_task(); });
+    start(search_firmware_future,
+          [this, time_limit_ms] { search_firmware_update_task(time_limit_ms); });
 }
 
 void dsp_control::update_firmware()
@@ -344,13 +345,9 @@ void dsp_control::reset_device_task() noexcept
 // -- Firmware workers. Each still has to end with its one report, so that a caller never waits
 // for a report that never comes.
 
-void dsp_control::search_firmware_update_task() noexcept
+void dsp_control::search_firmware_update_task(quarro::i32 time_limit_ms) noexcept
 {
-    // The firmware service query goes here.
-    run_worker(
-        nullptr, search_log_level,
-        [] { throw err::runtime_error("The firmware search is not available"); },
-        [this] { callback.firmware_search_failed(*this); });
+    search_firmware(firmware_access(*this), time_limit_ms);
 }
 
 void dsp_control::update_firmware_task() noexcept

@@ -1,15 +1,29 @@
-// The firmware installation's access to dsp_control.
+// The firmware workers' view of dsp_control.
 #include "firmware_access.h"
 
-#include <mutex>
-
-std::string dsp_control_firmware_access::model() const
+firmware_access::speaker_facts firmware_access::read_speaker() const
 {
     const std::lock_guard<std::mutex> lock(control_.data_mutex);
-    return control_.model;
+    return {control_.model, control_.firmware_version};
 }
 
-void dsp_control_firmware_access::installed(const std::string& version) const
+void firmware_access::store_service_answer(const std::string& version, const std::string& url,
+                                           const std::string& checksum) const
+{
+    const std::lock_guard<std::mutex> lock(control_.data_mutex);
+    control_.online_firmware_version = version;
+    control_.firmware_download_url = url;
+    control_.firmware_checksum = checksum;
+}
+
+firmware_access::service_answer firmware_access::read_service_answer() const
+{
+    const std::lock_guard<std::mutex> lock(control_.data_mutex);
+    return {control_.model, control_.online_firmware_version, control_.firmware_download_url,
+            control_.firmware_checksum};
+}
+
+void firmware_access::installed(const std::string& version) const
 {
     {
         const std::lock_guard<std::mutex> lock(control_.data_mutex);

@@ -1,22 +1,52 @@
-// The part of dsp_control that the firmware installation reads and changes, and nothing more.
+// What the firmware workers may reach of a dsp_control: the speaker's model and version, the
+// firmware service's last answer, the update flags, the device lock, the data folder and the
+// callback. Nothing else of the object is theirs.
 #pragma once
 
 #include <speaker_link/dsp_control.h>
 
 #include <string>
 
-class dsp_control_firmware_access
+/// A view of one dsp_control for its firmware workers; copied freely, valid while the object
+/// lives. Each accessor takes the data lock itself where the field needs it.
+class firmware_access
 {
 public:
-    explicit dsp_control_firmware_access(dsp_control& control) noexcept : control_(control) {}
+    explicit firmware_access(dsp_control& control) noexcept : control_(control) {}
+
+    struct speaker_facts
+    {
+        std::string model;
+        std::string firmware_version;
+    };
+    struct service_answer
+    {
+        std::string model;
+        std::string online_version;
+        std::string download_url;
+        std::string checksum;
+    };
 
     dsp_control& control() const noexcept { return control_; }
     dsp_control_callback& callback() const noexcept { return control_.callback; }
-    /// The model of the last main-settings read; taken under the data lock.
-    std::string model() const;
-    /// After a successful installation: `version` becomes the firmware version (under the data
-    /// lock) and no further update is offered until a later search allows one.
+    std::mutex& device_mutex() const noexcept { return control_.device_mutex; }
+    const files::filepath& user_data_folder() const noexcept { return control_.user_data_folder; }
+
+    /// The connected speaker's model and firmware version, copied under the data lock.
+    speaker_facts read_speaker() const;
+    /// Stores the service's version, download link and checksum under the data lock.
+    void store_service_answer(const std::string& version, const std::string& url,
+                              const std::string& checksum) const;
+    /// The model and the service's last answer, copied under the data lock.
+    service_answer read_service_answer() const;
+    void allow_update() const noexcept { control_.firmware_update_allowed.store(true); }
+    /// After a successful installation: `version` becomes the speaker's firmware version
+    /// (under the data lock) and no further update is offered until a later search allows one.
     void installed(const std::string& version) const;
+    void set_update_running(bool running) const noexcept
+    {
+        control_.firmware_update_running.store(running);
+    }
 
 private:
     dsp_control& control_;

@@ -65,8 +65,8 @@ std::unique_ptr<juce::ZipFile> open_archive(const files::filepath& package)
 
 void install_firmware_image(dsp_control& control, const files::filepath& package)
 {
-    const dsp_control_firmware_access access(control);
-    const std::string model = access.model();
+    const firmware_access access(control);
+    const std::string model = access.read_speaker().model;
     firmware_block_table blocks;
     std::string version;
     try {

@@ -147,7 +147,7 @@ void program_firmware_blocks(const dsp_session& session, const firmware_block_ta
 void install_firmware_blocks(dsp_control& control, const firmware_block_table& blocks,
                              device_settings& settings, const std::string& version)
 {
-    const dsp_control_firmware_access access(control);
+    const firmware_access access(control);
     {
         const dsp_session_guard link;
         program_firmware_blocks(link.session(), blocks, access.callback(), control);

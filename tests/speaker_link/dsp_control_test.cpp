@@ -497,12 +497,11 @@ TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
     }
 }
 
-// -- The firmware operations until their workers exist -----------------------------------------
+// -- The firmware update until its worker exists -----------------------------------------------
 
-TEST_F(DspControl, FirmwareSearchAndUpdateReportFailure)
+TEST_F(DspControl, FirmwareUpdateReportsFailure)
 {
     read_speaker();
-    EXPECT_EQ(run([this] { control->search_firmware_update(); }), "firmware_search_failed");
     EXPECT_EQ(run([this] { control->update_firmware(); }), "firmware_update_failed");
     EXPECT_EQ(callback.reports().back().number, 0);
     EXPECT_FALSE(control->is_firmware_update_allowed());

@@ -34,6 +34,7 @@ public:
     /// be set up is logged where possible and otherwise ignored. Throws err::runtime_error when
     /// there is no Documents folder. `receiver` is not owned and must outlive the object.
     explicit dsp_control(dsp_control_callback& receiver);
+    static constexpr quarro::i32 default_search_time_limit_ms = 90000;
     /// Waits until every started operation has ended, its report included.
     ~dsp_control();
     dsp_control(const dsp_control&) = delete;
@@ -61,9 +62,10 @@ public:
     /// and the default preset into every user preset; they become the held main settings even
     /// when the write fails. Reports device_reset or device_reset_failed.
     void reset_device();
-    /// Asks the firmware service about newer firmware for the connected model. Reports
-    /// firmware_update_available, firmware_up_to_date or firmware_search_failed.
-    void search_firmware_update();
+    /// Asks the firmware service about newer firmware for the connected model; the request may
+    /// take `time_limit_ms` in all. Reports firmware_update_available, firmware_up_to_date or
+    /// firmware_search_failed.
+    void search_firmware_update(quarro::i32 time_limit_ms = default_search_time_limit_ms);
     /// Downloads and installs the firmware the last search found. Reports
     /// firmware_update_succeeded or firmware_update_failed.
     void update_firmware();
@@ -107,9 +109,8 @@ public:
     void save_preset_file(const files::filepath& path);
 
 private:
-    // The firmware installation reaches the model, the callback and the installed version
-    // through this one class.
-    friend class dsp_control_firmware_access;
+    // The firmware workers reach the object's state through this view alone.
+    friend class firmware_access;
 
     void start(std::future<void>& slot, std::function<void()> worker);
     memory::data_ptr<main_settings> held_main_settings() const;
@@ -121,7 +122,7 @@ private:
     void read_user_preset_task(quarro::u64 index) noexcept;
     void write_user_preset_task(quarro::u64 index) noexcept;
     void reset_device_task() noexcept;
-    void search_firmware_update_task() noexcept;
+    void search_firmware_update_task(quarro::i32 time_limit_ms) noexcept;
     void update_firmware_task() noexcept;
 
     memory::data_ptr<main_settings> speaker_settings; // null until the first read or reset

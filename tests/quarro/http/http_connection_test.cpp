@@ -1,0 +1,111 @@
+// One HTTP request against the local firmware service: what a completed transfer hands out, and
+// the text of every kind of failure.
+#include <quarro/http/http_connection.h>
+#include <quarro/http/http_error.h>
+
+#include <support/service_behaviour.h>
+#include <support/temporary_folder.h>
+
+#include <firmware_service/service.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+memory::shared_handle<quarro::http_request> get(const std::string& url, quarro::i32 timeout_ms = 2000)
+{
+    return memory::shared_handle<quarro::http_request>(new quarro::http_request(url, timeout_ms, "GET"));
+}
+
+// The body's text after a completed transfer, or "error: <what>" after a failed one.
+std::string outcome(const std::string& url, quarro::i32 timeout_ms = 2000)
+{
+    memory::shared_handle<quarro::http_response> response;
+    memory::data_ptr<memory::data> body;
+    try {
+        if (!quarro::perform_http_request(get(url, timeout_ms), response, body))
+            return "not finished";
+    } catch (const err::exception& error) {
+        EXPECT_EQ(body.get(), nullptr);
+        return std::string("error: ") + error.what();
+    }
+    if (!body)
+        return "null body";
+    return std::string(reinterpret_cast<const char*>(body->bytes()), body->size());
+}
+
+class HttpConnection : public ::testing::Test
+{
+protected:
+    HttpConnection()
+    {
+        std::filesystem::create_directories(packages / "K5R/1.0.9");
+        test_support::write_text(packages / "K5R/1.0.9/fw.zip", "package");
+    }
+
+    test_support::temporary_folder packages;
+    firmware_service::service service{packages.path()};
+    const std::string latest = service.base_address() + "/wp-json/api/firmware/K5R/latest";
+};
+
+TEST_F(HttpConnection, BlanksInTheAddressAreEncodedAndNothingElse)
+{
+    EXPECT_EQ(quarro::http_request("a b/c d?x=%41", 0, "GET").get_url(), "a%20b/c%20d?x=%41");
+    EXPECT_TRUE(quarro::http_request("x", 0, "post").is_post());
+    EXPECT_FALSE(quarro::http_request("x", 0, "PUT").is_post());
+}
+
+TEST_F(HttpConnection, CompletedTransferHandsOutTheBody)
+{
+    EXPECT_EQ(outcome(service.base_address() + "/firmware/K5R/1.0.9/fw.zip"), "package");
+    service.set_behaviour(test_support::answer_body(""));
+    EXPECT_EQ(outcome(latest), "") << "an empty reply is an empty block, not a null body";
+}
+
+TEST_F(HttpConnection, ReplyBufferGrowsToTwiceTheNewSize)
+{
+    service.set_behaviour(test_support::answer_body(std::string(30, 'x')));
+    quarro::default_http_connection_delegate delegate;
+    quarro::http_connection connection(get(latest), &delegate);
+    connection.run();
+    ASSERT_TRUE(delegate.finished);
+    EXPECT_EQ(connection.get_response_buffer()->size(), 30u);
+    EXPECT_EQ(connection.get_response_buffer()->capacity(), 60u);
+}
+
+TEST_F(HttpConnection, FailedTransfersSayHowAndWhere)
+{
+    using namespace test_support;
+    const struct
+    {
+        firmware_service::behaviour b;
+        std::string text;
+    } cases[] = {
+        {answer_status(404), "error: HTTP status 404 (" + latest + ")"},
+        {answer_status(500), "error: HTTP status 500 (" + latest + ")"},
+        {answer_late(5000), "error: Timeout was reached: Operation timed out after"},
+        {answer_redirect(""), "error: Number of redirects hit maximum amount: Maximum (10) redirects followed (" +
+                   latest + ")"},
+        {answer_redirect("file:///etc/passwd"), "error: Unsupported protocol"},
+        {answer_body(std::string(quarro::http_connection::max_body_bytes + 1, 'x')), "error: reply larger than 1048576 bytes (" + latest + ")"},
+    };
+    for (const auto& c : cases) {
+        service.set_behaviour(c.b);
+        EXPECT_EQ(outcome(latest, 300).substr(0, c.text.size()), c.text);
+    }
+}
+
+TEST(HttpConnectionWithoutService, NothingListeningIsAFailure)
+{
+    std::string address;
+    {
+        test_support::temporary_folder empty;
+        address = firmware_service::service(empty.path()).base_address();
+    }
+    EXPECT_EQ(outcome(address + "/x").substr(0, 29), "error: Couldn't connect to se");
+}
+
+} // namespace

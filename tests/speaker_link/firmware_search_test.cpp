@@ -1,0 +1,133 @@
+// The firmware search through dsp_control against the local firmware service: the reply's
+// members, the version comparison, the update flag, and every way a reply or a transfer fails.
+#include <support/firmware_fixture.h>
+#include <support/service_behaviour.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using firmware_service::behaviour;
+using test_support::answer_body;
+using test_support::answer_late;
+using test_support::answer_redirect;
+using test_support::answer_status;
+
+// The emulated K5R carries firmware 1.0.7.
+const std::string md5 = "0123456789abcdef0123456789ABCDEF";
+
+std::string reply(const std::string& model, const std::string& version,
+                  const std::string& file = "\\/fw\\/k5r.zip", const std::string& checksum = md5)
+{
+    return R"({"model_number":")" + model + R"(","version_number":")" + version +
+           R"(","description":"x","checksum":")" + checksum + R"(","date":"2026-01-02","file":")" +
+           file + R"("})";
+}
+
+struct search_case
+{
+    const char* name;
+    std::string body;
+    const char* report;
+    bool allowed;
+    bool available;
+};
+
+using FirmwareSearch = FirmwareTest;
+
+TEST_F(FirmwareSearch, RepliesAreReadAndComparedAsTheServiceSentThem)
+{
+    const search_case cases[] = {
+        {"newer", reply("K5R", "1.0.9"), "firmware_update_available", true, true},
+        {"equal", reply("K5R", "1.0.7"), "firmware_up_to_date", true, false},
+        {"older", reply("K5R", "1.0.6"), "firmware_up_to_date", false, false},
+        {"numbers, not text", reply("K5R", "1.0.10"), "firmware_update_available", true, true},
+        {"mixed-case keys, lower-case model, nested",
+         R"({"data":{"Model_Number":"k5r","VERSION_NUMBER":"1.1"},"x":[1,{"y":null}]})",
+         "firmware_update_available", true, true},
+        {"description holding ':' and ','",
+         R"({"model_number":"K5R","description":"a: b, c: d","version_number":"1.0.8"})",
+         "firmware_update_available", true, true},
+        {"another model", reply("K4R", "1.0.9"), "firmware_up_to_date", false, false},
+        {"no model", R"({"version_number":"1.0.9"})", "firmware_up_to_date", false, false},
+        {"a name one letter longer", R"({"model_numbers":"K5R","version_number":"1.0.9"})",
+         "firmware_up_to_date", false, false},
+        {"no version", R"({"model_number":"K5R"})", "firmware_up_to_date", false, false},
+        {"empty body", "", "firmware_up_to_date", false, false},
+        {"unterminated string", R"({"version_number":"1.0.9","model_number":"K5R)",
+         "firmware_update_available", true, true},
+        {"key at the end", R"({"version_number":"1.0.9","model_number":)", "firmware_up_to_date",
+         false, false},
+    };
+    for (const search_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        service->set_behaviour(answer_body(c.body));
+        control->search_firmware_update();
+        EXPECT_EQ(callback.next(), c.report);
+        EXPECT_EQ(control->is_firmware_update_allowed(), c.allowed);
+        EXPECT_EQ(control->is_firmware_update_available(), c.available);
+    }
+}
+
+TEST_F(FirmwareSearch, TheServicesOwnAnswerFindsThePublishedPackage)
+{
+    publish("1.0.8", "old");
+    publish("1.0.10", "new");
+    control->search_firmware_update();
+    EXPECT_EQ(callback.next(), "firmware_update_available");
+    EXPECT_TRUE(control->is_firmware_update_available());
+}
+
+// Texts that would become a folder name or a download address, and transfers that fail: the
+// search fails, nothing is stored and the update flag stays as it was.
+TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
+{
+    const struct
+    {
+        const char* name;
+        behaviour b;
+    } cases[] = {
+        {"version with a path", answer_body(reply("K5R", "1.0.9/../../x"))},
+        {"five numbers", answer_body(reply("K5R", "1.0.9.1.2"))},
+        {"ten digits", answer_body(reply("K5R", "1234567890.0.1"))},
+        {"empty version", answer_body(reply("K5R", ""))},
+        {"file climbing up", answer_body(reply("K5R", "1.0.9", "\\/..\\/..\\/etc\\/passwd"))},
+        {"file with a blank", answer_body(reply("K5R", "1.0.9", "\\/fw\\/a b.zip"))},
+        {"file with another host", answer_body(reply("K5R", "1.0.9", "@evil.example\\/fw.zip"))},
+        {"file without a leading slash", answer_body(reply("K5R", "1.0.9", "fw.zip"))},
+        {"file with a query", answer_body(reply("K5R", "1.0.9", "\\/fw.zip?x=1"))},
+        {"file with a fragment", answer_body(reply("K5R", "1.0.9", "\\/fw.zip#x"))},
+        {"file with a tab", answer_body(reply("K5R", "1.0.9", "\\/fw\t.zip"))},
+        {"short checksum", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
+        {"checksum not hex", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", std::string(32, 'g')))},
+        {"status 404", answer_status(404)},
+        {"status 500", answer_status(500)},
+        {"oversized reply", answer_body(reply("K5R", "1.0.9") + std::string(1024 * 1024, ' '))},
+        {"stalled past the time limit", answer_late(5000)},
+        {"redirect loop", answer_redirect("")},
+        {"redirect to a file", answer_redirect("file:///etc/passwd")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        service->set_behaviour(c.b);
+        control->search_firmware_update(300);
+        EXPECT_EQ(callback.next(), "firmware_search_failed");
+        EXPECT_FALSE(control->is_firmware_update_allowed());
+        EXPECT_FALSE(control->is_firmware_update_available());
+    }
+}
+
+TEST_F(FirmwareSearch, NothingListeningIsAFailureNotUpToDate)
+{
+    const std::string closed = service->base_address();
+    service.reset();
+    address.set(closed);
+    control->search_firmware_update(1000);
+    EXPECT_EQ(callback.next(), "firmware_search_failed");
+}
+
+} // namespace

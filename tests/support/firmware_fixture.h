@@ -1,0 +1,53 @@
+// The fixture of the firmware tests: the emulated speaker, a dsp_control that has read it, and
+// a local firmware service on 127.0.0.1 serving a fresh folder, which PELLARO_FIRMWARE_SERVICE
+// points the product at.
+#pragma once
+
+#include <support/emulated_speaker_fixture.h>
+#include <support/environment_variable.h>
+#include <support/recording_callback.h>
+#include <support/temporary_folder.h>
+
+#include <firmware_service/service.h>
+#include <speaker_link/dsp_control.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class FirmwareTest : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        service = std::make_unique<firmware_service::service>(packages.path());
+        address.set(service->base_address());
+        control = memory::make_data_ptr<dsp_control>(callback);
+        control->read_main_settings_from_device();
+        ASSERT_EQ(callback.next(), "speaker_changed");
+    }
+
+    void TearDown() override
+    {
+        control.release(); // waits for every worker
+        service.reset();
+        EXPECT_EQ(callback.untaken(), 0u) << "a report the test did not expect";
+        EmulatedSpeakerTest::TearDown();
+    }
+
+    /// Puts a package into the service's folder: <model>/<version>/<name>.
+    void publish(const std::string& version, const std::string& bytes,
+                 const std::string& name = "firmware.zip", const std::string& model = "K5R")
+    {
+        const std::string folder = packages / model + "/" + version;
+        std::filesystem::create_directories(folder);
+        test_support::write_text(folder + "/" + name, bytes);
+    }
+
+    test_support::temporary_folder packages;
+    std::unique_ptr<firmware_service::service> service;
+    test_support::environment_variable address{"PELLARO_FIRMWARE_SERVICE", std::nullopt};
+    test_support::recording_callback callback;
+    memory::data_ptr<dsp_control> control;
+};

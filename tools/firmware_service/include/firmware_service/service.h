@@ -1,0 +1,75 @@
+// A local firmware service on 127.0.0.1 for tests, benchmarks and demonstrations: it answers
+// the firmware query for the packages found in a folder, serves the packages with Range
+// requests, and can be told to misbehave in the ways a real network does.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace firmware_service {
+
+/// How the service misbehaves; the default behaves.
+struct behaviour
+{
+    /// Query: answer with this status and an error page instead (0: answer normally).
+    int status = 0;
+    /// Query: answer with this body instead of the one made from the folder.
+    std::optional<std::string> body;
+    /// Every request: wait this long before answering.
+    std::uint32_t delay_ms = 0;
+    /// Packages: after this many body bytes, send nothing for stall_ms.
+    std::optional<std::uint64_t> stall_after_bytes;
+    std::uint32_t stall_ms = 0;
+    /// Packages: after this many body bytes, close the connection.
+    std::optional<std::uint64_t> close_after_bytes;
+    /// Packages: ignore a Range request and answer 200 with the whole file.
+    bool ignore_range = false;
+    /// Every request: redirect to the same address again.
+    bool redirect_loop = false;
+    /// Every request: redirect to this address (empty: none).
+    std::string redirect_to;
+};
+
+/// Serves `root`, which holds one folder per model, each holding one folder per version with
+/// the package file in it ("K5R/1.0.9/firmware.zip"):
+/// - GET /wp-json/api/firmware/<MODEL>/latest answers the newest version's JSON object
+///   (model_number, version_number, description, checksum: the package's MD5 in hex,
+///   date, file: the package's path with JSON-escaped slashes), 404 when there is none;
+/// - GET /firmware/<MODEL>/<VERSION>/<FILE> serves the package, with "Range: bytes=N-"
+///   answered 206, or 416 at or past the end.
+/// Binds 127.0.0.1 only; requests are answered on the service's own threads. Every
+/// connection is closed after one request.
+class service
+{
+public:
+    /// Starts serving at `port` (0: a free port the system chooses). Throws
+    /// std::runtime_error when the port can't be had.
+    explicit service(std::string root, int port = 0);
+    /// Stops serving; waits and stalls in progress end at once.
+    ~service();
+    service(const service&) = delete;
+    service& operator=(const service&) = delete;
+
+    int port() const;
+    /// "http://127.0.0.1:<port>"
+    std::string base_address() const;
+    /// Applies to requests that arrive from now on. Any thread.
+    void set_behaviour(const behaviour& b);
+    /// The Range header of every package request so far ("" when it had none), in order.
+    std::vector<std::string> range_headers() const;
+    /// The number of requests that arrived so far.
+    std::size_t request_count() const;
+
+    struct state;
+
+private:
+    std::unique_ptr<state> state_;
+};
+
+/// The MD5 digest of the bytes as 32 upper-case hex characters.
+std::string md5_hex(const std::string& bytes);
+
+} // namespace firmware_service

@@ -1,0 +1,40 @@
+// pellaro_firmware_service: the local firmware service as a program, for demonstrations.
+#include <firmware_service/service.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    std::string root;
+    int port = 0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--root") == 0)
+            root = argv[i + 1];
+        else if (std::strcmp(argv[i], "--port") == 0)
+            port = std::atoi(argv[i + 1]);
+    }
+    if (root.empty() || argc % 2 == 0) {
+        std::cerr << "usage: pellaro_firmware_service --root FOLDER [--port N]\n"
+                     "FOLDER holds MODEL/VERSION/package files, such as K5R/1.0.9/firmware.zip\n";
+        return 2;
+    }
+    // Wait for Ctrl-C or SIGTERM on this thread; the service's threads must not take them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    try {
+        firmware_service::service service(root, port);
+        std::cout << "serving " << root << " at " << service.base_address() << std::endl;
+        int received = 0;
+        sigwait(&signals, &received);
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
