@@ -3,7 +3,13 @@
 #include "firmware_install_fixture.h"
 
 #include <speaker_link/dsp_error.h>
+#include <speaker_link/firmware_programmer.h>
 
+#include <support/environment_variable.h>
+
+#include <firmware_service/service.h>
+
+#include <filesystem>
 #include <functional>
 #include <typeinfo>
 
@@ -153,6 +159,32 @@ TEST_F(FirmwareInstall, SpeakerSwappedWhileProgrammingKeepsTheOldVersion)
     EXPECT_EQ(callback.untaken(), 0u) << "a report besides the failure";
     EXPECT_EQ(speaker().settings().firmware_version, factory_version_words());
     EXPECT_EQ(control->get_firmware_version(), old_version);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FirmwareInstall, UpdateStaysAllowedAfterAFailureAndNotAfterSuccess)
+{
+    test_support::temporary_folder packages;
+    std::filesystem::create_directories(packages / "K5R/9.9.9");
+    test_support::write_text(packages / "K5R/9.9.9/firmware.zip", "a newer package");
+    firmware_service::service service(packages.path());
+    const test_support::environment_variable address{"PELLARO_FIRMWARE_SERVICE",
+                                                     service.base_address()};
+    control->search_firmware_update();
+    ASSERT_EQ(callback.next(), "firmware_update_available");
+    ASSERT_TRUE(control->is_firmware_update_allowed());
+
+    const auto package = firmware_only(intel_hex({{0x010000, {0x5A}}}));
+    speaker().ignore_program(firmware_block_attempts);
+    EXPECT_THROW(install(package), error::mismatch_error);
+    EXPECT_TRUE(control->is_firmware_update_allowed());
+
+    install(package);
+    EXPECT_EQ(callback.next(), "firmware_update_succeeded");
+    EXPECT_FALSE(control->is_firmware_update_allowed());
 }
 
 } // namespace
