@@ -47,7 +47,7 @@ const install_case install_cases[] = {
      two_blocks,
      {1, 0, 9}},
     {"CapitalMemberNames",
-     {{"flash.json", R"({"FORMAT": "x", "VERSION": "1.0.9", "FIRMWARE": "fw.hex"})"},
+     {{"flash.json", R"({"FORMAT": "x", "VERSION": "1.0.9.7", "FIRMWARE": "fw.hex"})"},
       {"fw.hex", intel_hex(two_blocks)}},
      {0, 1},
      two_blocks,
