@@ -69,6 +69,8 @@ protected:
         control = memory::make_data_ptr<dsp_control>(callback);
         ASSERT_EQ((control->read_main_settings_from_device(), callback.next()), "speaker_changed");
         old_version = control->get_firmware_version();
+        old_version_words = speaker().settings().firmware_version;
+        old_plain = speaker().plain(0, static_cast<std::uint32_t>(factory_image().size()));
         speaker().clear_history();
     }
 
@@ -99,7 +101,7 @@ protected:
                       const std::vector<test_support::hex_bytes>& plain,
                       const std::array<std::uint32_t, 3>& version)
     {
-        std::vector<std::uint8_t> expected = speaker_plain_factory();
+        std::vector<std::uint8_t> expected = old_plain;
         for (const std::uint32_t block : blocks)
             std::fill_n(expected.begin() + block * firmware_block_size_bytes,
                         firmware_block_size_bytes, 0);
@@ -116,31 +118,6 @@ protected:
                               << ", expected 0x" << int{expected[i]};
                 return;
             }
-    }
-
-    /// The factory image, plain, with the settings block's old version words.
-    std::vector<std::uint8_t> speaker_plain_factory() const
-    {
-        std::vector<std::uint8_t> plain = factory_image();
-        for (std::uint8_t& byte : plain) {
-            std::uint8_t reversed = 0;
-            for (int bit = 0; bit < 8; ++bit)
-                reversed = static_cast<std::uint8_t>(reversed | ((byte >> bit) & 1) << (7 - bit));
-            byte = reversed;
-        }
-        return plain;
-    }
-
-    /// Words 126-128 as the speaker held them before the test.
-    std::array<std::uint32_t, 3> factory_version_words() const
-    {
-        const std::vector<std::uint8_t> plain = speaker_plain_factory();
-        std::array<std::uint32_t, 3> words{};
-        for (std::size_t i = 0; i < 3; ++i)
-            for (std::size_t b = 0; b < 4; ++b)
-                words[i] |= std::uint32_t{plain[settings_address + version_offset + 4 * i + b]}
-                            << (8 * b);
-        return words;
     }
 
     /// Erase commands of firmware blocks the flash saw.
@@ -186,4 +163,6 @@ protected:
     memory::data_ptr<dsp_control> control;
     test_support::temporary_folder folder;
     std::string old_version;
+    std::array<std::uint32_t, 3> old_version_words{};
+    std::vector<std::uint8_t> old_plain; ///< the whole flash, plain, before the test
 };
