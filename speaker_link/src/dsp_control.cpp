@@ -7,6 +7,7 @@
 #include <speaker_link/settings_encoding.h>
 
 #include "firmware_search.h"
+#include "firmware_update.h"
 #include "worker_frame.h"
 
 #include <quarro/desktop/known_folders.h>
@@ -27,7 +28,6 @@ const char* const data_folder_path = "Velk Audio/Pellaro";
 const char* const log_header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
 constexpr u32 setup_log_level = 4;
 constexpr u32 device_log_level = 8;
-constexpr u32 update_log_level = 4;
 constexpr u32 preset_file_log_level = 4;
 // The reset selects the second factory voicing.
 constexpr u32 default_active_preset = 2;
@@ -342,8 +342,7 @@ void dsp_control::reset_device_task() noexcept
         [this] { callback.device_reset_failed(*this); });
 }
 
-// -- Firmware workers. Each still has to end with its one report, so that a caller never waits
-// for a report that never comes.
+// -- Firmware workers, in files of their own.
 
 void dsp_control::search_firmware_update_task(quarro::i32 time_limit_ms) noexcept
 {
@@ -352,12 +351,5 @@ void dsp_control::search_firmware_update_task(quarro::i32 time_limit_ms) noexcep
 
 void dsp_control::update_firmware_task() noexcept
 {
-    // The firmware download and installation go here.
-    run_worker(
-        &device_mutex, update_log_level,
-        [] { throw err::runtime_error("The firmware update is not available"); },
-        [this] {
-            callback.firmware_update_failed(*this,
-                                            static_cast<int>(firmware_update_failure::other));
-        });
+    run_firmware_update(firmware_access(*this), {60000, max_firmware_package_bytes});
 }

@@ -25,7 +25,9 @@ public:
     {
         std::string name;
         std::thread::id thread;
-        int number = -1; ///< the firmware failure kind, where the report has one
+        int number = -1; ///< the firmware failure kind or progress stage, where it has one
+        quarro::u64 total = 0; ///< progress only
+        quarro::u64 done = 0;  ///< progress only
     };
 
     /// Runs `action` inside every report named `name`, after recording it.
@@ -89,9 +91,10 @@ public:
     {
         record(c, "firmware_update_available");
     }
-    void firmware_update_progress(dsp_control& c, int stage, quarro::u64, quarro::u64) override
+    void firmware_update_progress(dsp_control& c, int stage, quarro::u64 total,
+                                  quarro::u64 done) override
     {
-        record(c, "firmware_update_progress", stage);
+        record(c, "firmware_update_progress", stage, total, done);
     }
     void firmware_update_failed(dsp_control& c, int kind) override
     {
@@ -99,12 +102,13 @@ public:
     }
 
 private:
-    void record(dsp_control& control, const std::string& name, int number = -1)
+    void record(dsp_control& control, const std::string& name, int number = -1,
+                quarro::u64 total = 0, quarro::u64 done = 0)
     {
         std::function<void(dsp_control&)> action;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
-            reports_.push_back({name, std::this_thread::get_id(), number});
+            reports_.push_back({name, std::this_thread::get_id(), number, total, done});
             const auto found = actions_.find(name);
             if (found != actions_.end())
                 action = found->second;

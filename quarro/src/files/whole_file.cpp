@@ -58,7 +58,7 @@ void write_in_place(const filepath& path, const memory::data& block)
 
 } // namespace
 
-void write_file(const filepath& path, const memory::data& block)
+void write_file(const filepath& path, const memory::data& block, write_durability durability)
 {
     const std::string given = path.get_path();
     if (given.empty())
@@ -79,7 +79,7 @@ void write_file(const filepath& path, const memory::data& block)
     quarro::u64 written = 0;
     int failure = detail::write_all(descriptor.get(), block.bytes(), block.size(), written);
     // Flushed before the rename, so that a crash leaves the old content or the new one.
-    if (failure == 0 && ::fsync(descriptor.get()) != 0)
+    if (failure == 0 && durability == write_durability::flushed && ::fsync(descriptor.get()) != 0)
         failure = errno;
     if (failure == 0)
         failure = descriptor.close();

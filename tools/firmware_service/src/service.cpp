@@ -217,15 +217,21 @@ struct service::state
         } else {
             response.status = 200;
         }
+        // cpp-httplib waits for ever on a provider of no bytes.
+        if (size == offset) {
+            response.set_content(std::string(), "application/zip");
+            return;
+        }
         response.set_content_provider(
             size - offset, "application/zip",
             [this, content, offset, b](std::size_t at, std::size_t length,
                                        httplib::DataSink& sink) {
-                // Pieces of 16 KiB, so that a stall or a close falls where it was asked for.
+                // Pieces of 256 KiB at most, cut where a stall or a close was asked for.
+                constexpr std::uint64_t piece_bytes = 256 * 1024;
                 std::uint64_t sent = at;
                 const std::uint64_t stop = at + length;
                 while (sent < stop) {
-                    std::uint64_t piece = std::min<std::uint64_t>(16384, stop - sent);
+                    std::uint64_t piece = std::min<std::uint64_t>(piece_bytes, stop - sent);
                     if (b.close_after_bytes && sent >= *b.close_after_bytes)
                         return false;
                     if (b.close_after_bytes)

@@ -1,0 +1,111 @@
+// One libcurl transfer into a file, from the start or resumed from an offset, with a watchdog
+// that stops a transfer that receives nothing for too long.
+#pragma once
+
+#include <quarro/files/file.h>
+#include <quarro/files/filepath.h>
+#include <quarro/http/http_request.h>
+#include <quarro/http/resume_file.h>
+#include <quarro/memory/shared_handle.h>
+#include <quarro/synchronization/job.h>
+
+#include <atomic>
+#include <string>
+
+namespace quarro {
+
+class http_download;
+
+/// Told how a download goes; called on the thread that runs it, inside libcurl's callbacks
+/// where noted. What a delegate operation throws inside libcurl stops the transfer.
+class http_download_delegate
+{
+public:
+    virtual ~http_download_delegate() = default;
+    /// Must set the download's destination path (and may allow overwriting).
+    virtual void on_destination_required(http_download& download, const std::string& name) = 0;
+    virtual void on_will_start(http_download& download) = 0;
+    /// The destination file was made for a transfer from the start.
+    virtual void on_destination_ready(http_download& download, const files::filepath& file) = 0;
+    /// `count` more bytes are in the file (inside libcurl).
+    virtual void on_data_received(http_download& download, u64 count) = 0;
+    /// A transfer from the start began (status 200; inside libcurl).
+    virtual void on_response(http_download& download,
+                             const memory::shared_handle<http_response>& response) = 0;
+    /// A resumed transfer began at `offset` (status 206; inside libcurl).
+    virtual void on_resumed(http_download& download,
+                            const memory::shared_handle<http_response>& response, u64 offset) = 0;
+    /// Every byte is in the file, which is closed.
+    virtual void on_finished(http_download& download) = 0;
+    /// The transfer stopped early; `text` says why.
+    virtual void on_stopped(http_download& download, const std::string& text) = 0;
+};
+
+/// The limits of one download.
+struct download_limits
+{
+    /// A transfer that receives nothing for longer than this is stopped.
+    u32 stall_limit_ms = 60000;
+    /// A larger total size, announced or received, stops the transfer; -1: no limit.
+    i64 max_size_bytes = -1;
+};
+
+/// One transfer; built, run once and destroyed on one thread. cancel() may come from any.
+class http_download : public synchronization::job
+{
+public:
+    /// A transfer from the start. Throws error::http_error when libcurl can't make a handle.
+    http_download(const memory::shared_handle<http_request>& request,
+                  http_download_delegate* delegate, const download_limits& limits);
+    /// A transfer that continues `record` in the file at `destination_path`.
+    http_download(const resume_record& record, const std::string& destination_path,
+                  http_download_delegate* delegate, const download_limits& limits);
+    ~http_download() override;
+
+    /// Performs the transfer and tells the delegate how it ended: on_finished or on_stopped.
+    /// A server that answers a resumed request with the whole file (200), which libcurl
+    /// refuses after the file was emptied, is asked once more from the start. Throws
+    /// error::http_error_no_destination_location when the delegate set no destination, and
+    /// error::http_error when the destination file can't be made.
+    void run() override;
+    /// Stops a running transfer at its next progress call. Any thread.
+    void cancel() override { cancel_.store(true); }
+
+    void set_destination_path(const std::string& path) { destination_path_ = path; }
+    void set_overwrite(bool overwrite) noexcept { overwrite_ = overwrite; }
+    const http_request& get_request() const noexcept { return *request_; }
+    /// Bytes in the destination file.
+    u64 get_offset() const noexcept { return offset_; }
+    /// The total size; -1 while not known.
+    i64 get_total_size() const noexcept { return total_size_; }
+
+private:
+    // libcurl's header, write and progress functions.
+    struct callbacks;
+    friend struct callbacks;
+
+    int perform();
+    void evaluate_response();
+    void set_up_destination();
+
+    memory::shared_handle<http_request> request_;
+    http_download_delegate* delegate_;
+    download_limits limits_;
+    void* handle_; // the libcurl easy handle
+    std::string destination_path_;
+    bool overwrite_ = false;
+    memory::data_ptr<files::file> destination_file_;
+    std::atomic<bool> cancel_{false};
+    bool resume_;
+    u64 offset_ = 0;
+    i64 total_size_ = -1;
+    memory::shared_handle<http_response> response_;
+    files::filepath destination_;
+    bool started_ = false;
+    // The progress watchdog's last downloaded amount and when it changed.
+    i64 last_amount_ = -1;
+    u64 last_change_ms_;
+    std::string stop_text_; // why a callback stopped the transfer
+};
+
+} // namespace quarro

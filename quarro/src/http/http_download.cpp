@@ -1,0 +1,252 @@
+// One libcurl transfer into a file, fresh or resumed.
+#include <quarro/files/file_error.h>
+#include <quarro/files/folder_operations.h>
+#include <quarro/files/hdd_file.h>
+#include <quarro/http/http_download.h>
+#include <quarro/http/http_error.h>
+#include <quarro/log/logbook.h>
+#include <quarro/tools/clock.h>
+
+#include "http/curl_easy.h"
+
+#include <cstring>
+
+namespace quarro {
+namespace {
+
+// The file name the delegate is asked for: the URL's part after its last separator.
+std::string name_in(const std::string& url)
+{
+    const std::size_t separator = url.find_last_of("/\\");
+    return separator == std::string::npos ? url : url.substr(separator + 1);
+}
+
+constexpr u32 callback_failure_log_level = 4;
+
+} // namespace
+
+// Nothing may cross libcurl: every callback catches, keeps the reason and returns the value
+// that makes libcurl stop the transfer.
+struct http_download::callbacks
+{
+    template <class Step>
+    static bool guarded(http_download& self, Step&& step) noexcept
+    {
+        try {
+            step();
+            return true;
+        } catch (const err::exception& error) {
+            self.stop_text_ = error.what();
+        } catch (const std::exception& error) {
+            self.stop_text_ = error.what();
+        } catch (...) {
+            self.stop_text_ = "unknown failure";
+        }
+        try {
+            logbook::instance().message("download: " + self.stop_text_, callback_failure_log_level,
+                                        logbook::file_and_console);
+        } catch (...) {
+        }
+        return false;
+    }
+
+    static size_t header(char* data, size_t size, size_t count, void* download) noexcept
+    {
+        auto& self = *static_cast<http_download*>(download);
+        const size_t n = size * count;
+        if (n == 2 && std::memcmp(data, "\r\n", 2) == 0)
+            return guarded(self, [&] { self.evaluate_response(); }) ? n : 0;
+        return n;
+    }
+
+    static size_t write(char* data, size_t size, size_t count, void* download) noexcept
+    {
+        auto& self = *static_cast<http_download*>(download);
+        const size_t n = size * count;
+        if (n == 0)
+            return 0;
+        if (!self.destination_file_)
+            return n;
+        const bool written = guarded(self, [&] {
+            const i64 limit = self.limits_.max_size_bytes;
+            if (limit >= 0 && self.offset_ + n > static_cast<u64>(limit))
+                throw err::runtime_error("download larger than " + std::to_string(limit) +
+                                         " bytes");
+            self.destination_file_->write(reinterpret_cast<const u8*>(data), n, nullptr);
+            self.offset_ += n;
+            self.delegate_->on_data_received(self, n);
+        });
+        return written ? n : 0;
+    }
+
+    static int progress(void* download, curl_off_t, curl_off_t now, curl_off_t,
+                        curl_off_t) noexcept
+    {
+        auto& self = *static_cast<http_download*>(download);
+        const u64 time_ms = clock::now_ms();
+        if (now != self.last_amount_) {
+            self.last_amount_ = now;
+            self.last_change_ms_ = time_ms;
+        } else if (time_ms - self.last_change_ms_ > self.limits_.stall_limit_ms) {
+            self.stop_text_ = "no data for " + std::to_string(time_ms - self.last_change_ms_) +
+                              " ms";
+            return 1;
+        }
+        return self.cancel_.load() ? 1 : 0;
+    }
+};
+
+http_download::http_download(const memory::shared_handle<http_request>& request,
+                             http_download_delegate* delegate, const download_limits& limits)
+    : request_(request), delegate_(delegate), limits_(limits),
+      handle_(detail::new_easy_handle(request->get_url())), resume_(false),
+      last_change_ms_(clock::now_ms())
+{}
+
+http_download::http_download(const resume_record& record, const std::string& destination_path,
+                             http_download_delegate* delegate, const download_limits& limits)
+    : request_(new http_request(record.download_url, 0, "GET")), delegate_(delegate),
+      limits_(limits), handle_(detail::new_easy_handle(request_->get_url())),
+      destination_path_(destination_path), resume_(true), offset_(record.bytes_received),
+      total_size_(record.total_file_size), last_change_ms_(clock::now_ms())
+{}
+
+http_download::~http_download()
+{
+    curl_easy_cleanup(handle_);
+}
+
+void http_download::run()
+{
+    if (request_->is_post() && request_->get_body()) {
+        curl_easy_setopt(handle_, CURLOPT_POSTFIELDS, request_->get_body()->bytes());
+        curl_easy_setopt(handle_, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(request_->get_body()->size()));
+    }
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &callbacks::write);
+    if (request_->get_timeout_ms() > 0)
+        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, static_cast<long>(request_->get_timeout_ms()));
+    // The watchdog alone judges a slow transfer.
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 10L);
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 0L);
+    curl_easy_setopt(handle_, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, &callbacks::header);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &callbacks::progress);
+    curl_easy_setopt(handle_, CURLOPT_URL, request_->get_url().c_str());
+    delegate_->on_will_start(*this);
+    if (!resume_)
+        delegate_->on_destination_required(*this, name_in(request_->get_url()));
+    if (destination_path_.empty())
+        throw error::http_error_no_destination_location();
+    set_up_destination();
+    response_ = memory::shared_handle<http_response>(new http_response(request_->get_url()));
+
+    const bool resumed_request = resume_;
+    if (resume_)
+        curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(offset_));
+    int result = perform();
+    if (result == CURLE_RANGE_ERROR && resumed_request && stop_text_.empty()) {
+        // The server sent the whole file instead of the rest; the partial file was emptied
+        // when that answer began. Ask again from the start, once.
+        destination_file_.release();
+        started_ = false;
+        offset_ = 0;
+        curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(0));
+        result = perform();
+    }
+    long code = 0;
+    curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
+    response_->response_code = static_cast<u32>(code);
+    destination_file_.release();
+
+    const bool complete = total_size_ < 0 || offset_ == static_cast<u64>(total_size_);
+    if ((result == CURLE_OK && started_ && complete) ||
+        (code == 416 && total_size_ >= 0 && offset_ == static_cast<u64>(total_size_))) {
+        delegate_->on_finished(*this);
+        return;
+    }
+    std::string text = stop_text_;
+    if (text.empty() && result != CURLE_OK)
+        text = detail::describe_curl_failure(static_cast<CURLcode>(result), nullptr,
+                                             request_->get_url());
+    if (text.empty() && !started_)
+        text = "HTTP status " + std::to_string(code) + " (" + request_->get_url() + ")";
+    if (text.empty())
+        text = "transfer ended after " + std::to_string(offset_) + " of " +
+               std::to_string(total_size_) + " bytes (" + request_->get_url() + ")";
+    delegate_->on_stopped(*this, text);
+}
+
+int http_download::perform()
+{
+    char error_buffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, error_buffer);
+    const CURLcode result = curl_easy_perform(handle_);
+    curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, nullptr);
+    if (result != CURLE_OK && result != CURLE_RANGE_ERROR && stop_text_.empty())
+        stop_text_ = detail::describe_curl_failure(result, error_buffer, request_->get_url());
+    return result;
+}
+
+void http_download::set_up_destination()
+{
+    try {
+        if (resume_ && files::path_exists(destination_path_)) {
+            destination_ = files::filepath(destination_path_);
+        } else {
+            if (!resume_ && files::path_exists(destination_path_)) {
+                if (!overwrite_)
+                    throw error::http_error();
+                files::remove_item(files::filepath(destination_path_));
+            }
+            destination_ = files::create_file_at_path(destination_path_);
+            if (resume_) {
+                offset_ = 0;
+                resume_ = false;
+            }
+            delegate_->on_destination_ready(*this, destination_);
+        }
+    } catch (const err::exception&) {
+        destination_ = files::filepath();
+    }
+    if (!destination_.exists())
+        throw error::http_error();
+}
+
+void http_download::evaluate_response()
+{
+    long code = 0;
+    curl_off_t length = -1;
+    curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
+    curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (started_ || code < 200 || code > 299)
+        return;
+    started_ = true;
+    if (code == 206) {
+        total_size_ = length > 0 ? static_cast<i64>(offset_) + length : length;
+        response_->total_size = total_size_;
+        delegate_->on_resumed(*this, response_, offset_);
+        destination_file_ = memory::data_ptr<files::file>(
+            new files::hdd_file(destination_, files::File_Write_Access, files::existing_content::keep));
+        destination_file_->seek(static_cast<i64>(offset_), files::seek_from_beginning);
+    } else if (code == 200) {
+        total_size_ = length;
+        response_->total_size = total_size_;
+        offset_ = 0;
+        delegate_->on_response(*this, response_);
+        destination_file_ = memory::data_ptr<files::file>(
+            new files::hdd_file(destination_, files::File_Write_Access));
+        destination_file_->seek(0, files::seek_from_beginning);
+    } else {
+        return;
+    }
+    const i64 limit = limits_.max_size_bytes;
+    if (limit >= 0 && total_size_ > limit)
+        throw err::runtime_error("download of " + std::to_string(total_size_) +
+                                 " bytes larger than " + std::to_string(limit) + " bytes");
+}
+
+} // namespace quarro

@@ -1,0 +1,279 @@
+// The resumable download against the local firmware service: fresh, cut off and resumed,
+// restarted, finished by a 416, stalled, cancelled, over its size limit, on a full disk, and
+// continued from resume files that are damaged, old or wrong.
+#include <quarro/http/download_job.h>
+#include <quarro/http/resume_file.h>
+
+#include <support/file_size_limit.h>
+#include <support/temporary_folder.h>
+
+#include <firmware_service/service.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using firmware_service::behaviour;
+using test_support::read_text;
+using test_support::write_text;
+
+constexpr std::size_t package_size = 200000;
+
+std::string package_bytes()
+{
+    std::string bytes(package_size, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    return bytes;
+}
+
+std::string resume_text(const std::string& url, const std::string& total,
+                        const std::string& received)
+{
+    return "<?xml version=\"1.0\" ?>\n<!DOCTYPE downloads SYSTEM \"quarro/download.dtd\">\n"
+           "<downloads>\n\t<download version=\"1.0\">\n\t\t<download_url>" +
+           url + "</download_url>\n\t\t<total_file_size>" + total +
+           "</total_file_size>\n\t\t<bytes_received>" + received +
+           "</bytes_received>\n\t</download>\n</downloads>\n";
+}
+
+class DownloadJob : public ::testing::Test
+{
+protected:
+    DownloadJob()
+    {
+        std::filesystem::create_directories(packages / "K5R/1.0.9");
+        write_text(packages / "K5R/1.0.9/fw.zip", content);
+    }
+
+    /// Runs a new job for the package into the destination folder.
+    memory::data_ptr<quarro::download_job> run_job(const quarro::download_limits& limits = {})
+    {
+        memory::data_ptr<quarro::download_job> job(
+            new quarro::download_job(files::filepath(destination.path()), url, limits));
+        job->run();
+        return job;
+    }
+
+    void expect_finished(const quarro::download_job& job)
+    {
+        ASSERT_TRUE(job.is_done());
+        EXPECT_EQ(job.get_file_path(), destination / "fw.zip");
+        EXPECT_TRUE(read_text(destination / "fw.zip") == content) << "the bytes differ";
+        EXPECT_FALSE(std::filesystem::exists(destination / "fw.zip.part"));
+        EXPECT_FALSE(std::filesystem::exists(destination / "fw.zip.resume.xml"));
+    }
+
+    void expect_stopped(const quarro::download_job& job)
+    {
+        EXPECT_FALSE(job.is_done());
+        EXPECT_EQ(job.get_file_path(), "");
+        EXPECT_FALSE(std::filesystem::exists(destination / "fw.zip"));
+        EXPECT_TRUE(std::filesystem::exists(destination / "fw.zip.resume.xml"));
+    }
+
+    /// The Range header of the last package request.
+    std::string last_range() const
+    {
+        const auto ranges = service.range_headers();
+        return ranges.empty() ? "(no request)" : ranges.back();
+    }
+
+    const std::string content = package_bytes();
+    test_support::temporary_folder packages;
+    test_support::temporary_folder destination;
+    firmware_service::service service{packages.path()};
+    const std::string url = service.base_address() + "/firmware/K5R/1.0.9/fw.zip";
+};
+
+TEST(DownloadFileName, IsThePartAfterTheLastSeparator)
+{
+    const struct
+    {
+        const char* url;
+        const char* name;
+        bool plain;
+    } cases[] = {
+        {"http://h/a/b/fw.zip", "fw.zip", true},
+        {"http://h/a\\fw.zip", "fw.zip", true},
+        {"fw.zip", "fw.zip", true},
+        {"http://h/a/", "", false},
+        {"http://h/a/..", "..", false},
+        {"http://h/a/.", ".", false},
+        {"http://h/a/f\x01.zip", "f\x01.zip", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(quarro::download_file_name(c.url), c.name) << c.url;
+        EXPECT_EQ(quarro::is_plain_file_name(c.name), c.plain) << c.url;
+    }
+}
+
+TEST(ResumeFile, PrintsTheDocumentAndReadsSixtyFourBitNumbers)
+{
+    const quarro::resume_record record{"http://h/fw.zip", 3221225472, 2147483648u};
+    const auto printed = quarro::print_resume_record(record);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(printed->bytes()), printed->size()),
+              resume_text("http://h/fw.zip", "3221225472", "2147483648"));
+    const auto read = quarro::read_resume_record(printed);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->total_file_size, 3221225472);
+    EXPECT_EQ(read->bytes_received, 2147483648u);
+}
+
+TEST_F(DownloadJob, FreshDownloadLeavesOnlyTheFinishedFile)
+{
+    const auto job = run_job();
+    expect_finished(*job);
+    EXPECT_EQ(job->get_total_size(), static_cast<quarro::i64>(package_size));
+    EXPECT_EQ(job->get_bytes_received(), package_size);
+    EXPECT_EQ(last_range(), "");
+    // A file already there is done at once, with no request.
+    const auto again = run_job();
+    EXPECT_TRUE(again->is_done());
+    EXPECT_EQ(service.range_headers().size(), 1u);
+}
+
+TEST_F(DownloadJob, CutOffTransferResumesWithARangeRequest)
+{
+    behaviour cut;
+    cut.close_after_bytes = 70000;
+    service.set_behaviour(cut);
+    expect_stopped(*run_job());
+    EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part"), 70000u);
+
+    service.set_behaviour({});
+    const auto job = run_job();
+    expect_finished(*job);
+    EXPECT_EQ(last_range(), "bytes=70000-");
+    EXPECT_EQ(job->get_total_size(), static_cast<quarro::i64>(package_size));
+}
+
+TEST_F(DownloadJob, ServerIgnoringTheRangeRestartsFromZeroInOneRun)
+{
+    behaviour cut;
+    cut.close_after_bytes = 70000;
+    service.set_behaviour(cut);
+    expect_stopped(*run_job());
+
+    behaviour whole;
+    whole.ignore_range = true;
+    service.set_behaviour(whole);
+    expect_finished(*run_job());
+    const auto ranges = service.range_headers();
+    ASSERT_EQ(ranges.size(), 3u);
+    EXPECT_EQ(ranges[1], "bytes=70000-");
+    EXPECT_EQ(ranges[2], "");
+}
+
+TEST_F(DownloadJob, RangeAtTheEndFinishes)
+{
+    write_text(destination / "fw.zip.part", content);
+    write_text(destination / "fw.zip.resume.xml",
+               resume_text(url, std::to_string(package_size), std::to_string(package_size)));
+    expect_finished(*run_job());
+    EXPECT_EQ(last_range(), "bytes=200000-");
+}
+
+TEST_F(DownloadJob, ResumeFilesThatAreDamagedOrOfAnotherDownloadStartAfresh)
+{
+    const std::string cases[] = {
+        "",
+        "not xml at all",
+        "<downloads/>",
+        "<downloads><other/></downloads>",
+        resume_text(url, "200000", "abc"),
+        resume_text(url, "200000", "-5"),
+        resume_text(url, "2e5", "1000"),
+        resume_text(url, "200000", ""),
+        resume_text(service.base_address() + "/firmware/K5R/1.0.8/fw.zip", "200000", "1000"),
+        "<downloads><download><download_url>" + url + "</download_url></download></downloads>",
+    };
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text);
+        std::filesystem::remove(destination / "fw.zip");
+        write_text(destination / "fw.zip.part", content.substr(0, 1000));
+        write_text(destination / "fw.zip.resume.xml", text);
+        expect_finished(*run_job());
+        EXPECT_EQ(last_range(), "");
+    }
+}
+
+TEST_F(DownloadJob, ResumesFromThirtyTwoBitFilesAndNeverPastTheRealSize)
+{
+    const struct
+    {
+        const char* received;
+        const char* range;
+    } cases[] = {
+        {"1000", "bytes=1000-"},
+        {"5000", "bytes=1000-"}, // the disk holds only 1000
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(destination / "fw.zip");
+        write_text(destination / "fw.zip.part", content.substr(0, 1000));
+        write_text(destination / "fw.zip.resume.xml", resume_text(url, "200000", c.received));
+        expect_finished(*run_job());
+        EXPECT_EQ(last_range(), c.range);
+    }
+}
+
+TEST_F(DownloadJob, StallLongerThanTheLimitStops)
+{
+    behaviour stall;
+    stall.stall_after_bytes = 50000;
+    stall.stall_ms = 10000;
+    service.set_behaviour(stall);
+    const auto started = std::chrono::steady_clock::now();
+    expect_stopped(*run_job({300, -1}));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part"), 50000u);
+}
+
+TEST_F(DownloadJob, CancelFromAnotherThreadStops)
+{
+    behaviour stall;
+    stall.stall_after_bytes = 50000;
+    stall.stall_ms = 10000;
+    service.set_behaviour(stall);
+    memory::data_ptr<quarro::download_job> job(
+        new quarro::download_job(files::filepath(destination.path()), url));
+    std::thread runner([&] { job->run(); });
+    // Cancel once the transfer has written its first resume file.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!std::filesystem::exists(destination / "fw.zip.resume.xml") &&
+           std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    job->cancel();
+    runner.join();
+    expect_stopped(*job);
+}
+
+TEST_F(DownloadJob, DownloadOverTheSizeLimitStops)
+{
+    expect_stopped(*run_job({60000, static_cast<quarro::i64>(package_size) - 1}));
+    expect_finished(*run_job({60000, static_cast<quarro::i64>(package_size)}));
+}
+
+TEST_F(DownloadJob, FullDiskStopsAndKeepsThePartialFileForLater)
+{
+    {
+        test_support::file_size_limit limit(100000);
+        expect_stopped(*run_job());
+    }
+    const auto kept = std::filesystem::file_size(destination / "fw.zip.part");
+    EXPECT_GT(kept, 0u);
+    EXPECT_LE(kept, 100000u);
+    expect_finished(*run_job());
+    // It continues from what the resume file counted, never past what the disk holds.
+    const std::string range = last_range();
+    ASSERT_EQ(range.rfind("bytes=", 0), 0u) << range;
+    const auto from = std::stoull(range.substr(6));
+    EXPECT_GT(from, 0u);
+    EXPECT_LE(from, kept);
+}
+
+} // namespace
