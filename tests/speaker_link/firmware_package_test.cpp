@@ -4,7 +4,9 @@
 #include "firmware_install_fixture.h"
 
 #include <speaker_link/dsp_error.h>
+#include <speaker_link/firmware_programmer.h>
 
+#include <support/firmware_fixture.h>
 #include <support/temporary_folder.h>
 
 namespace {
@@ -182,6 +184,62 @@ TEST_F(FirmwareInstall, AnotherModelAttachedIsRefusedBeforeAnyErase)
     EXPECT_THROW(install(firmware_only(good_image)), error::wrong_speaker);
     EXPECT_EQ(erase_count(), 0u);
     EXPECT_EQ(control->get_firmware_version(), old_version);
+}
+
+} // namespace
+
+namespace {
+
+class FirmwareUpdateToTheSpeaker : public FirmwareTest
+{
+protected:
+    /// Runs an update to its outcome; returns every report of it, the outcome last.
+    std::vector<test_support::recording_callback::report> update()
+    {
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        for (std::string name; name != "firmware_update_failed" &&
+                               name != "firmware_update_succeeded" && name != "(no report)";)
+            name = callback.next();
+        const auto all = callback.reports();
+        return {all.begin() + static_cast<long>(before), all.end()};
+    }
+};
+
+TEST_F(FirmwareUpdateToTheSpeaker, FromSearchToSuccessAfterAFailedAttempt)
+{
+    const std::vector<hex_bytes> image = {{0x010000, counting_bytes(100, 3)}};
+    const std::string old_version = control->get_firmware_version();
+    const test_support::temporary_folder made;
+    test_support::write_zip(made / "firmware.zip",
+                            {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
+                             {"fw.hex", intel_hex(image)}});
+    publish("1.0.9", test_support::read_text(made / "firmware.zip"));
+    control->search_firmware_update();
+    ASSERT_EQ(callback.next(), "firmware_update_available");
+
+    // A block that fails all its attempts: a speaker-link failure, and the update stays open.
+    speaker().ignore_program(firmware_block_attempts);
+    const auto failed = update();
+    ASSERT_EQ(failed.back().name, "firmware_update_failed");
+    EXPECT_EQ(failed.back().number, static_cast<int>(firmware_update_failure::speaker_link));
+    EXPECT_EQ(control->get_firmware_version(), old_version);
+    EXPECT_TRUE(control->is_firmware_update_allowed());
+
+    const auto succeeded = update();
+    ASSERT_EQ(succeeded.back().name, "firmware_update_succeeded");
+    EXPECT_EQ(succeeded.front().name, "firmware_update_started");
+    int stage = 0;
+    for (const auto& report : succeeded)
+        if (report.name == "firmware_update_progress") {
+            EXPECT_GE(report.number, stage) << "a stage came back";
+            stage = report.number;
+        }
+    EXPECT_EQ(stage, static_cast<int>(firmware_update_stage::writing));
+    EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
+    EXPECT_EQ(speaker().settings().firmware_version, (std::array<std::uint32_t, 3>{1, 0, 9}));
+    EXPECT_EQ(control->get_firmware_version(), "1.0.9");
+    EXPECT_FALSE(control->is_firmware_update_allowed());
 }
 
 } // namespace
