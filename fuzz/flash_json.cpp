@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string image = ":0100000001FE\n:00000001FF\n";
     const char* const text = reinterpret_cast<const char*>(data);
     try {
-        const firmware_package_content content = read_flash_json(
-            text, text + size, [](const std::string& name, quarro::u64 max_bytes) {
+        const firmware_package_content content =
+            read_flash_json(text, text + size, [](const std::string& name, quarro::u64 max_bytes) {
                 if (max_bytes > max_firmware_entry_bytes)
                     std::abort();
                 // Names that begin with 'x' stand for entries the archive lacks.

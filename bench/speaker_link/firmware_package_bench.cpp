@@ -13,9 +13,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -67,8 +67,8 @@ void BM_ParseIntelHexBesideObjcopy(benchmark::State& state)
     const std::string& text = full_image();
     const scratch_folder folder;
     std::ofstream(folder / "image.hex", std::ios::binary) << text;
-    const std::string command = "objcopy -I ihex -O binary " + folder / "image.hex" + " " +
-                                folder / "image.bin";
+    const std::string command =
+        "objcopy -I ihex -O binary " + folder / "image.hex" + " " + folder / "image.bin";
     double parse_seconds = 0;
     double objcopy_seconds = 0;
     for (auto _ : state) {

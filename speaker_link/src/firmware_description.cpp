@@ -89,7 +89,8 @@ firmware_package_content read_flash_json(const char* begin, const char* end,
             if (image != &slot)
                 others += held_bytes(*image);
         const u64 room = max_firmware_images_bytes - std::min(others, max_firmware_images_bytes);
-        memory::data_ptr<memory::data> read = read_entry(name, std::min(room, max_firmware_entry_bytes));
+        memory::data_ptr<memory::data> read =
+            read_entry(name, std::min(room, max_firmware_entry_bytes));
         if (!read)
             throw firmware_package_error("firmware package lacks the entry \"" + name + "\"");
         slot = read;

@@ -25,11 +25,11 @@ using quarro::u64;
 
 constexpr quarro::u32 package_log_level = 4;
 
-memory::data_ptr<memory::data> read_zip_entry(juce::ZipFile& archive,
-                                              const std::string& name, u64 max_bytes)
+memory::data_ptr<memory::data> read_zip_entry(juce::ZipFile& archive, const std::string& name,
+                                              u64 max_bytes)
 {
-    const juce::ZipFile::ZipEntry* entry = archive.getEntry(
-        juce::String::fromUTF8(name.data(), static_cast<int>(name.size())), false);
+    const juce::ZipFile::ZipEntry* entry =
+        archive.getEntry(juce::String::fromUTF8(name.data(), static_cast<int>(name.size())), false);
     if (entry == nullptr)
         return nullptr;
     // The declared size is all that is ever read, so a hostile archive cannot make us read more.
@@ -43,8 +43,8 @@ memory::data_ptr<memory::data> read_zip_entry(juce::ZipFile& archive,
     block->resize(size);
     u64 got = 0;
     while (got < size) {
-        const int chunk =
-            stream->read(block->mutable_bytes() + got, static_cast<int>(std::min<u64>(size - got, INT_MAX)));
+        const int chunk = stream->read(block->mutable_bytes() + got,
+                                       static_cast<int>(std::min<u64>(size - got, INT_MAX)));
         if (chunk <= 0)
             break;
         got += static_cast<u64>(chunk);
@@ -77,11 +77,10 @@ void install_firmware_image(dsp_control& control, const files::filepath& package
         if (!description)
             throw firmware_package_error("firmware package has no \"flash.json\"");
         const char* const text = reinterpret_cast<const char*>(description->bytes());
-        const firmware_package_content content =
-            read_flash_json(text, text + description->size(),
-                            [&archive](const std::string& name, u64 max_bytes) {
-                                return read_zip_entry(*archive, name, max_bytes);
-                            });
+        const firmware_package_content content = read_flash_json(
+            text, text + description->size(), [&archive](const std::string& name, u64 max_bytes) {
+                return read_zip_entry(*archive, name, max_bytes);
+            });
         for (const memory::data_ptr<memory::data>& image : firmware_images_for(content, model))
             parse_intel_hex(blocks, *image);
         if (count_firmware_blocks(blocks) == 0)

@@ -29,14 +29,12 @@ constexpr u32 piece_bytes = 32;
 void log_line(std::string text, u64 number)
 {
     quarro::append_unsigned(text, number, 1);
-    quarro::logbook::instance().message(text, program_log_level,
-                                        quarro::logbook::file_and_console);
+    quarro::logbook::instance().message(text, program_log_level, quarro::logbook::file_and_console);
 }
 
 void log_line(const std::string& text)
 {
-    quarro::logbook::instance().message(text, program_log_level,
-                                        quarro::logbook::file_and_console);
+    quarro::logbook::instance().message(text, program_log_level, quarro::logbook::file_and_console);
 }
 
 // Progress of one stage. It never goes backwards: the pieces of a block programmed again are

@@ -77,10 +77,9 @@ void parse_intel_hex(firmware_block_table& blocks, const memory::data& image)
             break;
         if (type == data_record && count > 0) {
             if (address + count > firmware_block_size_bytes)
-                throw firmware_package_error("firmware image record at 0x" +
-                                             std::string(text + start + 2, 4) +
-                                             " runs past the end of block " +
-                                             block_text(current_block));
+                throw firmware_package_error(
+                    "firmware image record at 0x" + std::string(text + start + 2, 4) +
+                    " runs past the end of block " + block_text(current_block));
             u8* bytes = block_at(blocks, current_block).mutable_bytes() + address;
             for (u64 i = 0; i < count; ++i)
                 bytes[i] = byte_at(data_start + 2 * i);
@@ -102,6 +101,6 @@ void parse_intel_hex(firmware_block_table& blocks, const memory::data& image)
 
 std::size_t count_firmware_blocks(const firmware_block_table& blocks) noexcept
 {
-    return static_cast<std::size_t>(
-        std::count_if(blocks.begin(), blocks.end(), [](const auto& block) { return !block.empty(); }));
+    return static_cast<std::size_t>(std::count_if(
+        blocks.begin(), blocks.end(), [](const auto& block) { return !block.empty(); }));
 }

@@ -111,7 +111,8 @@ protected:
             for (std::size_t b = 0; b < 4; ++b)
                 expected[settings_address + version_offset + 4 * i + b] =
                     static_cast<std::uint8_t>(version[i] >> (8 * b));
-        const std::vector<std::uint8_t> now = speaker().plain(0, static_cast<std::uint32_t>(expected.size()));
+        const std::vector<std::uint8_t> now =
+            speaker().plain(0, static_cast<std::uint32_t>(expected.size()));
         for (std::size_t i = 0; i < now.size(); ++i)
             if (now[i] != expected[i]) {
                 ADD_FAILURE() << "flash byte 0x" << std::hex << i << " is 0x" << int{now[i]}

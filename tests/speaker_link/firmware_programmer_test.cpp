@@ -41,11 +41,11 @@ TEST_F(FirmwareInstall, ProgressAndLogOfAThreeBlockUpdate)
     expected.push_back({4, 196608, 196608});
     EXPECT_TRUE(callback.steps() == expected);
 
-    EXPECT_EQ(log_lines_since(log_start),
-              (std::vector<std::string>{"updating firmware...", "erasing block: 0",
-                                        "erasing block: 1", "erasing block: 5",
-                                        "writing block: 0", "writing block: 1",
-                                        "writing block: 5", "firmware update successful!"}));
+    EXPECT_EQ(
+        log_lines_since(log_start),
+        (std::vector<std::string>{"updating firmware...", "erasing block: 0", "erasing block: 1",
+                                  "erasing block: 5", "writing block: 0", "writing block: 1",
+                                  "writing block: 5", "firmware update successful!"}));
 }
 
 // Write progress that never goes backwards and ends at the total.
@@ -93,7 +93,9 @@ void PrintTo(const fault_case& c, std::ostream* out)
 
 const fault_case fault_cases[] = {
     {"EraseFails",
-     [](auto& s) { s.inject(report_fault::write_fails, report_filter{{}, erase_opcode}, 1); },
+     [](auto& s) {
+         s.inject(report_fault::write_fails, report_filter{{}, erase_opcode}, 1);
+     },
      typeid(error::write_enable_failed), 1},
     {"ProgramIgnoredThreeTimes", [](auto& s) { s.ignore_program(3, 40); },
      typeid(error::mismatch_error), 4},

@@ -32,12 +32,15 @@ const std::string block_3 = ":020000040003F7";
 const std::string end = ":00000001FF";
 
 const hex_case hex_cases[] = {
-    {"CrLfSeparated", {block_3 + "\r\n" + data_01_0f + "\r\n" + end + "\r\n"},
+    {"CrLfSeparated",
+     {block_3 + "\r\n" + data_01_0f + "\r\n" + end + "\r\n"},
      {{3, {{0x1234, 0x80}, {0x1235, 0xF0}}}}},
-    {"LfSeparated", {block_3 + "\n" + data_01_0f + "\n" + end + "\n"},
+    {"LfSeparated",
+     {block_3 + "\n" + data_01_0f + "\n" + end + "\n"},
      {{3, {{0x1234, 0x80}, {0x1235, 0xF0}}}}},
     {"NotSeparated", {block_3 + data_01_0f + end}, {{3, {{0x1234, 0x80}, {0x1235, 0xF0}}}}},
-    {"WrongChecksumStillTaken", {hex_record(0, 0x0010, {0xA5}, 1) + "\n" + end},
+    {"WrongChecksumStillTaken",
+     {hex_record(0, 0x0010, {0xA5}, 1) + "\n" + end},
      {{0, {{0x0010, 0xA5}}}}},
     {"CutOffLastRecordNotTaken",
      {hex_record(0, 0, {0x01}) + "\n" + hex_record(0, 2, {0x01, 0x01}).substr(0, 12)},
@@ -46,11 +49,13 @@ const hex_case hex_cases[] = {
      {hex_record(2, 0, {0x10, 0x00}) + hex_record(5, 0, {0, 0, 0, 1}) + hex_record(0, 1, {0x03}) +
       end},
      {{0, {{1, 0xC0}}}}},
-    {"NothingAfterTheEndRecord", {hex_record(0, 0, {0x01}) + end + hex_record(0, 1, {0x01})},
+    {"NothingAfterTheEndRecord",
+     {hex_record(0, 0, {0x01}) + end + hex_record(0, 1, {0x01})},
      {{0, {{0, 0x80}}}}},
     {"ExtendedAddressAloneMakesAnEmptyBlock", {":02000004001BDF" + end}, {{27, {}}}},
     {"LaterImageOverwritesAndReusesTheBlock",
-     {block_3 + hex_record(0, 0x10, {0x01, 0x01}) + end, block_3 + hex_record(0, 0x11, {0x0F}) + end},
+     {block_3 + hex_record(0, 0x10, {0x01, 0x01}) + end,
+      block_3 + hex_record(0, 0x11, {0x0F}) + end},
      {{3, {{0x10, 0x80}, {0x11, 0xF0}}}}},
 };
 

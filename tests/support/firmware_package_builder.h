@@ -55,12 +55,15 @@ inline std::string intel_hex(const std::vector<hex_bytes>& pieces,
             const std::uint32_t address = piece.address + static_cast<std::uint32_t>(offset);
             const long block = static_cast<long>(address >> 16);
             if (block != current_block) {
-                text += hex_record(4, 0, {static_cast<std::uint8_t>(block >> 8),
-                                          static_cast<std::uint8_t>(block & 0xFF)}) + separator;
+                text += hex_record(4, 0,
+                                   {static_cast<std::uint8_t>(block >> 8),
+                                    static_cast<std::uint8_t>(block & 0xFF)}) +
+                        separator;
                 current_block = block;
             }
             const std::size_t room = 0x10000 - (address & 0xFFFF);
-            const std::size_t count = std::min({std::size_t{16}, piece.bytes.size() - offset, room});
+            const std::size_t count =
+                std::min({std::size_t{16}, piece.bytes.size() - offset, room});
             text += hex_record(0, static_cast<std::uint16_t>(address & 0xFFFF),
                                {piece.bytes.begin() + static_cast<long>(offset),
                                 piece.bytes.begin() + static_cast<long>(offset + count)}) +
