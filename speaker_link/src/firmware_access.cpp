@@ -22,3 +22,12 @@ firmware_access::service_answer firmware_access::read_service_answer() const
     return {control_.model, control_.online_firmware_version, control_.firmware_download_url,
             control_.firmware_checksum};
 }
+
+void firmware_access::installed(const std::string& version) const
+{
+    {
+        const std::lock_guard<std::mutex> lock(control_.data_mutex);
+        control_.firmware_version = version;
+    }
+    control_.firmware_update_allowed.store(false);
+}

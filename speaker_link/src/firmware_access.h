@@ -40,6 +40,9 @@ public:
     /// The model and the service's last answer, copied under the data lock.
     service_answer read_service_answer() const;
     void allow_update() const noexcept { control_.firmware_update_allowed.store(true); }
+    /// After a successful installation: `version` becomes the speaker's firmware version
+    /// (under the data lock) and no further update is offered until a later search allows one.
+    void installed(const std::string& version) const;
     void set_update_running(bool running) const noexcept
     {
         control_.firmware_update_running.store(running);

@@ -2,10 +2,10 @@
 #include "firmware_update.h"
 
 #include "firmware_download_job.h"
-#include "firmware_install.h"
 #include "worker_frame.h"
 
 #include <speaker_link/dsp_error.h>
+#include <speaker_link/firmware_package.h>
 #include <speaker_link/secure_crypto_data.h>
 
 #include <quarro/files/folder_operations.h>
@@ -90,7 +90,7 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
                                            " differs from the service's " + answer.checksum);
         return;
     }
-    install_firmware_image(access, package);
+    install_firmware_image(access.control(), package);
 }
 
 } // namespace
