@@ -8,3 +8,5 @@ pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
+# Xlib, only for the X error handler of the interface tests and the preview tool.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
