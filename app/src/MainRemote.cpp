@@ -217,6 +217,10 @@ MainRemote::MainRemote()
     presetNameLabel->setFont(panelFont.withHeight(16.0f));
     for (auto* label : {modelLabel.get(), firmwareLabel.get(), statusLabel.get()})
         label->setFont(panelFont.withHeight(14.0f));
+    // "Firmware: 1.0.10" is 85 pixels wide with the panel font's letter spacing, and the label
+    // 80: without the spacing and with 1-pixel insets it fits whole instead of being squeezed.
+    firmwareLabel->setFont(panelFont.withHeight(14.0f).withExtraKerningFactor(0.0f));
+    firmwareLabel->setBorderSize({1, 1, 1, 1});
 
     inputKnobLookAndFeel.filmStrip = EmbeddedResources::getImage(Image::knobInput);
     inputSlider->setLookAndFeel(&inputKnobLookAndFeel);

@@ -193,6 +193,15 @@ TEST_F(MainRemoteTest, StartsCollapsedWithOnlyGetEnabledAndNothingShown)
     EXPECT_EQ(about->getName(), "");
 }
 
+TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
+{
+    panel = std::make_unique<MainRemote>();
+    auto& label = as<juce::Label>(firmwareLabel);
+    const auto textArea = label.getBorderSize().subtractedFrom(label.getLocalBounds());
+    EXPECT_LE(label.getFont().getStringWidthFloat("Firmware: 1.0.10"),
+              static_cast<float>(textArea.getWidth()));
+}
+
 struct Placement
 {
     Control control;
