@@ -7,7 +7,6 @@ cd "$(dirname "$0")/.."
 if [ "${PELLARO_SKIP_SETUP:-0}" != 1 ]; then
     scripts/setup.sh
 fi
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPELLARO_BUILD_TESTS=OFF \
-    -DPELLARO_BUILD_BENCHMARKS=OFF
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPELLARO_BUILD_TESTS=OFF
 cmake --build build/release --parallel "$(nproc)" --target pellaro
 exec build/release/app/pellaro "$@"
