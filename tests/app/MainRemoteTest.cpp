@@ -136,7 +136,7 @@ testing::AssertionResult shows(const juce::Image& panelImage, int x, int y,
     const auto shown = panelImage.getPixelAt(x, y);
     const int got[3] = {shown.getRed(), shown.getGreen(), shown.getBlue()};
     for (int i = 0; i < 3; ++i)
-        if (std::abs(got[i] - mean[i] / 4) > 6)
+        if (std::abs(got[i] - mean[i] / 4) > 3)
             return testing::AssertionFailure()
                    << "pixel " << x << ", " << y << " is " << shown.toDisplayString(false)
                    << ", the image's " << mean[0] / 4 << ", " << mean[1] / 4 << ", " << mean[2] / 4;
@@ -191,6 +191,23 @@ TEST_F(MainRemoteTest, StartsCollapsedWithOnlyGetEnabledAndNothingShown)
     ASSERT_NE(about, nullptr);
     EXPECT_FALSE(about->isVisible());
     EXPECT_EQ(about->getName(), "");
+}
+
+TEST_F(MainRemoteTest, HelpShowsTheSameAboutWindowEachTime)
+{
+    panel = std::make_unique<MainRemote>();
+    auto* about = findAboutWindow();
+    ASSERT_NE(about, nullptr);
+    for (int showing = 0; showing < 2; ++showing) {
+        panel->buttonClicked(&as<juce::Button>(helpButton));
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about->getWidth(), 650);
+        EXPECT_EQ(about->getHeight(), 240);
+        EXPECT_EQ(about->getContentComponent()->getBounds(), juce::Rectangle<int>(0, 0, 700, 300));
+        about->closeButtonPressed();
+        EXPECT_FALSE(about->isVisible());
+        EXPECT_EQ(findAboutWindow(), about);
+    }
 }
 
 TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
@@ -287,20 +304,20 @@ TEST_F(MainRemoteTest, PaintsTheBackgroundOfItsState)
     const auto collapsed = EmbeddedResources::getImage(artwork::Image::backgroundCollapsed);
     const auto expanded = EmbeddedResources::getImage(artwork::Image::backgroundExpanded);
 
-    // Places no control covers: the header, the gap between the plates, the status bar.
-    const juce::Point<int> open[] = {{60, 20}, {310, 120}, {600, 280}};
+    // Places no control covers where the artwork changes from one row to the next: the
+    // header's accent line, the top edges of the plates and of the status bar.
     auto image = snapshot();
-    for (const auto p : open)
+    for (const auto p : {juce::Point<int>{50, 34}, juce::Point<int>{320, 47},
+                         juce::Point<int>{600, 257}, juce::Point<int>{600, 296}})
         EXPECT_TRUE(shows(image, p.x, p.y, collapsed));
 
     setExpanded(true);
     image = snapshot();
-    for (const auto p :
-         {juce::Point<int>{60, 20}, juce::Point<int>{310, 120}, juce::Point<int>{600, 320},
-          juce::Point<int>{20, 500}, juce::Point<int>{600, 678}})
+    for (const auto p : {juce::Point<int>{50, 34}, juce::Point<int>{320, 47},
+                         juce::Point<int>{100, 323}, juce::Point<int>{600, 655}})
         EXPECT_TRUE(shows(image, p.x, p.y, expanded));
     // No user presets known: no strip over the preset row.
-    EXPECT_TRUE(shows(image, 380, 240, expanded));
+    EXPECT_TRUE(shows(image, 400, 231, expanded));
 }
 
 TEST_F(MainRemoteTest, PaintsTheStripOfThreeUserPresetsAndPlacesTheirButtons)
@@ -310,9 +327,9 @@ TEST_F(MainRemoteTest, PaintsTheStripOfThreeUserPresetsAndPlacesTheirButtons)
     setExpanded(true);
     const auto strip = EmbeddedResources::getImage(artwork::Image::userPresets3);
     const auto image = snapshot();
-    for (const auto p :
-         {juce::Point<int>{372, 240}, juce::Point<int>{600, 232}, juce::Point<int>{1060, 288}})
-        EXPECT_TRUE(shows(image, p.x, p.y, strip, {370, 229}));
+    // The top edges of the three plates, which the background does not have.
+    for (const int x : {400, 650, 1000})
+        EXPECT_TRUE(shows(image, x, 231, strip, {370, 229}));
 
     const int x[] = {384, 494, 614, 724, 844, 954};
     for (int i = 0; i < 6; ++i) {
@@ -335,9 +352,9 @@ TEST_F(MainRemoteTest, PaintsTheStripOfTwoUserPresets)
     const auto strip = EmbeddedResources::getImage(artwork::Image::userPresets2);
     const auto background = EmbeddedResources::getImage(artwork::Image::backgroundExpanded);
     const auto image = snapshot();
-    EXPECT_TRUE(shows(image, 596, 240, strip, {590, 229}));
-    EXPECT_TRUE(shows(image, 1060, 288, strip, {590, 229}));
-    EXPECT_TRUE(shows(image, 580, 240, background));
+    for (const int x : {650, 1000})
+        EXPECT_TRUE(shows(image, x, 231, strip, {590, 229}));
+    EXPECT_TRUE(shows(image, 400, 231, background));
     EXPECT_FALSE(control(readUserPreset3Button).isVisible());
     EXPECT_FALSE(control(readUserPreset3Button).isEnabled());
     EXPECT_EQ(control(readUserPreset2Button).getBounds(), juce::Rectangle<int>(844, 261, 93, 23));
