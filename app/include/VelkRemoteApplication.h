@@ -50,7 +50,8 @@ public:
     const juce::String getApplicationName() override;
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
-    /** Opens the main window and routes SIGINT and SIGTERM to systemRequestedQuit. */
+    /** Shows the foundation library's alerts and file panels with JUCE, opens the main window
+        and routes SIGINT and SIGTERM to systemRequestedQuit. */
     void initialise(const juce::String& commandLine) override;
     /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
     void shutdown() override;

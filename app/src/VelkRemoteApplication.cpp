@@ -2,6 +2,7 @@
 #include "VelkRemoteApplication.h"
 
 #include "DesktopServices.h"
+#include "JuceDialogHooks.h"
 #include "QuitSignals.h"
 
 // -- MainWindow ---------------------------------------------------------------------------------
@@ -75,6 +76,7 @@ bool VelkRemoteApplication::moreThanOneInstanceAllowed()
 
 void VelkRemoteApplication::initialise(const juce::String&)
 {
+    quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>());
     mainWindow = std::make_unique<MainWindow>(getApplicationName());
     quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
 }
@@ -85,6 +87,8 @@ void VelkRemoteApplication::shutdown()
     // Emptied before the window goes, so that nothing reaches a half-destroyed window.
     std::unique_ptr<MainWindow> window = std::move(mainWindow);
     window.reset();
+    // Alerts that workers raise from now on go to the console.
+    quarro::set_dialog_hooks(nullptr);
 }
 
 void VelkRemoteApplication::anotherInstanceStarted(const juce::String&) {}
