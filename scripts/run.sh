@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Pellaro optimised and starts the panel.
+# Sets up the machine, builds Pellaro optimised and starts the panel. Arguments go to the
+# program. PELLARO_SKIP_SETUP=1 skips the package installation (for a machine already set up).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPELLARO_BUILD_TESTS=OFF
-cmake --build build/release --parallel "$(nproc)"
-
-panel=build/release/app/Pellaro_artefacts/Release/Pellaro
-if [ -x "$panel" ]; then
-    exec "$panel" "$@"
+if [ "${PELLARO_SKIP_SETUP:-0}" != 1 ]; then
+    scripts/setup.sh
 fi
-echo "run: everything is built; the panel itself is not part of the build yet."
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPELLARO_BUILD_TESTS=OFF
+cmake --build build/release --parallel "$(nproc)" --target pellaro
+exec build/release/app/pellaro "$@"

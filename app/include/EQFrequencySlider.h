@@ -25,6 +25,10 @@ public:
     /** The proportion of the knob's travel that shows a frequency. */
     double valueToProportionOfLength(double value) override;
 
+    /** One step of the scale per notch, up or down, stopping at the ends. */
+    void mouseWheelMove(const juce::MouseEvent& event,
+                        const juce::MouseWheelDetails& wheel) override;
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(EQFrequencySlider)
 };

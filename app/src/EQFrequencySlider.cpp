@@ -3,6 +3,7 @@
 
 #include "DecimalText.h"
 #include "EqualiserScales.h"
+#include "ScaleWheel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,4 +46,18 @@ double EQFrequencySlider::proportionOfLengthToValue(double proportion)
 double EQFrequencySlider::valueToProportionOfLength(double value)
 {
     return EqualiserScales::proportionOfFrequency(value);
+}
+
+void EQFrequencySlider::mouseWheelMove(const juce::MouseEvent& event,
+                                       const juce::MouseWheelDetails& wheel)
+{
+    const int direction = ScaleWheel::directionOf(wheel);
+    if (!isEnabled() || !isScrollWheelEnabled() || direction == 0) {
+        juce::Component::mouseWheelMove(event, wheel);
+        return;
+    }
+    constexpr int lastIndex = static_cast<int>(EqualiserScales::frequencies.size()) - 1;
+    const int index = ScaleWheel::steppedIndex(*this, lastIndex, direction);
+    setValue(EqualiserScales::frequencies[static_cast<std::size_t>(index)],
+             juce::sendNotificationSync);
 }

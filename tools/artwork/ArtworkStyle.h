@@ -15,6 +15,7 @@ inline const juce::Colour plateEdgeDark{0xff141517};
 inline const juce::Colour display{0xff131416};
 inline const juce::Colour caption{0xff9aa0a6};
 inline const juce::Colour captionDim{0xff6d7277};
+inline const juce::Colour captionBright{0xffb4b9be};
 inline const juce::Colour heading{0xffc9cdd1};
 inline const juce::Colour accent{0xffc18f5e};
 inline const juce::Colour accentBright{0xffe0b07a};

@@ -71,13 +71,14 @@ void paintKnobPrint(juce::Graphics& g, const KnobPlacement& placement, const juc
 void paintScaleEnds(juce::Graphics& g, const KnobPlacement& placement, const juce::String& minimum,
                     const juce::String& maximum)
 {
+    // Large and light enough to read: 11 pixels, over 4.5:1 against the plate.
     const auto knob = placement.knob();
-    const auto font = style::panelFont(9.0f, 0.04f);
-    const float y = knob.getBottom() - 12.0f;
-    style::drawText(g, minimum, {knob.getX() - 14.0f, y, 24.0f, 10.0f}, font,
-                    style::colours::captionDim, juce::Justification::centredRight);
-    style::drawText(g, maximum, {knob.getRight() - 10.0f, y, 24.0f, 10.0f}, font,
-                    style::colours::captionDim, juce::Justification::centredLeft);
+    const auto font = style::panelFont(11.0f, 0.04f);
+    const float y = knob.getBottom() - 13.0f;
+    style::drawText(g, minimum, {knob.getX() - 18.0f, y, 28.0f, 12.0f}, font,
+                    style::colours::caption, juce::Justification::centredRight);
+    style::drawText(g, maximum, {knob.getRight() - 10.0f, y, 30.0f, 12.0f}, font,
+                    style::colours::caption, juce::Justification::centredLeft);
 }
 
 /** The anthracite face: lighter at the top, darker below, with a soft vignette. */
@@ -111,8 +112,8 @@ void paintHeader(juce::Graphics& g)
     g.fillRect(40.0f, 33.0f, 22.0f, 2.0f);
     style::drawText(g, "PELLARO", {760.0f, 9.0f, 300.0f, 24.0f}, style::panelFont(21.0f, 0.22f),
                     style::colours::heading, juce::Justification::centredRight);
-    style::drawText(g, "ORVIK  STUDIO  MONITOR  CONTROL", {560.0f, 11.0f, 404.0f, 20.0f},
-                    style::panelFont(11.0f, 0.18f), style::colours::captionDim,
+    style::drawText(g, "ORVIK  STUDIO  MONITOR  CONTROL", {540.0f, 11.0f, 414.0f, 20.0f},
+                    style::panelFont(13.0f, 0.16f), style::colours::captionBright,
                     juce::Justification::centredRight);
     paintRule(g, 20.0f, 41.0f, panel::width - 40.0f);
 }
@@ -184,11 +185,29 @@ void paintEqualiser(juce::Graphics& g)
     style::drawText(g, "EQUALISER", {420.0f, 302.0f, 260.0f, 18.0f}, style::panelFont(13.0f, 0.3f),
                     style::colours::heading, juce::Justification::centred);
 
+    // Every plate stands the same 4 pixels from the next: a parametric plate spans its column
+    // of 141 less the gap; the shelf plates reach from the panel's margin to that gap.
+    constexpr float gap = 4.0f;
+    constexpr float margin = 33.0f;
+    constexpr float parametricLeftOfKnob = 2.0f;
+    const auto column = [](int band) {
+        return static_cast<float>(panel::frequencySliders[static_cast<std::size_t>(band)].x);
+    };
+    const float parametricWidth = column(2) - column(1) - gap;
     for (int band = 0; band < panel::bandCount; ++band) {
         const auto frequency = panel::frequencySliders[static_cast<std::size_t>(band)];
-        const bool shelf = band == 0 || band == panel::bandCount - 1;
-        const float left = static_cast<float>(frequency.x) - (shelf ? 8.0f : 3.0f);
-        const float width = shelf ? 92.0f : 137.0f;
+        const bool lowShelf = band == 0;
+        const bool highShelf = band == panel::bandCount - 1;
+        const bool shelf = lowShelf || highShelf;
+        float left = column(band) - parametricLeftOfKnob;
+        float width = parametricWidth;
+        if (lowShelf) {
+            left = margin;
+            width = column(1) - parametricLeftOfKnob - gap - margin;
+        } else if (highShelf) {
+            left = column(band - 1) - parametricLeftOfKnob + parametricWidth + gap;
+            width = static_cast<float>(panel::width) - margin - left;
+        }
         const float bottom = shelf ? 597.0f : 645.0f;
         style::drawRecessedPlate(g, {left, 323.0f, width, bottom - 323.0f}, 7.0f);
         style::drawCaption(g, bandName(band), {left, 328.0f, shelf ? width : 80.0f, 14.0f}, 11.0f,

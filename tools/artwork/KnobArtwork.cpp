@@ -152,6 +152,20 @@ struct SelectorPosition
     bool available;
 };
 
+/** Where a caption goes beside its lamp: the text's box pushed outwards along the position's
+    direction until it stands `clearance` clear of the lamp, whatever the text's width. */
+juce::Rectangle<float> captionBeside(juce::Point<float> lamp, float angle, float clearance,
+                                     juce::Rectangle<float> text)
+{
+    const float ux = std::sin(angle);
+    const float uy = -std::cos(angle);
+    // The distance from the box's centre to its edge, along the direction of the position.
+    const float reach =
+        std::abs(ux) * text.getWidth() / 2.0f + std::abs(uy) * text.getHeight() / 2.0f;
+    const float distance = clearance + reach;
+    return text.withCentre({lamp.x + ux * distance, lamp.y + uy * distance});
+}
+
 /** A selector: a larger knob with a lamp and a caption at each position. */
 juce::Image paintSelector(const artwork::CellLayout& layout,
                           const std::vector<SelectorPosition>& positions)
@@ -159,21 +173,27 @@ juce::Image paintSelector(const artwork::CellLayout& layout,
     auto sheet = style::makeImage(layout.width, layout.sheetHeight(), true);
     const juce::Point<float> centre(static_cast<float>(layout.width) / 2.0f, 168.0f);
     constexpr float radius = 64.0f;
-    constexpr float lampRadius = radius + 20.0f;
-    constexpr float captionRadius = radius + 48.0f;
+    constexpr float lampRadius = radius + 18.0f;
+    constexpr float captionHeight = 23.0f;
+    // Lamp radius 5, then a clear gap of 8 pixels before the letters.
+    constexpr float captionClearance = 13.0f;
 
     style::paintCells(sheet, layout.cellHeight, layout.cells, [&](juce::Graphics& g, int frame) {
         for (int i = 0; i < static_cast<int>(positions.size()); ++i) {
             const auto& position = positions[static_cast<std::size_t>(i)];
             const bool selected = i == frame;
-            paintLamp(g, style::pointOnCircle(centre, lampRadius, position.angle), selected,
-                      position.available);
-            const auto at = style::pointOnCircle(centre, captionRadius, position.angle);
+            const auto lamp = style::pointOnCircle(centre, lampRadius, position.angle);
+            paintLamp(g, lamp, selected, position.available);
+            const auto text = position.caption.toUpperCase();
+            const auto font = style::panelFont(captionHeight);
+            // The box of the capitals: their width, and about 0.7 of the font height.
+            const juce::Rectangle<float> box(font.getStringWidthFloat(text), 0.7f * captionHeight);
+            const auto at = captionBeside(lamp, position.angle, captionClearance, box);
             const auto colour = selected             ? style::colours::accentBright
                                 : position.available ? style::colours::caption
                                                      : style::colours::captionDim.withAlpha(0.6f);
-            style::drawCaption(g, position.caption,
-                               juce::Rectangle<float>(120.0f, 30.0f).withCentre(at), 25.0f, colour);
+            style::drawText(g, text, at.withSizeKeepingCentre(at.getWidth() + 4.0f, captionHeight),
+                            font, colour);
         }
         const auto angle = positions[static_cast<std::size_t>(frame)].angle;
         paintKnob(g, centre, radius, angle, Finish::anthracite, style::colours::accentBright);

@@ -59,4 +59,15 @@ juce::Image paintAboutLogo()
     return image;
 }
 
+juce::Image paintApplicationIcon()
+{
+    const auto emblem = paintAboutLogo();
+    auto icon = style::makeImage(256, 256, true);
+    juce::Graphics g(icon);
+    g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
+    // The disc and its shadow, above the name.
+    g.drawImage(emblem, 0, 0, 256, 256, 40, 2, 420, 420);
+    return icon;
+}
+
 } // namespace logo

@@ -1,5 +1,6 @@
-// The artwork generator: draws every image of the panel at its size and cell layout and writes
-// it as PNG into the given folder. Same inputs, same bytes: nothing random, no time stamps.
+// The artwork generator: draws every image of the panel at its size and cell layout, and the
+// application icon, and writes them as PNG into the given folder. Same inputs, same bytes:
+// nothing random, no time stamps.
 //
 // Usage: pellaro_artwork <output folder> <panel font file> <text font file>
 #include "ArtworkLayout.h"
@@ -119,6 +120,11 @@ int run(int argc, char** argv)
             std::cerr << "pellaro_artwork: cannot write " << info.fileName << "\n";
             return 1;
         }
+    }
+    // The desktop entry's icon: installed beside the program, not built into it.
+    if (!writePng(logo::paintApplicationIcon(), folder.getChildFile("pellaro.png"))) {
+        std::cerr << "pellaro_artwork: cannot write pellaro.png\n";
+        return 1;
     }
     return 0;
 }

@@ -1,0 +1,205 @@
+// The control panel: every knob, button and label of the main window over the panel artwork,
+// the speaker link it drives, and the hand-over of the speaker link's results to the controls.
+#pragma once
+
+#include "ActivePresetSlider.h"
+#include "AudioInputSlider.h"
+#include "AudioVolumeSlider.h"
+#include "EQFrequencySlider.h"
+#include "EQQSlider.h"
+#include "velk_remote_look_and_feel_active_preset_knob.h"
+#include "velk_remote_look_and_feel_firmware_button.h"
+#include "velk_remote_look_and_feel_gold_knob.h"
+#include "velk_remote_look_and_feel_help_button.h"
+#include "velk_remote_look_and_feel_input_knob.h"
+#include "velk_remote_look_and_feel_open_close_button.h"
+#include "velk_remote_look_and_feel_preset_button.h"
+#include "velk_remote_look_and_feel_silver_knob.h"
+#include "velk_remote_look_and_feel_standard_knob.h"
+
+#include <speaker_link/dsp_control.h>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class AboutWindow;
+
+/** The main window's content: 1100 x 303 collapsed, 1100 x 700 expanded. Built, used and
+    destroyed on the message thread; only the dsp_control_callback operations are called on the
+    speaker link's worker threads, and they only record what happened (flags and, for the
+    firmware, one status text) for the timer to show.
+
+    The constructor starts the first read of the main settings; the destructor waits for every
+    operation of the speaker link that still runs. Exceptions of the dsp_control constructor
+    (no Documents folder) leave the constructor. */
+class MainRemote : public juce::Component,
+                   private juce::Timer,
+                   public dsp_control_callback,
+                   public juce::Slider::Listener,
+                   public juce::Button::Listener
+{
+public:
+    MainRemote();
+    ~MainRemote() override;
+
+    // -- Window dragging by the top 40 pixels, where no control lies.
+    void mouseDown(const juce::MouseEvent& event) override;
+    void mouseDrag(const juce::MouseEvent& event) override;
+    void mouseUp(const juce::MouseEvent& event) override;
+
+    /** The background of the state, and the user-preset strip when expanded with 2 or 3 user
+        presets. */
+    void paint(juce::Graphics& g) override;
+    /** Every control at its fixed bounds for the state and the user-preset count. */
+    void resized() override;
+
+    // -- dsp_control_callback: worker threads; each records its result and returns.
+    void speaker_changed(dsp_control& control) override;
+    void main_settings_read(dsp_control& control) override;
+    void main_settings_read_failed(dsp_control& control) override;
+    void firmware_update_available(dsp_control& control, const std::string& version) override;
+    void firmware_up_to_date(dsp_control& control) override;
+    void firmware_search_failed(dsp_control& control) override;
+    void main_settings_written(dsp_control& control) override;
+    void main_settings_write_failed(dsp_control& control) override;
+    void user_preset_read(dsp_control& control) override;
+    void user_preset_read_failed(dsp_control& control) override;
+    void user_preset_written(dsp_control& control) override;
+    void user_preset_write_failed(dsp_control& control) override;
+    void device_reset(dsp_control& control) override;
+    void device_reset_failed(dsp_control& control) override;
+    void firmware_update_succeeded(dsp_control& control) override;
+    void firmware_update_failed(dsp_control& control, int kind) override;
+    void firmware_update_started(dsp_control& control) override;
+    void firmware_update_progress(dsp_control& control, int stage, quarro::u64 total,
+                                  quarro::u64 done) override;
+
+    /** Knob moves stay on the panel until a send. */
+    void sliderValueChanged(juce::Slider* slider) override;
+    /** Runs the action of the clicked button. */
+    void buttonClicked(juce::Button* button) override;
+
+    /** Enables or disables the action buttons (the user-preset ones only for presets the
+        speaker has, the firmware button only when an update is allowed) and records the busy
+        state. Sliders, Load, Save, the toggle and the help button are left alone. */
+    void setControlsEnabled(bool enabled);
+
+    /** True while the action buttons are disabled for a running speaker operation. Any thread. */
+    bool isBusy() const noexcept { return busy.load(); }
+    /** True from the start of a firmware update until it succeeds or fails. Any thread. */
+    bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
+    /** True while the lower half (equaliser and preset files) is shown. */
+    bool isExpanded() const noexcept { return expanded; }
+
+    /** The period of the timer that carries results to the controls, in ms. */
+    using juce::Timer::getTimerInterval;
+
+private:
+    void timerCallback() override;
+    void expandOrCollapse(bool expand);
+    void storeStatusText(const std::string& text);
+    void placeUserPresetButtons();
+
+    memory::data_ptr<dsp_control> dspControl;
+    std::atomic<bool> firstReadPending{true};
+    std::atomic<bool> speakerChanged{false};
+    std::atomic<bool> mainSettingsRead{false};
+    std::atomic<bool> mainSettingsReadFailed{false};
+    std::atomic<bool> firmwareUpdateAvailable{false};
+    std::mutex statusTextMutex;
+    std::string statusText;
+    std::atomic<bool> firmwareUpToDate{false};
+    std::atomic<bool> firmwareSearchFailed{false};
+    std::atomic<bool> userPresetRead{false};
+    std::atomic<bool> userPresetReadFailed{false};
+    std::atomic<bool> userPresetWritten{false};
+    std::atomic<bool> userPresetWriteFailed{false};
+    std::atomic<bool> deviceReset{false};
+    std::atomic<bool> deviceResetFailed{false};
+    std::atomic<quarro::u32> userPresetCount{0};
+    std::atomic<bool> firmwareUpdateSucceeded{false};
+    std::atomic<bool> firmwareUpdateFailed{false};
+    std::atomic<bool> firmwareUpdateStarted{false};
+    std::atomic<bool> firmwareUpdateProgress{false};
+    std::atomic<bool> mainSettingsWritten{false};
+    std::atomic<bool> mainSettingsWriteFailed{false};
+    std::atomic<bool> busy{false};
+    std::atomic<bool> firmwareUpdateInProgress{false};
+    juce::ComponentDragger dragger;
+    juce::Image backgroundExpandedImage;
+    juce::Image backgroundCollapsedImage;
+    juce::Image userPresetStrip3Image;
+    juce::Image userPresetStrip2Image;
+    juce::Font panelFont;
+
+    velk_remote_look_and_feel_input_knob inputKnobLookAndFeel;
+    velk_remote_look_and_feel_active_preset_knob activePresetKnobLookAndFeel;
+    velk_remote_look_and_feel_standard_knob standardKnobLookAndFeel;
+    velk_remote_look_and_feel_silver_knob silverKnobLookAndFeel;
+    velk_remote_look_and_feel_gold_knob goldKnobLookAndFeel;
+    velk_remote_look_and_feel_standard_knob sendButtonLookAndFeel;
+    velk_remote_look_and_feel_standard_knob resetButtonLookAndFeel;
+    velk_remote_look_and_feel_preset_button loadButtonLookAndFeel;
+    velk_remote_look_and_feel_preset_button saveButtonLookAndFeel;
+    velk_remote_look_and_feel_preset_button userPresetGetLookAndFeel;
+    velk_remote_look_and_feel_preset_button userPresetSendLookAndFeel;
+    velk_remote_look_and_feel_firmware_button firmwareButtonLookAndFeel;
+    velk_remote_look_and_feel_open_close_button openCloseButtonLookAndFeel;
+    velk_remote_look_and_feel_help_button helpButtonLookAndFeel;
+
+    bool expanded = false;
+    bool dragging = false;
+
+    std::unique_ptr<AboutWindow> aboutWindow;
+    // The 44 controls, in the order they are made (and the order of the panel's children).
+    std::unique_ptr<EQFrequencySlider> parametric5FrequencySlider;
+    std::unique_ptr<juce::TextButton> readSettingsButton;
+    std::unique_ptr<AudioVolumeSlider> volumeSlider;
+    std::unique_ptr<juce::Slider> delaySlider;
+    std::unique_ptr<AudioVolumeSlider> lowShelfGainSlider;
+    std::unique_ptr<EQFrequencySlider> lowShelfFrequencySlider;
+    std::unique_ptr<EQFrequencySlider> parametric1FrequencySlider;
+    std::unique_ptr<EQQSlider> parametric1QSlider;
+    std::unique_ptr<EQFrequencySlider> highShelfFrequencySlider;
+    std::unique_ptr<EQFrequencySlider> parametric2FrequencySlider;
+    std::unique_ptr<EQQSlider> parametric2QSlider;
+    std::unique_ptr<EQFrequencySlider> parametric3FrequencySlider;
+    std::unique_ptr<EQQSlider> parametric3QSlider;
+    std::unique_ptr<EQFrequencySlider> parametric4FrequencySlider;
+    std::unique_ptr<EQQSlider> parametric4QSlider;
+    std::unique_ptr<EQQSlider> parametric5QSlider;
+    std::unique_ptr<EQFrequencySlider> parametric6FrequencySlider;
+    std::unique_ptr<EQQSlider> parametric6QSlider;
+    std::unique_ptr<juce::TextButton> readUserPreset1Button;
+    std::unique_ptr<juce::TextButton> writeUserPreset1Button;
+    std::unique_ptr<juce::TextButton> readUserPreset2Button;
+    std::unique_ptr<juce::TextButton> writeUserPreset2Button;
+    std::unique_ptr<juce::TextButton> readUserPreset3Button;
+    std::unique_ptr<juce::TextButton> writeUserPreset3Button;
+    std::unique_ptr<juce::TextButton> updateFirmwareButton;
+    std::unique_ptr<juce::Label> modelLabel;
+    std::unique_ptr<juce::Label> firmwareLabel;
+    std::unique_ptr<AudioInputSlider> inputSlider;
+    std::unique_ptr<juce::Label> statusLabel;
+    std::unique_ptr<juce::TextButton> writeSettingsButton;
+    std::unique_ptr<juce::TextButton> resetButton;
+    std::unique_ptr<ActivePresetSlider> activePresetSlider;
+    std::unique_ptr<juce::TextButton> loadPresetButton;
+    std::unique_ptr<juce::TextButton> savePresetButton;
+    std::unique_ptr<juce::Label> presetNameLabel;
+    std::unique_ptr<AudioVolumeSlider> highShelfGainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric6GainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric5GainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric4GainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric3GainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric2GainSlider;
+    std::unique_ptr<AudioVolumeSlider> parametric1GainSlider;
+    std::unique_ptr<juce::ToggleButton> openCloseButton;
+    std::unique_ptr<juce::TextButton> helpButton;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainRemote)
+};

@@ -1,0 +1,70 @@
+// The application: its one main window holding the control panel, and the refusal to quit
+// while the panel is busy with the speaker.
+#pragma once
+
+#include "MainRemote.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class QuitSignals;
+
+/** The JUCE application object. Message thread. */
+class VelkRemoteApplication : public juce::JUCEApplication
+{
+public:
+    /** The title of the refusal while a firmware update runs, and while another speaker
+        operation runs. */
+    static constexpr const char* firmwareUpdateTitle = "Firmware update in progress";
+    static constexpr const char* communicationTitle = "DSP communication in progress";
+    static constexpr const char* refusalText =
+        "Do not disconnect the speaker from your computer, power down the speaker, or quit this "
+        "application.  Doing so during DSP communication will corrupt the files in your speaker!";
+
+    /** The main window: the panel as its content, native title bar with minimise and close,
+        no border, dragged by its top 40 pixels; closing it asks the application to quit. */
+    class MainWindow : public juce::DocumentWindow
+    {
+    public:
+        explicit MainWindow(const juce::String& name);
+        ~MainWindow() override;
+
+        void mouseDown(const juce::MouseEvent& event) override;
+        void mouseDrag(const juce::MouseEvent& event) override;
+        juce::BorderSize<int> getBorderThickness() override;
+        void closeButtonPressed() override;
+
+        /** The panel, or nullptr while the window has none. */
+        MainRemote* getPanel() const;
+
+    private:
+        juce::ComponentDragger dragger;
+
+        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainWindow)
+    };
+
+    VelkRemoteApplication();
+    ~VelkRemoteApplication() override;
+
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+    bool moreThanOneInstanceAllowed() override;
+    /** Shows the foundation library's alerts and file panels with JUCE, opens the main window
+        and routes SIGINT and SIGTERM to systemRequestedQuit. */
+    void initialise(const juce::String& commandLine) override;
+    /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
+    void shutdown() override;
+    void anotherInstanceStarted(const juce::String& commandLine) override;
+    /** Quits unless the panel is busy; then explains why not and stays. */
+    void systemRequestedQuit() override;
+
+    /** Whether a quit request may end the program now. False while the panel is busy, after
+        showing the refusal (through DesktopServices, associated with `window`); true when
+        there is no panel (before the window exists or after it is gone). */
+    static bool mayQuit(const MainRemote* panel, juce::Component* window);
+
+private:
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<QuitSignals> quitSignals;
+};

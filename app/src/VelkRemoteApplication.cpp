@@ -1,0 +1,110 @@
+// The application object and its main window.
+#include "VelkRemoteApplication.h"
+
+#include "DesktopServices.h"
+#include "JuceDialogHooks.h"
+#include "QuitSignals.h"
+
+// -- MainWindow ---------------------------------------------------------------------------------
+
+VelkRemoteApplication::MainWindow::MainWindow(const juce::String& name)
+    : juce::DocumentWindow(name, juce::Colours::lightgrey,
+                           juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton,
+                           true)
+{
+    setUsingNativeTitleBar(true);
+    setDraggable(true);
+    setContentOwned(new MainRemote(), true);
+    centreWithSize(getWidth(), getHeight());
+    setVisible(true);
+}
+
+VelkRemoteApplication::MainWindow::~MainWindow() = default;
+
+void VelkRemoteApplication::MainWindow::mouseDown(const juce::MouseEvent& event)
+{
+    if (event.y < 40)
+        dragger.startDraggingComponent(this, event);
+    else
+        juce::ResizableWindow::mouseDown(event);
+}
+
+void VelkRemoteApplication::MainWindow::mouseDrag(const juce::MouseEvent& event)
+{
+    if (event.y < 40)
+        dragger.dragComponent(this, event, nullptr);
+    else
+        juce::ResizableWindow::mouseDrag(event);
+}
+
+juce::BorderSize<int> VelkRemoteApplication::MainWindow::getBorderThickness()
+{
+    return {};
+}
+
+void VelkRemoteApplication::MainWindow::closeButtonPressed()
+{
+    if (auto* application = juce::JUCEApplication::getInstance())
+        application->systemRequestedQuit();
+}
+
+MainRemote* VelkRemoteApplication::MainWindow::getPanel() const
+{
+    return dynamic_cast<MainRemote*>(getContentComponent());
+}
+
+// -- VelkRemoteApplication ----------------------------------------------------------------------
+
+VelkRemoteApplication::VelkRemoteApplication() = default;
+
+VelkRemoteApplication::~VelkRemoteApplication() = default;
+
+const juce::String VelkRemoteApplication::getApplicationName()
+{
+    return "Velk Audio Pellaro";
+}
+
+const juce::String VelkRemoteApplication::getApplicationVersion()
+{
+    return "1.0.2";
+}
+
+bool VelkRemoteApplication::moreThanOneInstanceAllowed()
+{
+    return true;
+}
+
+void VelkRemoteApplication::initialise(const juce::String&)
+{
+    quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>());
+    mainWindow = std::make_unique<MainWindow>(getApplicationName());
+    quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
+}
+
+void VelkRemoteApplication::shutdown()
+{
+    quitSignals.reset();
+    // Emptied before the window goes, so that nothing reaches a half-destroyed window.
+    std::unique_ptr<MainWindow> window = std::move(mainWindow);
+    window.reset();
+    // Alerts that workers raise from now on go to the console.
+    quarro::set_dialog_hooks(nullptr);
+}
+
+void VelkRemoteApplication::anotherInstanceStarted(const juce::String&) {}
+
+void VelkRemoteApplication::systemRequestedQuit()
+{
+    if (mayQuit(mainWindow != nullptr ? mainWindow->getPanel() : nullptr, mainWindow.get()))
+        quit();
+}
+
+bool VelkRemoteApplication::mayQuit(const MainRemote* panel, juce::Component* window)
+{
+    if (panel == nullptr || !panel->isBusy())
+        return true;
+    const char* title =
+        panel->isFirmwareUpdateInProgress() ? firmwareUpdateTitle : communicationTitle;
+    DesktopServices::get().showMessage(title, refusalText, window);
+    return false;
+}

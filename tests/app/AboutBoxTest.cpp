@@ -1,0 +1,93 @@
+// The About box: its children with their texts, places and fonts, and where its two buttons
+// lead: the support page, and the manual in the resources folder or else online.
+#include "AboutBox.h"
+
+#include "support/RecordingDesktopServices.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+juce::Component& child(AboutBox& box, const juce::String& name, int index)
+{
+    auto* found = index >= 0 ? box.getChildComponent(index) : nullptr;
+    if (found == nullptr || (name.isNotEmpty() && found->getName() != name))
+        throw std::runtime_error("no child " + name.toStdString());
+    return *found;
+}
+
+TEST(AboutBox, HoldsTitleVersionCopyrightAndTwoButtons)
+{
+    AboutBox box;
+    EXPECT_EQ(box.getBounds(), juce::Rectangle<int>(0, 0, 700, 300));
+    ASSERT_EQ(box.getNumChildComponents(), 5);
+
+    const struct
+    {
+        const char* text;
+        juce::Rectangle<int> bounds;
+        float fontHeight;
+    } labels[] = {
+        {"VELK AUDIO Orvik Pellaro\n", {232, 36, 384, 40}, 37.9f},
+        {"Version 1.0.2", {232, 76, 376, 24}, 14.0f},
+        {"\xc2\xa9 Velk Audio. All rights reserved.", {232, 140, 376, 24}, 14.0f},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(labels[i].text);
+        auto* label = dynamic_cast<juce::Label*>(box.getChildComponent(i));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->getText(), juce::String::fromUTF8(labels[i].text));
+        EXPECT_EQ(label->getBounds(), labels[i].bounds);
+        EXPECT_FLOAT_EQ(label->getFont().getHeight(), labels[i].fontHeight);
+        EXPECT_EQ(label->findColour(juce::Label::textColourId), juce::Colour(0xffcdcdcd));
+        bool clicks = true, childClicks = true;
+        label->getInterceptsMouseClicks(clicks, childClicks);
+        EXPECT_FALSE(clicks);
+    }
+    // The title in the panel's condensed face, the other texts in the light one.
+    auto& title = dynamic_cast<juce::Label&>(child(box, "new label", 0));
+    auto& version = dynamic_cast<juce::Label&>(child(box, "new label", 1));
+    EXPECT_NE(title.getFont().getTypefaceName(), version.getFont().getTypefaceName());
+    EXPECT_FLOAT_EQ(title.getFont().getExtraKerningFactor(), 0.05f);
+
+    auto& support = dynamic_cast<juce::TextButton&>(child(box, "contactSupport", 3));
+    auto& manual = dynamic_cast<juce::TextButton&>(child(box, "manualButton", 4));
+    EXPECT_EQ(support.getButtonText(), "Contact Support");
+    EXPECT_EQ(manual.getButtonText(), "User Manual");
+    EXPECT_EQ(support.getBounds(), juce::Rectangle<int>(232, 172, 168, 24));
+    EXPECT_EQ(manual.getBounds(), juce::Rectangle<int>(440, 172, 168, 24));
+    EXPECT_FLOAT_EQ(support.getLookAndFeel().getTextButtonFont(support, 24).getHeight(), 14.4f);
+}
+
+TEST(AboutBox, ButtonsOpenSupportPageAndManual)
+{
+    ScopedRecordingDesktop desktop;
+    AboutBox box;
+    auto& support = child(box, "contactSupport", 3);
+    auto& manual = child(box, "manualButton", 4);
+
+    // The test program's folder has no resources folder beside it: the online manual.
+    const auto resources = juce::File::getSpecialLocation(juce::File::currentExecutableFile)
+                               .getSiblingFile("resources");
+    ASSERT_FALSE(resources.exists());
+    box.buttonClicked(dynamic_cast<juce::Button*>(&support));
+    box.buttonClicked(dynamic_cast<juce::Button*>(&manual));
+
+    // A "documentation" folder without the manual still leads online; with it, the file opens.
+    const auto documentation = resources.getChildFile("documentation");
+    ASSERT_TRUE(documentation.createDirectory());
+    box.buttonClicked(dynamic_cast<juce::Button*>(&manual));
+    const auto pdf = documentation.getChildFile("VELK AUDIO Pellaro Manual.pdf");
+    ASSERT_TRUE(pdf.replaceWithText("%PDF-1.4\n"));
+    box.buttonClicked(dynamic_cast<juce::Button*>(&manual));
+    resources.deleteRecursively();
+
+    const std::vector<std::string> expected{
+        "browser https://www.velk-audio.example/en/support/#form",
+        "browser https://www.velk-audio.example/en/orvik-user-manuals",
+        "browser https://www.velk-audio.example/en/orvik-user-manuals",
+        "file " + pdf.getFullPathName().toStdString()};
+    EXPECT_EQ(desktop->opened, expected);
+}
+
+} // namespace

@@ -1,0 +1,379 @@
+// The control panel as built: its controls in their first state, their bounds collapsed and
+// expanded, the backgrounds and user-preset strips it paints, and its destruction while the
+// first read of the speaker still runs.
+#include "MainRemote.h"
+
+#include "AboutWindow.h"
+#include "EmbeddedResources.h"
+
+#include "support/emulated_speaker_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// The panel's children, in the order it makes them.
+enum Control
+{
+    parametric5FrequencySlider,
+    readSettingsButton,
+    volumeSlider,
+    delaySlider,
+    lowShelfGainSlider,
+    lowShelfFrequencySlider,
+    parametric1FrequencySlider,
+    parametric1QSlider,
+    highShelfFrequencySlider,
+    parametric2FrequencySlider,
+    parametric2QSlider,
+    parametric3FrequencySlider,
+    parametric3QSlider,
+    parametric4FrequencySlider,
+    parametric4QSlider,
+    parametric5QSlider,
+    parametric6FrequencySlider,
+    parametric6QSlider,
+    readUserPreset1Button,
+    writeUserPreset1Button,
+    readUserPreset2Button,
+    writeUserPreset2Button,
+    readUserPreset3Button,
+    writeUserPreset3Button,
+    updateFirmwareButton,
+    modelLabel,
+    firmwareLabel,
+    inputSlider,
+    statusLabel,
+    writeSettingsButton,
+    resetButton,
+    activePresetSlider,
+    loadPresetButton,
+    savePresetButton,
+    presetNameLabel,
+    highShelfGainSlider,
+    parametric6GainSlider,
+    parametric5GainSlider,
+    parametric4GainSlider,
+    parametric3GainSlider,
+    parametric2GainSlider,
+    parametric1GainSlider,
+    openCloseButton,
+    helpButton,
+    controlCount
+};
+
+class MainRemoteTest : public EmulatedSpeakerTest
+{
+protected:
+    void TearDown() override
+    {
+        panel.reset();
+        EmulatedSpeakerTest::TearDown();
+    }
+
+    juce::Component& control(Control c) { return *panel->getChildComponent(c); }
+
+    template <typename T>
+    T& as(Control c)
+    {
+        auto* component = dynamic_cast<T*>(&control(c));
+        if (component == nullptr)
+            throw std::runtime_error("control of the wrong class");
+        return *component;
+    }
+
+    void setExpanded(bool expanded)
+    {
+        as<juce::Button>(openCloseButton).setToggleState(expanded, juce::sendNotificationSync);
+    }
+
+    /** Waits until the first read has told dsp_control the speaker's user presets (the panel
+        learns them through setControlsEnabled). */
+    void waitForUserPresets()
+    {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < limit) {
+            panel->setControlsEnabled(true);
+            if (control(readUserPreset1Button).isEnabled())
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        FAIL() << "the first read did not report the speaker's user presets within 20 s";
+    }
+
+    juce::Image snapshot() { return panel->createComponentSnapshot(panel->getLocalBounds()); }
+
+    std::unique_ptr<MainRemote> panel;
+};
+
+AboutWindow* findAboutWindow()
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* window = dynamic_cast<AboutWindow*>(desktop.getComponent(i)))
+            return window;
+    return nullptr;
+}
+
+/** The panel pixel at (x, y) shows the image drawn at half size with its top left at `origin`:
+    it is close to the mean of the image's 2 x 2 pixels there. */
+testing::AssertionResult shows(const juce::Image& panelImage, int x, int y,
+                               const juce::Image& source, juce::Point<int> origin = {})
+{
+    const int sx = 2 * (x - origin.x);
+    const int sy = 2 * (y - origin.y);
+    int mean[3] = {};
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) {
+            const auto c = source.getPixelAt(sx + dx, sy + dy);
+            mean[0] += c.getRed();
+            mean[1] += c.getGreen();
+            mean[2] += c.getBlue();
+        }
+    const auto shown = panelImage.getPixelAt(x, y);
+    const int got[3] = {shown.getRed(), shown.getGreen(), shown.getBlue()};
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(got[i] - mean[i] / 4) > 3)
+            return testing::AssertionFailure()
+                   << "pixel " << x << ", " << y << " is " << shown.toDisplayString(false)
+                   << ", the image's " << mean[0] / 4 << ", " << mean[1] / 4 << ", " << mean[2] / 4;
+    return testing::AssertionSuccess();
+}
+
+TEST_F(MainRemoteTest, StartsCollapsedWithOnlyGetEnabledAndNothingShown)
+{
+    panel = std::make_unique<MainRemote>();
+
+    EXPECT_EQ(panel->getBounds(), juce::Rectangle<int>(0, 0, 1100, 303));
+    ASSERT_EQ(panel->getNumChildComponents(), controlCount);
+    EXPECT_TRUE(panel->isOpaque());
+    EXPECT_EQ(panel->getTimerInterval(), 16);
+    EXPECT_FALSE(panel->isBusy());
+    EXPECT_FALSE(panel->isExpanded());
+
+    const Control disabled[] = {
+        updateFirmwareButton,   writeSettingsButton,    resetButton,
+        readUserPreset1Button,  writeUserPreset1Button, readUserPreset2Button,
+        writeUserPreset2Button, readUserPreset3Button,  writeUserPreset3Button};
+    const Control hidden[] = {
+        readUserPreset1Button,  writeUserPreset1Button, readUserPreset2Button,
+        writeUserPreset2Button, readUserPreset3Button,  writeUserPreset3Button,
+        loadPresetButton,       savePresetButton,       presetNameLabel};
+    for (int c = 0; c < controlCount; ++c) {
+        SCOPED_TRACE(c);
+        const bool isDisabled =
+            std::find(std::begin(disabled), std::end(disabled), c) != std::end(disabled);
+        const bool isHidden =
+            std::find(std::begin(hidden), std::end(hidden), c) != std::end(hidden);
+        EXPECT_EQ(control(Control(c)).isEnabled(), !isDisabled);
+        EXPECT_EQ(control(Control(c)).isVisible(), !isHidden);
+    }
+    for (const auto label : {modelLabel, firmwareLabel, statusLabel})
+        EXPECT_EQ(as<juce::Label>(label).getText(), "");
+    EXPECT_EQ(as<juce::Label>(presetNameLabel).getText(), "User Preset");
+    EXPECT_EQ(as<juce::Label>(presetNameLabel).getFont().getHeight(), 16.0f);
+    EXPECT_EQ(as<juce::Label>(statusLabel).getFont().getHeight(), 14.0f);
+    EXPECT_EQ(as<juce::Slider>(inputSlider).getValue(), 1.0);
+    EXPECT_EQ(as<juce::Slider>(inputSlider).getTextFromValue(1.0), "AES L");
+
+    // Value boxes: Q 42 wide, the others 80; volume and delay 20 high, the equaliser's 21.
+    EXPECT_EQ(as<juce::Slider>(parametric3QSlider).getTextBoxWidth(), 42);
+    EXPECT_EQ(as<juce::Slider>(parametric3FrequencySlider).getTextBoxWidth(), 80);
+    EXPECT_EQ(as<juce::Slider>(parametric3FrequencySlider).getTextBoxHeight(), 21);
+    EXPECT_EQ(as<juce::Slider>(volumeSlider).getTextBoxHeight(), 20);
+    EXPECT_EQ(as<juce::Slider>(delaySlider).getTextFromValue(1.2), "1.2 ms");
+    EXPECT_EQ(as<juce::Slider>(volumeSlider).getTextFromValue(3.5), "+3.5 dB");
+
+    auto* about = findAboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(about->isVisible());
+    EXPECT_EQ(about->getName(), "");
+}
+
+TEST_F(MainRemoteTest, HelpShowsTheSameAboutWindowEachTime)
+{
+    panel = std::make_unique<MainRemote>();
+    auto* about = findAboutWindow();
+    ASSERT_NE(about, nullptr);
+    for (int showing = 0; showing < 2; ++showing) {
+        panel->buttonClicked(&as<juce::Button>(helpButton));
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about->getWidth(), 650);
+        EXPECT_EQ(about->getHeight(), 240);
+        EXPECT_EQ(about->getContentComponent()->getBounds(), juce::Rectangle<int>(0, 0, 700, 300));
+        about->closeButtonPressed();
+        EXPECT_FALSE(about->isVisible());
+        EXPECT_EQ(findAboutWindow(), about);
+    }
+}
+
+TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
+{
+    panel = std::make_unique<MainRemote>();
+    auto& label = as<juce::Label>(firmwareLabel);
+    const auto textArea = label.getBorderSize().subtractedFrom(label.getLocalBounds());
+    EXPECT_LE(label.getFont().getStringWidthFloat("Firmware: 1.0.10"),
+              static_cast<float>(textArea.getWidth()));
+}
+
+struct Placement
+{
+    Control control;
+    juce::Rectangle<int> collapsed;
+    juce::Rectangle<int> expanded;
+};
+
+TEST_F(MainRemoteTest, PutsEveryControlAtItsBoundsCollapsedAndExpanded)
+{
+    speaker().remove_device(); // no user presets: the preset buttons keep the two-preset places
+    panel = std::make_unique<MainRemote>();
+    const auto fixed = [](Control c, int x, int y, int w, int h) {
+        return Placement{c, {x, y, w, h}, {x, y, w, h}};
+    };
+    const Placement rows[] = {
+        fixed(inputSlider, 130, 59, 155, 145),
+        fixed(volumeSlider, 345, 70, 76, 103),
+        fixed(delaySlider, 503, 70, 76, 103),
+        fixed(activePresetSlider, 630, 59, 167, 145),
+        fixed(readSettingsButton, 846, 68, 94, 24),
+        fixed(writeSettingsButton, 846, 108, 94, 24),
+        fixed(resetButton, 846, 148, 94, 24),
+        fixed(helpButton, 958, 192, 29, 16),
+        fixed(presetNameLabel, 92, 228, 203, 24),
+        fixed(loadPresetButton, 92, 261, 93, 23),
+        fixed(savePresetButton, 202, 261, 93, 23),
+        fixed(lowShelfFrequencySlider, 41, 347, 76, 104),
+        fixed(parametric1FrequencySlider, 138, 347, 76, 104),
+        fixed(parametric2FrequencySlider, 279, 347, 76, 104),
+        fixed(parametric3FrequencySlider, 420, 347, 76, 104),
+        fixed(parametric4FrequencySlider, 561, 347, 76, 104),
+        fixed(parametric5FrequencySlider, 702, 347, 76, 104),
+        fixed(parametric6FrequencySlider, 843, 347, 76, 104),
+        fixed(highShelfFrequencySlider, 985, 347, 76, 104),
+        fixed(parametric1QSlider, 195, 431, 76, 88),
+        fixed(parametric2QSlider, 336, 431, 76, 88),
+        fixed(parametric3QSlider, 477, 431, 76, 88),
+        fixed(parametric4QSlider, 618, 431, 76, 88),
+        fixed(parametric5QSlider, 759, 431, 76, 88),
+        fixed(parametric6QSlider, 900, 431, 76, 88),
+        fixed(lowShelfGainSlider, 41, 476, 76, 104),
+        fixed(highShelfGainSlider, 985, 476, 76, 104),
+        fixed(parametric1GainSlider, 138, 526, 76, 102),
+        fixed(parametric2GainSlider, 279, 526, 76, 102),
+        fixed(parametric3GainSlider, 420, 526, 76, 102),
+        fixed(parametric4GainSlider, 561, 526, 76, 102),
+        fixed(parametric5GainSlider, 702, 526, 76, 102),
+        fixed(parametric6GainSlider, 843, 526, 76, 102),
+        fixed(readUserPreset1Button, 614, 261, 93, 23),
+        fixed(writeUserPreset1Button, 724, 261, 93, 23),
+        fixed(readUserPreset2Button, 844, 261, 93, 23),
+        fixed(writeUserPreset2Button, 954, 261, 93, 23),
+        fixed(readUserPreset3Button, 844, 261, 93, 23),
+        fixed(writeUserPreset3Button, 954, 261, 93, 23),
+        {openCloseButton, {996, 238, 50, 20}, {996, 635, 50, 20}},
+        {updateFirmwareButton, {916, 260, 31, 30}, {916, 657, 31, 30}},
+        {modelLabel, {121, 263, 200, 24}, {121, 661, 200, 24}},
+        {statusLabel, {626, 263, 192, 24}, {626, 661, 192, 24}},
+        {firmwareLabel, {826, 263, 80, 24}, {826, 661, 80, 24}},
+    };
+    ASSERT_EQ(std::size(rows), std::size_t(controlCount));
+
+    for (const bool expanded : {true, false, true}) {
+        setExpanded(expanded);
+        EXPECT_EQ(panel->getHeight(), expanded ? 700 : 303);
+        EXPECT_EQ(panel->isExpanded(), expanded);
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message()
+                         << "control " << row.control << " expanded " << expanded);
+            EXPECT_EQ(control(row.control).getBounds(), expanded ? row.expanded : row.collapsed);
+        }
+        EXPECT_EQ(control(loadPresetButton).isVisible(), expanded);
+        EXPECT_EQ(control(presetNameLabel).isVisible(), expanded);
+        // No speaker has been read: no user-preset button anywhere.
+        EXPECT_FALSE(control(readUserPreset1Button).isVisible());
+    }
+}
+
+TEST_F(MainRemoteTest, PaintsTheBackgroundOfItsState)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    const auto collapsed = EmbeddedResources::getImage(artwork::Image::backgroundCollapsed);
+    const auto expanded = EmbeddedResources::getImage(artwork::Image::backgroundExpanded);
+
+    // Places no control covers where the artwork changes from one row to the next: the
+    // header's accent line, the top edges of the plates and of the status bar.
+    auto image = snapshot();
+    for (const auto p : {juce::Point<int>{50, 34}, juce::Point<int>{320, 47},
+                         juce::Point<int>{600, 257}, juce::Point<int>{600, 296}})
+        EXPECT_TRUE(shows(image, p.x, p.y, collapsed));
+
+    setExpanded(true);
+    image = snapshot();
+    for (const auto p : {juce::Point<int>{50, 34}, juce::Point<int>{320, 47},
+                         juce::Point<int>{100, 323}, juce::Point<int>{600, 655}})
+        EXPECT_TRUE(shows(image, p.x, p.y, expanded));
+    // No user presets known: no strip over the preset row.
+    EXPECT_TRUE(shows(image, 400, 231, expanded));
+}
+
+TEST_F(MainRemoteTest, PaintsTheStripOfThreeUserPresetsAndPlacesTheirButtons)
+{
+    panel = std::make_unique<MainRemote>(); // a K5R: three user presets
+    waitForUserPresets();
+    setExpanded(true);
+    const auto strip = EmbeddedResources::getImage(artwork::Image::userPresets3);
+    const auto image = snapshot();
+    // The top edges of the three plates, which the background does not have.
+    for (const int x : {400, 650, 1000})
+        EXPECT_TRUE(shows(image, x, 231, strip, {370, 229}));
+
+    const int x[] = {384, 494, 614, 724, 844, 954};
+    for (int i = 0; i < 6; ++i) {
+        const auto& button = control(Control(readUserPreset1Button + i));
+        EXPECT_TRUE(button.isVisible());
+        EXPECT_EQ(button.getBounds(), juce::Rectangle<int>(x[i], 261, 93, 23));
+    }
+
+    setExpanded(false);
+    EXPECT_FALSE(control(readUserPreset1Button).isVisible());
+    EXPECT_TRUE(control(readUserPreset1Button).isEnabled());
+}
+
+TEST_F(MainRemoteTest, PaintsTheStripOfTwoUserPresets)
+{
+    attach("K5T");
+    panel = std::make_unique<MainRemote>();
+    waitForUserPresets();
+    setExpanded(true);
+    const auto strip = EmbeddedResources::getImage(artwork::Image::userPresets2);
+    const auto background = EmbeddedResources::getImage(artwork::Image::backgroundExpanded);
+    const auto image = snapshot();
+    for (const int x : {650, 1000})
+        EXPECT_TRUE(shows(image, x, 231, strip, {590, 229}));
+    EXPECT_TRUE(shows(image, 400, 231, background));
+    EXPECT_FALSE(control(readUserPreset3Button).isVisible());
+    EXPECT_FALSE(control(readUserPreset3Button).isEnabled());
+    EXPECT_EQ(control(readUserPreset2Button).getBounds(), juce::Rectangle<int>(844, 261, 93, 23));
+}
+
+TEST_F(MainRemoteTest, DestructionWaitsForTheFirstReadStillRunning)
+{
+    const auto gate = speaker().hold_report(3);
+    panel = std::make_unique<MainRemote>();
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10)))
+        << "the first read never reached its fourth report";
+    // Let the read go on while the panel is being destroyed: the destructor must wait for it,
+    // and its callback must find the panel's flags still alive.
+    std::thread releaser([&gate] { gate->release(); });
+    panel.reset();
+    releaser.join();
+    EXPECT_EQ(speaker().open_handle_count(), 0u);
+    EXPECT_EQ(speaker().close_count(), 1u);
+    EXPECT_FALSE(gate->held());
+}
+
+} // namespace

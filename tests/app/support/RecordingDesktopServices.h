@@ -1,0 +1,66 @@
+// Desktop services for tests: every message box is answered at once and recorded, and every
+// page or file the interface asks to open is recorded instead of opened.
+#pragma once
+
+#include "DesktopServices.h"
+
+#include <string>
+#include <vector>
+
+class RecordingDesktopServices : public DesktopServices
+{
+public:
+    struct Box
+    {
+        std::string title;
+        std::string text;
+        juce::Component* associatedComponent;
+    };
+
+    void showMessage(const juce::String& title, const juce::String& text,
+                     juce::Component* associatedComponent) override
+    {
+        boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
+    }
+
+    bool askYesNo(const juce::String& title, const juce::String& text,
+                  juce::Component* associatedComponent) override
+    {
+        boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
+        return answerYes;
+    }
+
+    void openInBrowser(const juce::URL& page) override
+    {
+        opened.push_back("browser " + page.toString(true).toStdString());
+    }
+
+    void openWithDefaultApplication(const files::filepath& file) override
+    {
+        opened.push_back("file " + file.get_path());
+    }
+
+    bool answerYes = true;
+    std::vector<Box> boxes;
+    std::vector<std::string> opened;
+};
+
+/** Installs a RecordingDesktopServices for the scope and puts the native services back after. */
+class ScopedRecordingDesktop
+{
+public:
+    ScopedRecordingDesktop()
+    {
+        auto services = std::make_unique<RecordingDesktopServices>();
+        recorder = services.get();
+        DesktopServices::install(std::move(services));
+    }
+    ~ScopedRecordingDesktop() { DesktopServices::install(nullptr); }
+    ScopedRecordingDesktop(const ScopedRecordingDesktop&) = delete;
+    ScopedRecordingDesktop& operator=(const ScopedRecordingDesktop&) = delete;
+
+    RecordingDesktopServices* operator->() const { return recorder; }
+
+private:
+    RecordingDesktopServices* recorder;
+};
