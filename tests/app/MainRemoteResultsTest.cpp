@@ -203,6 +203,7 @@ TEST_F(MainRemoteResultsTest, MovesTheUserPresetButtonsAndKnobImageForTwoThenThr
 
 struct SearchRow
 {
+    const char* name;
     const char* published;
     const char* status;
     bool asks;
@@ -242,7 +243,9 @@ TEST_P(FirmwareSearchTest, OffersTheUpdateAndAsksBeforeReinstallingTheSameVersio
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, FirmwareSearchTest,
-                         testing::Values(SearchRow{"1.0.9", "(Firmware V1.0.9 available)", false},
-                                         SearchRow{"1.0.7", "", true}));
+                         testing::Values(SearchRow{"Newer", "1.0.9", "(Firmware V1.0.9 available)",
+                                                   false},
+                                         SearchRow{"Same", "1.0.7", "", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
