@@ -17,8 +17,8 @@ packages=(
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick
-    # end-to-end tests: a window manager, xprop to see it running, zip for firmware packages
-    openbox x11-utils zip
+    # the end-to-end tests: a window manager, and zip for their firmware package
+    openbox zip
     # the local firmware service of tests and demonstrations, and curl beside it in benchmarks
     libcpp-httplib-dev curl
     # fuzz targets (fuzz/run.sh): Debian's clang with libFuzzer

@@ -1,314 +1,163 @@
-# Helpers of the end-to-end tests: a virtual display with a window manager, the real program
-# with the emulated speaker preloaded, clicks and keys at panel coordinates, screenshots, and
-# the emulated flash and the log read from their files. Sourced by every test; every wait is
-# bounded and says what it waited for.
+# shellcheck shell=bash
+# Shell helpers of the end-to-end tests: a private X display with a window manager, finding and
+# driving windows with xdotool, screenshots and pixels, the emulated speaker's flash file and the
+# panel's log. Source it from bash; e2e_init arranges that everything started through it is
+# stopped when the test exits, however it exits.
 #
-# The test's environment (set by CTest): PELLARO_PROGRAM, PELLARO_PRELOAD (colon-separated
-# libraries), PELLARO_SERVICE_PROGRAM, PELLARO_E2E_TOOLS (folder of make_package.sh).
-set -euo pipefail
-
-e2e_fail()
-{
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-e2e_note()
-{
-    echo "e2e: $*" >&2
-}
-
-# Waits up to $1 seconds until the command after the description $2 succeeds.
-e2e_wait_for()
-{
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        if ((SECONDS >= deadline)); then
-            e2e_fail "waited ${seconds} s for ${what}"
-        fi
-        sleep 0.1
-    done
-}
-
-# -- Set-up and clean-up -------------------------------------------------------------------
+# Every wait is bounded and says what it waited for. Functions print their result on standard
+# output and return non-zero on failure.
 
 E2E_PIDS=()
+E2E_TEMP=""
+E2E_WAIT_SECONDS=${E2E_WAIT_SECONDS:-10}
 
-e2e_cleanup()
-{
-    local pid
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; --i)); do
-        pid=${E2E_PIDS[i]}
+e2e_fail() {
+    echo "e2e: $*" >&2
+    return 1
+}
+
+# Makes a temporary folder ($E2E_TEMP) and stops everything on exit.
+e2e_init() {
+    E2E_TEMP=$(mktemp -d "${TMPDIR:-/tmp}/pellaro-e2e-XXXXXX")
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+}
+
+# Starts a command in the background and remembers it for e2e_cleanup; its id is in
+# $E2E_LAST_PID. Output goes to the file named by $E2E_OUTPUT when set, else to the test's.
+e2e_spawn() {
+    if [ -n "${E2E_OUTPUT:-}" ]; then
+        "$@" </dev/null >>"$E2E_OUTPUT" 2>&1 &
+    else
+        "$@" </dev/null &
+    fi
+    E2E_LAST_PID=$!
+    E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# Stops what e2e_spawn started, newest first: SIGTERM, then SIGKILL for what is still there
+# after a second; removes $E2E_TEMP.
+e2e_cleanup() {
+    local i pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        kill -TERM "${E2E_PIDS[i]}" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        for _ in $(seq 10); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
         kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    if [[ -n ${E2E_DIR:-} && ${E2E_KEEP:-0} != 1 ]]; then
-        rm -rf "$E2E_DIR"
+    E2E_PIDS=()
+    if [ -n "$E2E_TEMP" ]; then
+        rm -rf "$E2E_TEMP"
     fi
 }
 
-# A temporary folder as HOME, an Xvfb of the test's own and openbox on it.
-e2e_start()
-{
-    E2E_DIR=$(mktemp -d /tmp/pellaro-e2e.XXXXXX)
-    trap e2e_cleanup EXIT
-    export HOME=$E2E_DIR/home XDG_CONFIG_HOME=$E2E_DIR/home/.config
-    mkdir -p "$XDG_CONFIG_HOME"
-    E2E_FLASH=$E2E_DIR/flash.bin
-    E2E_LOGS="$HOME/Documents/Velk Audio/Pellaro/logs"
-
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" \
-        >"$E2E_DIR/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_wait_for 20 "Xvfb to name its display" test -s "$E2E_DIR/display"
-    export DISPLAY=:$(head -n1 "$E2E_DIR/display")
-    openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_wait_for 20 "openbox to manage the display" e2e_window_manager_running
-}
-
-e2e_window_manager_running()
-{
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-
-# -- The program -----------------------------------------------------------------------------
-
-# Starts the program (model $1, default K5R) on the test's flash file and waits for its window;
-# sets E2E_PROGRAM (pid) and E2E_WINDOW. The firmware service is E2E_SERVICE, else a closed
-# local port, so that no test asks the internet.
-e2e_start_program()
-{
-    local model=${1:-K5R}
-    PELLARO_EMULATED_FLASH=$E2E_FLASH PELLARO_EMULATED_MODEL=$model \
-        PELLARO_FIRMWARE_SERVICE=${E2E_SERVICE:-http://127.0.0.1:9} \
-    LD_PRELOAD=$PELLARO_PRELOAD ASAN_OPTIONS=detect_leaks=0 \
-        "$PELLARO_PROGRAM" >>"$E2E_DIR/program.log" 2>&1 &
-    E2E_PROGRAM=$!
-    E2E_PIDS+=("$E2E_PROGRAM")
-    e2e_wait_for 60 "the panel's window" e2e_find_window
-    e2e_wait_for 20 "the panel to be painted" e2e_painted
-}
-
-e2e_find_window()
-{
-    E2E_WINDOW=$(xdotool search --pid "$E2E_PROGRAM" --name '^Velk Audio Pellaro$' 2>/dev/null |
-        head -n1) && [[ -n $E2E_WINDOW ]]
-}
-
-# The header face at (60, 20) is the artwork's anthracite, never black, once painted.
-e2e_painted()
-{
-    [[ $(e2e_pixel 60 20) != 000000 ]]
-}
-
-# Asks the program to quit (SIGTERM, the same road as the close button).
-e2e_request_quit()
-{
-    kill -TERM "$E2E_PROGRAM"
-}
-
-e2e_program_running()
-{
-    kill -0 "$E2E_PROGRAM" 2>/dev/null
-}
-
-e2e_program_gone()
-{
-    ! e2e_program_running
-}
-
-# Quits the program and waits for it to end; fails when it does not end or ends badly.
-e2e_quit_program()
-{
-    e2e_request_quit
-    e2e_wait_for 30 "the program to end after the quit request" e2e_program_gone
-    local status=0
-    wait "$E2E_PROGRAM" || status=$?
-    ((status == 0)) || e2e_fail "the program ended with status $status"
-}
-
-# -- Input at panel coordinates ------------------------------------------------------------
-
-e2e_click()
-{
-    xdotool mousemove --window "$E2E_WINDOW" "$1" "$2" click 1
-    # The pointer rests where it clicked; move it to the corner so no hover look stays.
-    xdotool mousemove --window "$E2E_WINDOW" 1099 302
-}
-
-# Clicks the value box at ($1, $2), selects its text, types $3 and presses Return.
-e2e_type_value()
-{
-    xdotool mousemove --window "$E2E_WINDOW" "$1" "$2" click 1
-    xdotool key --window "$E2E_WINDOW" ctrl+a
-    # From standard input: a value such as -6.5 would read as an option.
-    printf '%s' "$3" | xdotool type --window "$E2E_WINDOW" --delay 20 --file -
-    xdotool key --window "$E2E_WINDOW" Return
-    xdotool mousemove --window "$E2E_WINDOW" 1099 302
-}
-
-# -- Screen ----------------------------------------------------------------------------------
-
-# Screenshot of the panel's window into $1.
-e2e_screenshot()
-{
-    import -window "$E2E_WINDOW" "$1" 2>/dev/null
-}
-
-# The colour at panel pixel ($1, $2) as rrggbb.
-e2e_pixel()
-{
-    local shot=$E2E_DIR/pixel.png
-    e2e_screenshot "$shot" || return 1
-    convert "$shot" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
-}
-
-# The panel's rectangle x y width height into the file $5.
-e2e_crop()
-{
-    local shot=$E2E_DIR/crop-source.png
-    e2e_screenshot "$shot"
-    convert "$shot" -crop "${3}x${4}+${1}+${2}" +repage "$5"
-}
-
-# The number of pixels that differ between two images of one size. Text drawn again after an
-# edit can differ in the last bit of its smoothing, so colours closer than 3% count as equal.
-e2e_differing_pixels()
-{
-    compare -fuzz 3% -metric AE "$1" "$2" null: 2>&1 || true
-}
-
-e2e_same_image()
-{
-    [[ $(e2e_differing_pixels "$1" "$2") == 0 ]]
-}
-
-# -- The emulated flash --------------------------------------------------------------------
-
-# The flash byte at address $1 in the speaker's own bit order.
-e2e_flash_byte()
-{
-    od -An -tu1 -j "$1" -N1 "$E2E_FLASH" | tr -d ' '
-}
-
-e2e_reverse_bits()
-{
-    local value=$1 result=0 bit
-    for ((bit = 0; bit < 8; ++bit)); do
-        result=$(((result << 1) | ((value >> bit) & 1)))
+# e2e_wait_for WHAT SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, at most
+# SECONDS; fails naming WHAT.
+e2e_wait_for() {
+    local what=$1 seconds=$2
+    shift 2
+    local tries=$((seconds * 10))
+    for ((; tries > 0; tries--)); do
+        if "$@" >/dev/null 2>&1; then
+            return 0
+        fi
+        sleep 0.1
     done
-    echo "$result"
+    e2e_fail "waited ${seconds} s for $what"
 }
 
-# Settings word $1 (signed) as the program would read it: bytes bit-reversed, little-endian.
-e2e_settings_word()
-{
-    local address=$((0x1D0000 + 4 * $1)) bytes word=0 i
-    read -r -a bytes <<<"$(od -An -tu1 -j "$address" -N4 "$E2E_FLASH")"
-    for ((i = 3; i >= 0; --i)); do
-        word=$(((word << 8) | $(e2e_reverse_bits "${bytes[i]}")))
+# Starts Xvfb on a free display (1280x1024, 24 bits unless given) and openbox on it, exports
+# DISPLAY and waits until the window manager has taken over the screen. Their messages go to
+# $E2E_TEMP/display.log.
+e2e_start_display() {
+    local screen=${1:-1280x1024x24} number
+    # Xvfb picks a free display itself and writes its number once it accepts clients, so two
+    # tests starting at once never race for one.
+    E2E_OUTPUT="$E2E_TEMP/display.log" e2e_spawn bash -c \
+        'exec Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$2"' xvfb "$screen" \
+        "$E2E_TEMP/display"
+    e2e_wait_for "Xvfb to name its display" "$E2E_WAIT_SECONDS" test -s "$E2E_TEMP/display" ||
+        return 1
+    number=$(head -n 1 "$E2E_TEMP/display")
+    export DISPLAY=":$number"
+    E2E_OUTPUT="$E2E_TEMP/display.log" e2e_spawn openbox --sm-disable
+    # openbox sets the desktop properties once it manages the screen.
+    e2e_wait_for "openbox on $DISPLAY" "$E2E_WAIT_SECONDS" xdotool get_desktop
+}
+
+# e2e_wait_window NAME [SECONDS]: prints the id of the first visible window whose name matches
+# the regular expression NAME.
+e2e_wait_window() {
+    local name=$1 seconds=${2:-$E2E_WAIT_SECONDS} tries id
+    for ((tries = seconds * 10; tries > 0; tries--)); do
+        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
     done
-    ((word >= 0x80000000)) && word=$((word - 0x100000000))
-    echo "$word"
+    e2e_fail "no visible window named '$name' within ${seconds} s"
 }
 
-e2e_settings_word_is()
-{
-    [[ $(e2e_settings_word "$1") == "$2" ]]
+# e2e_click WINDOW X Y: a left click at (X, Y) in the window's own coordinates (the panel's),
+# which openbox's title bar does not shift.
+e2e_click() {
+    timeout "$E2E_WAIT_SECONDS" xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
-# -- The log ---------------------------------------------------------------------------------
-
-e2e_newest_log()
-{
-    ls -t "$E2E_LOGS"/*.log 2>/dev/null | head -n1
+# e2e_type WINDOW TEXT: activates the window and types TEXT as key presses.
+e2e_type() {
+    timeout "$E2E_WAIT_SECONDS" xdotool windowactivate --sync "$1" type --delay 20 -- "$2"
 }
 
-# -- Message boxes -------------------------------------------------------------------------
-
-# Waits for the program's message box titled $1; sets E2E_BOX.
-e2e_wait_for_box()
-{
-    e2e_wait_for 20 "the message box \"$1\"" e2e_find_box "$1"
+# e2e_key WINDOW KEY...: activates the window and presses the keys (xdotool names: Return, Tab).
+e2e_key() {
+    local window=$1
+    shift
+    timeout "$E2E_WAIT_SECONDS" xdotool windowactivate --sync "$window" key -- "$@"
 }
 
-e2e_find_box()
-{
-    E2E_BOX=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) &&
-        [[ -n $E2E_BOX ]]
+# e2e_screenshot WINDOW FILE: the window's content (or the whole screen for "root") as an image.
+e2e_screenshot() {
+    import -window "$1" "$2"
 }
 
-e2e_box_gone()
-{
-    ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
+# e2e_pixel FILE X Y: the pixel's colour as RRGGBB in upper-case hex.
+e2e_pixel() {
+    local colour
+    colour=$(convert "$1" -alpha off -depth 8 -format "%[hex:p{$2,$3}]" info:) || return 1
+    echo "${colour:0:6}"
 }
 
-# Answers the box titled $1 with the key $2 (Return: OK or Yes; Escape: No) and waits until
-# it has gone.
-e2e_answer_box()
-{
-    e2e_wait_for_box "$1"
-    # Through the keyboard (XTEST) once the box has the focus: JUCE's boxes take their keys
-    # from the focused window, and events sent to one window would go past it.
-    xdotool windowactivate --sync "$E2E_BOX" key "$2"
-    e2e_wait_for 10 "the message box \"$1\" to close" e2e_box_gone "$1"
-}
-
-# -- The firmware service --------------------------------------------------------------------
-
-# A one-block firmware package of version $3 for model $2 under the service folder $1
-# ($1/$2/$3/firmware.zip): 256 bytes of firmware at address 0. The bytes the flash then holds
-# (bit-reversed, the rest of block 0 erased) go to $E2E_DIR/expected-block0.bin.
-e2e_make_package()
-{
-    local folder=$1/$2/$3 work=$E2E_DIR/package i line byte sum address
-    mkdir -p "$folder" "$work"
-    local -a image=()
-    for ((i = 0; i < 256; ++i)); do
-        image+=($(((i * 37 + 11) & 0xFF)))
-    done
-    {
-        printf ':020000040000FA\r\n'
-        for ((address = 0; address < 256; address += 16)); do
-            line=$(printf '10%04X00' "$address")
-            sum=$((16 + (address >> 8) + (address & 0xFF)))
-            for ((i = address; i < address + 16; ++i)); do
-                line+=$(printf '%02X' "${image[i]}")
-                sum=$((sum + image[i]))
-            done
-            printf ':%s%02X\r\n' "$line" $(((-sum) & 0xFF))
+# e2e_flash_bytes FILE OFFSET COUNT: COUNT bytes of the emulated flash file from OFFSET, as the
+# firmware and settings have them: the flash stores every byte with its bit order reversed.
+# Printed as two-digit upper-case hex, separated by blanks.
+e2e_flash_bytes() {
+    local stored byte plain bit out=()
+    stored=$(od -An -v -tu1 -j "$2" -N "$3" "$1") || return 1
+    for byte in $stored; do
+        plain=0
+        for ((bit = 0; bit < 8; bit++)); do
+            plain=$(((plain << 1) | ((byte >> bit) & 1)))
         done
-        printf ':00000001FF\r\n'
-    } >"$work/firmware.hex"
-    printf '{"format": 0, "version": "%s", "firmware": "firmware.hex"}\n' "$3" >"$work/flash.json"
-    rm -f "$folder/firmware.zip"
-    (cd "$work" && zip -q -X "$folder/firmware.zip" flash.json firmware.hex)
-    {
-        for ((i = 0; i < 256; ++i)); do
-            byte=$(e2e_reverse_bits "${image[i]}")
-            printf "\\$(printf '%03o' "$byte")"
-        done
-        head -c $((65536 - 256)) /dev/zero | tr '\0' '\377'
-    } >"$E2E_DIR/expected-block0.bin"
+        out+=("$(printf '%02X' "$plain")")
+    done
+    [ "${#out[@]}" -eq "$3" ] || e2e_fail "the flash file $1 has no $3 bytes at $2" || return 1
+    echo "${out[*]}"
 }
 
-# Starts the firmware service on the folder $1, holding every answer back $2 ms; sets
-# E2E_SERVICE to its address.
-e2e_start_service()
-{
-    "$PELLARO_SERVICE_PROGRAM" --root "$1" --port 0 --delay-ms "${2:-0}" \
-        >"$E2E_DIR/service.log" 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_wait_for 20 "the firmware service to tell its address" \
-        grep -q 'http://127.0.0.1:' "$E2E_DIR/service.log"
-    E2E_SERVICE=$(grep -o 'http://127.0.0.1:[0-9]*' "$E2E_DIR/service.log")
-}
-
-# True when flash block $1 holds the bytes of the file $2.
-e2e_flash_block_is()
-{
-    cmp -s <(dd if="$E2E_FLASH" bs=65536 skip="$1" count=1 status=none) "$2"
+# e2e_newest_log [FOLDER]: the path of the newest log file in FOLDER (default: the panel's log
+# folder under $HOME/Documents).
+e2e_newest_log() {
+    local folder=${1:-$HOME/Documents/Velk Audio/Pellaro/logs} newest
+    newest=$(ls -t "$folder" 2>/dev/null | head -n 1)
+    [ -n "$newest" ] || e2e_fail "no log file in $folder" || return 1
+    echo "$folder/$newest"
 }
