@@ -18,11 +18,15 @@ int main(int argc, char** argv)
             port = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--delay-ms") == 0)
             behaviour.delay_ms = static_cast<std::uint32_t>(std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--bytes-per-second") == 0)
+            behaviour.bytes_per_second = static_cast<std::uint32_t>(std::atoi(argv[i + 1]));
     }
     if (root.empty() || argc % 2 == 0) {
         std::cerr << "usage: pellaro_firmware_service --root FOLDER [--port N] [--delay-ms N]\n"
+                     "                                [--bytes-per-second N]\n"
                      "FOLDER holds MODEL/VERSION/package files, such as K5R/1.0.9/firmware.zip;\n"
-                     "--delay-ms holds every answer back, as a slow network would\n";
+                     "--delay-ms holds every answer back and --bytes-per-second sends packages\n"
+                     "slowly, as a slow network would\n";
         return 2;
     }
     // Wait for Ctrl-C or SIGTERM on this thread; the service's threads must not take them.
