@@ -40,8 +40,20 @@ void MainRemote::timerCallback()
     if (ticking)
         return;
     const juce::ScopedValueSetter<bool> tick(ticking, true);
-    // An idle tick only tests the flags.
+    // An idle tick only tests the flags. A result that ends an operation enables the controls
+    // even when showing it fails, so that the panel is never left busy for good.
     const auto step = [this](std::atomic<bool>& flag, const auto& show) {
+        if (take(flag))
+            runGuarded("Operation failed", [this, &show] {
+                try {
+                    show();
+                } catch (...) {
+                    setControlsEnabled(true);
+                    throw;
+                }
+            });
+    };
+    const auto status = [this](std::atomic<bool>& flag, const auto& show) {
         if (take(flag))
             runGuarded("Operation failed", show);
     };
@@ -63,17 +75,17 @@ void MainRemote::timerCallback()
         setControlsEnabled(true);
         firstReadPending = false;
     });
-    step(firmwareUpdateAvailable, [this] {
+    status(firmwareUpdateAvailable, [this] {
         statusLabel->setText(juce::translate("(Firmware V") + copyStatusText() +
                                  juce::translate(" available)"),
                              juce::dontSendNotification);
         updateFirmwareButton->setEnabled(true);
     });
-    step(firmwareUpToDate, [this] {
+    status(firmwareUpToDate, [this] {
         statusLabel->setText({}, juce::dontSendNotification);
         updateFirmwareButton->setEnabled(dspControl->is_firmware_update_allowed());
     });
-    step(firmwareSearchFailed, [this] {
+    status(firmwareSearchFailed, [this] {
         statusLabel->setText(juce::translate("(firmware search failed)"),
                              juce::dontSendNotification);
         updateFirmwareButton->setEnabled(false);
@@ -101,10 +113,10 @@ void MainRemote::timerCallback()
         setControlsEnabled(true);
         statusLabel->setText(copyStatusText(), juce::dontSendNotification);
     });
-    step(firmwareUpdateStarted,
-         [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
-    step(firmwareUpdateProgress,
-         [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+    status(firmwareUpdateStarted,
+           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+    status(firmwareUpdateProgress,
+           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
 }
 
 void MainRemote::showNewSpeaker()

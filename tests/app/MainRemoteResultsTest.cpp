@@ -6,6 +6,8 @@
 #include "VelkRemoteApplication.h"
 #include "velk_remote_look_and_feel_active_preset_knob.h"
 
+#include <quarro/err/exception.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -147,6 +149,24 @@ TEST_F(MainRemoteResultsTest, ATickNeverRunsInsideAnotherOnesMessageBox)
     ASSERT_EQ(modal.boxes.size(), 2u);
     EXPECT_EQ(modal.boxes[0].title, "Read preset failed");
     EXPECT_EQ(modal.boxes[1].title, "Reset failed");
+}
+
+TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusyPanel)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    struct BrokenDesktop : RecordingDesktopServices
+    {
+        void showMessage(const juce::String&, const juce::String&, juce::Component*) override
+        {
+            throw err::exception("no display");
+        }
+    };
+    DesktopServices::install(std::make_unique<BrokenDesktop>());
+    panel->setControlsEnabled(false);
+    panel->user_preset_read_failed(panel->getSpeakerLink());
+    EXPECT_NO_THROW(panel->timerCallback());
+    EXPECT_FALSE(panel->isBusy());
 }
 
 TEST_F(MainRemoteResultsTest, MovesTheUserPresetButtonsAndKnobImageForTwoThenThreePresets)
