@@ -10,6 +10,7 @@
 
 #include <emulated_speaker/speaker.h>
 
+#include <support/connected_control.h>
 #include <support/firmware_package_builder.h>
 #include <support/private_home.h>
 #include <support/recording_callback.h>
@@ -117,12 +118,9 @@ void BM_InstallThreeBlockPackage(benchmark::State& state)
     emulated_speaker::speaker& speaker = emulated_speaker::speaker::instance();
     speaker.reset("K5R");
     test_support::recording_callback callback;
-    auto control = memory::make_data_ptr<dsp_control>(callback);
-    control->read_main_settings_from_device();
-    if (callback.next() != "speaker_changed") {
-        state.SkipWithError("the speaker could not be read");
+    const auto control = bench_support::connected_control(state, callback);
+    if (!control)
         return;
-    }
     const scratch_folder folder;
     test_support::write_zip(
         folder / "package.zip",

@@ -7,6 +7,7 @@
 #include <speaker_link/firmware_package.h>
 #include <speaker_link/settings_block.h>
 
+#include <support/connected_control.h>
 #include <support/firmware_package_builder.h>
 #include <support/private_home.h>
 #include <support/recording_callback.h>
@@ -53,12 +54,9 @@ void BM_PreloadedInstallOneBlock(benchmark::State& state)
     if (!speaker_attached(state))
         return;
     test_support::recording_callback callback;
-    auto control = memory::make_data_ptr<dsp_control>(callback);
-    control->read_main_settings_from_device();
-    if (callback.next() != "speaker_changed") {
-        state.SkipWithError("the speaker could not be read");
+    const auto control = bench_support::connected_control(state, callback);
+    if (!control)
         return;
-    }
     const bench_support::scratch_folder folder;
     const std::string package = folder.path + "/package.zip";
     test_support::write_zip(
