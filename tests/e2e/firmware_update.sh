@@ -17,8 +17,8 @@ e2e_remember_idle
 searching=$E2E_TEMP/status-searching.png
 old_label=$E2E_TEMP/firmware-label-old.png
 new_label=$E2E_TEMP/firmware-label-new.png
-e2e_crop "${STATUS_LABEL_AREA[@]}" "$searching"
-e2e_crop "${FIRMWARE_LABEL_AREA[@]}" "$old_label"
+e2e_settled_crop "${STATUS_LABEL_AREA[@]}" "$searching"
+e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" "$old_label"
 
 # A disabled "Update Firmware" looks like an enabled one; the status label tells when the
 # search has ended ("(searching online...)" becomes "(Firmware V1.0.9 available)").
@@ -39,7 +39,7 @@ e2e_flash_block_is 0 "$E2E_TEMP/expected-block0.bin" ||
 e2e_wait_for_idle
 e2e_area_differs "${FIRMWARE_LABEL_AREA[@]}" "$old_label" ||
     e2e_fail "the firmware label still shows the old version"
-e2e_crop "${FIRMWARE_LABEL_AREA[@]}" "$new_label"
+e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" "$new_label"
 grep -q 'firmware update successful!' "$(e2e_newest_log)" ||
     e2e_fail "the log does not tell of the success"
 e2e_quit_program

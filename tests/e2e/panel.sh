@@ -106,6 +106,20 @@ e2e_crop() {
     e2e_screenshot "$E2E_WINDOW" "$shot" && convert "$shot" -crop "${3}x${4}+${1}+${2}" +repage "$5"
 }
 
+# e2e_settled_crop X Y W H FILE: the area once two pictures a tenth of a second apart agree, so
+# that a reference is never taken from a frame still being painted.
+e2e_settled_crop() {
+    local before=$E2E_TEMP/settling.png
+    e2e_crop "$@"
+    for _ in $(seq 50); do
+        cp "$5" "$before"
+        sleep 0.1
+        e2e_crop "$@"
+        e2e_same_image "$before" "$5" && return 0
+    done
+    e2e_fail "the area $1,$2 ${3}x$4 kept changing for 5 s"
+}
+
 # e2e_same_image A B: the two pictures agree. Text drawn again after an edit can differ in the
 # last bits of its smoothing, so colours closer than 3% count as equal.
 e2e_same_image() {
@@ -142,7 +156,7 @@ e2e_wait_for_speaker() {
 # VALUE in the box.
 e2e_check_value_box() {
     local area=("${@:1:4}") shown=$E2E_TEMP/shown.png
-    e2e_crop "${area[@]}" "$shown"
+    e2e_settled_crop "${area[@]}" "$shown"
     e2e_enter "$5" "$6" "$8"
     e2e_wait_for "the box to show $8 in place of $7" 5 e2e_area_differs "${area[@]}" "$shown"
     e2e_enter "$5" "$6" "$7"
@@ -152,7 +166,7 @@ e2e_check_value_box() {
 # e2e_remember_idle: the Get button as it looks enabled, for e2e_wait_for_idle and e2e_busy.
 e2e_remember_idle() {
     E2E_IDLE=$E2E_TEMP/get-enabled.png
-    e2e_crop "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
+    e2e_settled_crop "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
 }
 
 e2e_busy() {

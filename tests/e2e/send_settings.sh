@@ -9,13 +9,13 @@ e2e_wait_for_speaker
 e2e_remember_idle
 read_volume=$E2E_TEMP/volume-read.png
 typed_volume=$E2E_TEMP/volume-typed.png
-e2e_crop "${VOLUME_BOX_AREA[@]}" "$read_volume"
+e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$read_volume"
 
 e2e_enter "${VOLUME_BOX[@]}" -20.5
 e2e_enter "${DELAY_BOX[@]}" 3.4
 e2e_wait_for "the volume box to show the typed -20.5 dB" 5 \
     e2e_area_differs "${VOLUME_BOX_AREA[@]}" "$read_volume"
-e2e_crop "${VOLUME_BOX_AREA[@]}" "$typed_volume"
+e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$typed_volume"
 e2e_press "${SEND_BUTTON[@]}"
 e2e_wait_for "the flash to hold the volume -20.5 dB (word 1 = -205)" 30 e2e_settings_word_is 1 -205
 e2e_expect_word 2 34

@@ -16,12 +16,12 @@ e2e_wait_for "the expanded panel's band 1 gain box" 5 \
     e2e_area_has_text "${BAND1_GAIN_BOX_AREA[@]}"
 untouched=$E2E_TEMP/gain-untouched.png
 typed=$E2E_TEMP/gain-typed.png
-e2e_crop "${BAND1_GAIN_BOX_AREA[@]}" "$untouched"
+e2e_settled_crop "${BAND1_GAIN_BOX_AREA[@]}" "$untouched"
 
 e2e_enter "${BAND1_GAIN_BOX[@]}" 5.5
 e2e_wait_for "the band 1 gain box to show the typed 5.5 dB" 5 \
     e2e_area_differs "${BAND1_GAIN_BOX_AREA[@]}" "$untouched"
-e2e_crop "${BAND1_GAIN_BOX_AREA[@]}" "$typed"
+e2e_settled_crop "${BAND1_GAIN_BOX_AREA[@]}" "$typed"
 e2e_expect_word "$band1_gain_word" -19
 e2e_press "${PRESET1_SEND_BUTTON[@]}"
 e2e_wait_for "the flash to hold band 1's gain 5.5 dB in user preset 1" 30 \
@@ -34,7 +34,7 @@ e2e_quit_program
 e2e_start_program K5R
 e2e_wait_for_speaker
 e2e_press "${OPEN_CLOSE_BUTTON[@]}"
-e2e_wait_for "the expanded panel's untouched band 1 gain box" 5 \
+e2e_wait_for "the expanded panel's untouched band 1 gain box" 10 \
     e2e_area_is "${BAND1_GAIN_BOX_AREA[@]}" "$untouched"
 e2e_press "${PRESET1_GET_BUTTON[@]}"
 e2e_wait_for "user preset 1's get to put 5.5 dB on band 1's gain knob" 30 \
