@@ -27,8 +27,9 @@ mkdir -p "$demo"
 
 log="$demo/firmware_service.log"
 : >"$log"
-# Port 0: the service takes a free port and names it in its first line.
-"$build/tools/firmware_service/pellaro_firmware_service" --root "$demo/firmware" --port 0 \
+# Port 0: the service takes a free port and names it in its first line. In a session of its own,
+# so that a Ctrl-C meant for the panel (which refuses to quit during an update) leaves it be.
+setsid "$build/tools/firmware_service/pellaro_firmware_service" --root "$demo/firmware" --port 0 \
     --bytes-per-second "${PELLARO_DEMO_BYTES_PER_SECOND:-0}" </dev/null >"$log" 2>&1 &
 service_pid=$!
 
