@@ -21,7 +21,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -98,11 +100,64 @@ public:
     /** The period of the timer that carries results to the controls, in ms. */
     using juce::Timer::getTimerInterval;
 
-private:
+    /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
+        result. A tick never runs inside another (a message box's modal loop lets the timer
+        fire again), and nothing it calls can throw out of it: a failure is logged and shown in
+        a box. Message thread. */
     void timerCallback() override;
+
+    /** The speaker link the panel drives. Message thread. */
+    dsp_control& getSpeakerLink() const noexcept { return *dspControl; }
+
+private:
     void expandOrCollapse(bool expand);
     void storeStatusText(const std::string& text);
     void placeUserPresetButtons();
+    void showUserPresetButtons();
+
+    // -- Actions of the buttons (message thread); failures are handled by buttonClicked.
+    void runAction(juce::Button* button);
+    void sendUserPreset(quarro::u64 index);
+    void updateFirmware();
+    void sendMainSettings();
+    void resetSpeaker();
+    void loadPresetFile();
+    void savePresetFile();
+    /** The speaker's input code for an input knob position, and the position for a code:
+        the one table works both ways. 0 for anything outside it. */
+    static quarro::u32 inputTableEntry(double positionOrCode);
+
+    /** The knobs of one equaliser band; the shelves have no Q knob. */
+    struct EqualiserKnobs
+    {
+        std::size_t index;
+        juce::Slider* gain;
+        juce::Slider* frequency;
+        juce::Slider* q;
+    };
+    /** Every band's knobs, in the order they are visited: shelves, then bands 1 to 6. */
+    std::array<EqualiserKnobs, preset::band_count> equaliserKnobs() const;
+
+    /** A new preset (one reference, the caller's) from the name label and the equaliser knobs,
+        gains limited to -12..12 dB. */
+    memory::data_ptr<preset> collectPresetFromControls() const;
+    /** The equaliser knobs and the name label show the preset; values are not limited. */
+    void applyPresetToControls(const preset& record);
+
+    // -- Results, shown by the timer.
+    void showMainSettings();
+    void showNewSpeaker();
+    void showFirmwareVersion();
+    /** The standard box of a failed speaker operation, then the controls enabled again. */
+    void showFailure(const char* title);
+    /** A copy of the latest firmware text, taken under its mutex. */
+    juce::String copyStatusText();
+    /** Runs a step of an action or of the timer; a failure is logged and shown in a box
+        titled `failureTitle`, and never leaves. */
+    void runGuarded(const char* failureTitle, const std::function<void()>& step) noexcept;
+    void reportFailure(const char* title, const std::string& text) noexcept;
+
+    bool ticking = false; // a tick is running (its message box may let the timer fire again)
 
     memory::data_ptr<dsp_control> dspControl;
     std::atomic<bool> firstReadPending{true};

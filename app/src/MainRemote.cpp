@@ -1,13 +1,10 @@
-// The control panel: construction, layout, painting, the open/close and help buttons, the busy
-// state and the callbacks that record the speaker link's results.
+// The control panel: construction, destruction, layout, painting and window dragging.
 #include "MainRemote.h"
 
 #include "AboutBox.h"
 #include "AboutWindow.h"
 #include "EmbeddedResources.h"
 #include "PanelLayout.h"
-
-#include <quarro/tools/number_text.h>
 
 namespace {
 
@@ -107,20 +104,6 @@ std::unique_ptr<juce::Label> makeLabel(MainRemote& panel, const juce::String& na
     label->setColour(juce::TextEditor::textColourId, juce::Colour(0xff000000));
     label->setColour(juce::TextEditor::backgroundColourId, juce::Colour(0x00000000));
     return label;
-}
-
-/** "prefix 33.3%" from done and total in tenths of a percent, truncated; the plain count when
-    the total is unknown (0). */
-std::string progressText(const char* prefix, quarro::u64 total, quarro::u64 done)
-{
-    std::string text = prefix;
-    if (total == 0) {
-        quarro::append_unsigned(text, done, 1);
-        return text;
-    }
-    const quarro::u64 tenths = done * 1000 / total;
-    quarro::to_string_with_precision(text, 1, static_cast<double>(tenths) / 10.0);
-    return text + "%";
 }
 
 } // namespace
@@ -443,177 +426,4 @@ void MainRemote::placeUserPresetButtons()
     for (std::size_t i = 0; i < buttons.size(); ++i)
         buttons[i]->setBounds(x[i], panel::userPresetButtonY, panel::userPresetButtonWidth,
                               panel::userPresetButtonHeight);
-}
-
-// -- Actions ------------------------------------------------------------------------------------
-
-void MainRemote::sliderValueChanged(juce::Slider*) {}
-
-void MainRemote::buttonClicked(juce::Button* button)
-{
-    if (button == openCloseButton.get()) {
-        expandOrCollapse(openCloseButton->getToggleState());
-    } else if (button == helpButton.get()) {
-        aboutWindow->centreWithSize(650, 240);
-        aboutWindow->setVisible(true);
-    }
-}
-
-void MainRemote::expandOrCollapse(bool expand)
-{
-    auto* window = getTopLevelComponent();
-    const int width = window->getWidth();
-    expanded = expand;
-    window->setSize(width, expand ? panel::expandedHeight : panel::collapsedHeight);
-    loadPresetButton->setVisible(expand);
-    savePresetButton->setVisible(expand);
-    presetNameLabel->setVisible(expand);
-    const auto count = expand ? dspControl->get_user_preset_count() : 0;
-    readUserPreset1Button->setVisible(count >= 1);
-    writeUserPreset1Button->setVisible(count >= 1);
-    readUserPreset2Button->setVisible(count >= 2);
-    writeUserPreset2Button->setVisible(count >= 2);
-    readUserPreset3Button->setVisible(count >= 3);
-    writeUserPreset3Button->setVisible(count >= 3);
-}
-
-void MainRemote::setControlsEnabled(bool enabled)
-{
-    readSettingsButton->setEnabled(enabled);
-    writeSettingsButton->setEnabled(enabled);
-    resetButton->setEnabled(enabled);
-    const auto count = dspControl->get_user_preset_count();
-    userPresetCount = static_cast<quarro::u32>(count);
-    readUserPreset1Button->setEnabled(enabled && count >= 1);
-    writeUserPreset1Button->setEnabled(enabled && count >= 1);
-    readUserPreset2Button->setEnabled(enabled && count >= 2);
-    writeUserPreset2Button->setEnabled(enabled && count >= 2);
-    readUserPreset3Button->setEnabled(enabled && count >= 3);
-    writeUserPreset3Button->setEnabled(enabled && count >= 3);
-    busy = !enabled;
-    updateFirmwareButton->setEnabled(enabled && dspControl->is_firmware_update_allowed());
-}
-
-// -- Results ------------------------------------------------------------------------------------
-
-void MainRemote::timerCallback() {}
-
-void MainRemote::storeStatusText(const std::string& text)
-{
-    const std::lock_guard<std::mutex> lock(statusTextMutex);
-    statusText = text;
-}
-
-void MainRemote::speaker_changed(dsp_control&)
-{
-    speakerChanged = true;
-}
-
-void MainRemote::main_settings_read(dsp_control&)
-{
-    mainSettingsRead = true;
-}
-
-void MainRemote::main_settings_read_failed(dsp_control&)
-{
-    mainSettingsReadFailed = true;
-}
-
-void MainRemote::firmware_update_available(dsp_control&, const std::string& version)
-{
-    // The text goes first, so that the timer never shows an older text for the new flag.
-    storeStatusText(version);
-    firmwareUpdateAvailable = true;
-}
-
-void MainRemote::firmware_up_to_date(dsp_control&)
-{
-    firmwareUpToDate = true;
-}
-
-void MainRemote::firmware_search_failed(dsp_control&)
-{
-    firmwareSearchFailed = true;
-}
-
-void MainRemote::main_settings_written(dsp_control&)
-{
-    mainSettingsWritten = true;
-}
-
-void MainRemote::main_settings_write_failed(dsp_control&)
-{
-    mainSettingsWriteFailed = true;
-}
-
-void MainRemote::user_preset_read(dsp_control&)
-{
-    userPresetRead = true;
-}
-
-void MainRemote::user_preset_read_failed(dsp_control&)
-{
-    userPresetReadFailed = true;
-}
-
-void MainRemote::user_preset_written(dsp_control&)
-{
-    userPresetWritten = true;
-}
-
-void MainRemote::user_preset_write_failed(dsp_control&)
-{
-    userPresetWriteFailed = true;
-}
-
-void MainRemote::device_reset(dsp_control&)
-{
-    deviceReset = true;
-}
-
-void MainRemote::device_reset_failed(dsp_control&)
-{
-    deviceResetFailed = true;
-}
-
-void MainRemote::firmware_update_succeeded(dsp_control&)
-{
-    storeStatusText("firmware update succeeded!");
-    firmwareUpdateSucceeded = true;
-    firmwareUpdateInProgress = false;
-}
-
-void MainRemote::firmware_update_failed(dsp_control&, int kind)
-{
-    storeStatusText(kind == static_cast<int>(firmware_update_failure::download_or_package)
-                        ? "firmware download failed!"
-                        : "firmware update failed!");
-    firmwareUpdateFailed = true;
-    firmwareUpdateInProgress = false;
-}
-
-void MainRemote::firmware_update_started(dsp_control&)
-{
-    storeStatusText("updating firmware...");
-    firmwareUpdateStarted = true;
-    firmwareUpdateInProgress = true;
-}
-
-void MainRemote::firmware_update_progress(dsp_control&, int stage, quarro::u64 total,
-                                          quarro::u64 done)
-{
-    std::string text;
-    switch (static_cast<firmware_update_stage>(stage)) {
-    case firmware_update_stage::download:
-        text = progressText("downloading firmware: ", total, done);
-        break;
-    case firmware_update_stage::erasing:
-        text = progressText("erasing sectors: ", total, done);
-        break;
-    case firmware_update_stage::writing:
-        text = progressText("writing firmware: ", total, done);
-        break;
-    }
-    storeStatusText(text);
-    firmwareUpdateProgress = true;
 }

@@ -6,7 +6,7 @@
 #include "AboutWindow.h"
 #include "EmbeddedResources.h"
 
-#include "support/emulated_speaker_fixture.h"
+#include "support/PanelFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,81 +15,9 @@
 
 namespace {
 
-// The panel's children, in the order it makes them.
-enum Control
-{
-    parametric5FrequencySlider,
-    readSettingsButton,
-    volumeSlider,
-    delaySlider,
-    lowShelfGainSlider,
-    lowShelfFrequencySlider,
-    parametric1FrequencySlider,
-    parametric1QSlider,
-    highShelfFrequencySlider,
-    parametric2FrequencySlider,
-    parametric2QSlider,
-    parametric3FrequencySlider,
-    parametric3QSlider,
-    parametric4FrequencySlider,
-    parametric4QSlider,
-    parametric5QSlider,
-    parametric6FrequencySlider,
-    parametric6QSlider,
-    readUserPreset1Button,
-    writeUserPreset1Button,
-    readUserPreset2Button,
-    writeUserPreset2Button,
-    readUserPreset3Button,
-    writeUserPreset3Button,
-    updateFirmwareButton,
-    modelLabel,
-    firmwareLabel,
-    inputSlider,
-    statusLabel,
-    writeSettingsButton,
-    resetButton,
-    activePresetSlider,
-    loadPresetButton,
-    savePresetButton,
-    presetNameLabel,
-    highShelfGainSlider,
-    parametric6GainSlider,
-    parametric5GainSlider,
-    parametric4GainSlider,
-    parametric3GainSlider,
-    parametric2GainSlider,
-    parametric1GainSlider,
-    openCloseButton,
-    helpButton,
-    controlCount
-};
-
-class MainRemoteTest : public EmulatedSpeakerTest
+class MainRemoteTest : public PanelTest
 {
 protected:
-    void TearDown() override
-    {
-        panel.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-
-    juce::Component& control(Control c) { return *panel->getChildComponent(c); }
-
-    template <typename T>
-    T& as(Control c)
-    {
-        auto* component = dynamic_cast<T*>(&control(c));
-        if (component == nullptr)
-            throw std::runtime_error("control of the wrong class");
-        return *component;
-    }
-
-    void setExpanded(bool expanded)
-    {
-        as<juce::Button>(openCloseButton).setToggleState(expanded, juce::sendNotificationSync);
-    }
-
     /** Waits until the first read has told dsp_control the speaker's user presets (the panel
         learns them through setControlsEnabled). */
     void waitForUserPresets()
@@ -105,8 +33,6 @@ protected:
     }
 
     juce::Image snapshot() { return panel->createComponentSnapshot(panel->getLocalBounds()); }
-
-    std::unique_ptr<MainRemote> panel;
 };
 
 AboutWindow* findAboutWindow()

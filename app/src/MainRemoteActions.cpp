@@ -1,0 +1,275 @@
+// The control panel's actions: what each button starts, the values it hands to the speaker
+// link, the questions it asks first, preset files, expanding and the busy state.
+#include "MainRemote.h"
+
+#include "AboutWindow.h"
+#include "DesktopServices.h"
+#include "PanelLayout.h"
+
+#include <quarro/desktop/dialogs.h>
+#include <quarro/err/exception.h>
+#include <quarro/files/file_name_parts.h>
+#include <quarro/files/folder_operations.h>
+#include <quarro/log/logbook.h>
+
+#include <cmath>
+#include <exception>
+
+quarro::u32 MainRemote::inputTableEntry(double positionOrCode)
+{
+    // Position 0 "Analog" is code 1, position 1 "AES L" code 0, position 2 "AES R" code 2; the
+    // table is its own inverse, so it maps codes back to positions as well.
+    static constexpr quarro::u32 table[] = {1, 0, 2};
+    // The whole part, taken a little above: a knob may rest at 1.999999 for 2.
+    const double index = std::floor(positionOrCode + 0.01);
+    return index >= 0 && index < 3 ? table[static_cast<int>(index)] : 0;
+}
+
+void MainRemote::sliderValueChanged(juce::Slider*) {}
+
+void MainRemote::buttonClicked(juce::Button* button)
+{
+    // A JUCE callback must not let an exception out: a failed action is shown, and controls it
+    // disabled for an operation that never started are enabled again.
+    const bool wasBusy = busy.load();
+    runGuarded(button == savePresetButton.get() ? "Save preset failed" : "Operation failed",
+               [this, button, wasBusy] {
+                   try {
+                       runAction(button);
+                   } catch (...) {
+                       if (busy.load() && !wasBusy)
+                           setControlsEnabled(true);
+                       throw;
+                   }
+               });
+}
+
+void MainRemote::runAction(juce::Button* button)
+{
+    if (button == readSettingsButton.get()) {
+        setControlsEnabled(false);
+        dspControl->read_main_settings_from_device();
+    } else if (button == readUserPreset1Button.get()) {
+        setControlsEnabled(false);
+        dspControl->read_user_preset_from_device(0);
+    } else if (button == writeUserPreset1Button.get()) {
+        sendUserPreset(0);
+    } else if (button == readUserPreset2Button.get()) {
+        setControlsEnabled(false);
+        dspControl->read_user_preset_from_device(1);
+    } else if (button == writeUserPreset2Button.get()) {
+        sendUserPreset(1);
+    } else if (button == readUserPreset3Button.get()) {
+        setControlsEnabled(false);
+        dspControl->read_user_preset_from_device(2);
+    } else if (button == writeUserPreset3Button.get()) {
+        sendUserPreset(2);
+    } else if (button == updateFirmwareButton.get()) {
+        updateFirmware();
+    } else if (button == writeSettingsButton.get()) {
+        sendMainSettings();
+    } else if (button == resetButton.get()) {
+        resetSpeaker();
+    } else if (button == loadPresetButton.get()) {
+        loadPresetFile();
+    } else if (button == savePresetButton.get()) {
+        savePresetFile();
+    } else if (button == openCloseButton.get()) {
+        expandOrCollapse(openCloseButton->getToggleState());
+    } else if (button == helpButton.get()) {
+        aboutWindow->centreWithSize(650, 240);
+        aboutWindow->setVisible(true);
+    }
+}
+
+void MainRemote::sendUserPreset(quarro::u64 index)
+{
+    setControlsEnabled(false);
+    dspControl->set_current_preset(collectPresetFromControls());
+    dspControl->write_user_preset_to_device(index);
+}
+
+void MainRemote::updateFirmware()
+{
+    // Without a newer version online, this reinstalls the speaker's own: ask first.
+    if (!dspControl->is_firmware_update_available()) {
+        const auto question = juce::translate("Are you sure you want to update the firmware V") +
+                              juce::String(dspControl->get_firmware_version()) +
+                              juce::translate(" to your speaker again?");
+        if (!DesktopServices::get().askYesNo(juce::translate("Update Firmware"), question, this))
+            return;
+    }
+    setControlsEnabled(false);
+    dspControl->update_firmware();
+}
+
+void MainRemote::sendMainSettings()
+{
+    setControlsEnabled(false);
+    auto record = memory::make_data_ptr<main_settings>();
+    record->input = inputTableEntry(inputSlider->getValue());
+    record->volume = juce::jlimit(-60.0, 12.0, volumeSlider->getValue());
+    record->delay = juce::jlimit(0.0, 5.0, delaySlider->getValue());
+    const double active = std::floor(activePresetSlider->getValue());
+    record->active_preset =
+        active >= 0 && active <= 4294967295.0 ? static_cast<quarro::u32>(active) : 0;
+    dspControl->set_main_settings(record);
+    dspControl->write_main_settings_to_device();
+}
+
+void MainRemote::resetSpeaker()
+{
+    if (!DesktopServices::get().askYesNo(
+            juce::translate("Reset speaker"),
+            juce::translate("Are you sure you want to reset all the DSP settings in your "
+                            "speaker? All values will be restored to their original default "
+                            "values."),
+            this))
+        return;
+    setControlsEnabled(false);
+    dspControl->reset_device();
+}
+
+void MainRemote::loadPresetFile()
+{
+    const auto path =
+        quarro::choose_file_to_open("load preset...", dspControl->get_preset_folder());
+    if (!path.exists())
+        return;
+    // A file that does not load leaves the current preset as it was; the knobs return to it.
+    dspControl->load_preset_file(path);
+    applyPresetToControls(*dspControl->get_current_preset());
+}
+
+void MainRemote::savePresetFile()
+{
+    auto folder = dspControl->get_preset_folder();
+    auto name = presetNameLabel->getText().toStdString();
+    if (!quarro::choose_file_to_save("save preset as...", folder, name, "xml"))
+        return;
+    // Throws when the file can't be made; a name the folder refuses gives no file either.
+    const auto path = files::create_file(folder, name);
+    if (!path.exists())
+        throw err::exception("cannot create the file! it may be opened by another application?");
+    // The file holds the preset last read, loaded or sent, not knob moves that were not sent.
+    dspControl->save_preset_file(path);
+    presetNameLabel->setText(juce::String::fromUTF8(files::split_file_name(name).base_name.c_str()),
+                             juce::dontSendNotification);
+}
+
+void MainRemote::expandOrCollapse(bool expand)
+{
+    auto* window = getTopLevelComponent();
+    const int width = window->getWidth();
+    expanded = expand;
+    window->setSize(width, expand ? panel::expandedHeight : panel::collapsedHeight);
+    loadPresetButton->setVisible(expand);
+    savePresetButton->setVisible(expand);
+    presetNameLabel->setVisible(expand);
+    showUserPresetButtons();
+}
+
+void MainRemote::showUserPresetButtons()
+{
+    const auto count = expanded ? dspControl->get_user_preset_count() : 0;
+    readUserPreset1Button->setVisible(count >= 1);
+    writeUserPreset1Button->setVisible(count >= 1);
+    readUserPreset2Button->setVisible(count >= 2);
+    writeUserPreset2Button->setVisible(count >= 2);
+    readUserPreset3Button->setVisible(count >= 3);
+    writeUserPreset3Button->setVisible(count >= 3);
+}
+
+void MainRemote::setControlsEnabled(bool enabled)
+{
+    readSettingsButton->setEnabled(enabled);
+    writeSettingsButton->setEnabled(enabled);
+    resetButton->setEnabled(enabled);
+    const auto count = dspControl->get_user_preset_count();
+    userPresetCount = static_cast<quarro::u32>(count);
+    readUserPreset1Button->setEnabled(enabled && count >= 1);
+    writeUserPreset1Button->setEnabled(enabled && count >= 1);
+    readUserPreset2Button->setEnabled(enabled && count >= 2);
+    writeUserPreset2Button->setEnabled(enabled && count >= 2);
+    readUserPreset3Button->setEnabled(enabled && count >= 3);
+    writeUserPreset3Button->setEnabled(enabled && count >= 3);
+    busy = !enabled;
+    updateFirmwareButton->setEnabled(enabled && dspControl->is_firmware_update_allowed());
+}
+
+// -- Presets and the equaliser knobs ------------------------------------------------------------
+
+std::array<MainRemote::EqualiserKnobs, preset::band_count> MainRemote::equaliserKnobs() const
+{
+    // The shelves first, then the parametric bands; shelves have no Q knob.
+    return {{{0, lowShelfGainSlider.get(), lowShelfFrequencySlider.get(), nullptr},
+             {7, highShelfGainSlider.get(), highShelfFrequencySlider.get(), nullptr},
+             {1, parametric1GainSlider.get(), parametric1FrequencySlider.get(),
+              parametric1QSlider.get()},
+             {2, parametric2GainSlider.get(), parametric2FrequencySlider.get(),
+              parametric2QSlider.get()},
+             {3, parametric3GainSlider.get(), parametric3FrequencySlider.get(),
+              parametric3QSlider.get()},
+             {4, parametric4GainSlider.get(), parametric4FrequencySlider.get(),
+              parametric4QSlider.get()},
+             {5, parametric5GainSlider.get(), parametric5FrequencySlider.get(),
+              parametric5QSlider.get()},
+             {6, parametric6GainSlider.get(), parametric6FrequencySlider.get(),
+              parametric6QSlider.get()}}};
+}
+
+memory::data_ptr<preset> MainRemote::collectPresetFromControls() const
+{
+    auto record = memory::make_data_ptr<preset>();
+    record->name = presetNameLabel->getText().toStdString();
+    for (const auto& band : equaliserKnobs()) {
+        eq_band& target = *record->bands[band.index];
+        target.gain = juce::jlimit(-12.0, 12.0, band.gain->getValue());
+        target.frequency = band.frequency->getValue();
+        if (band.q != nullptr)
+            target.q = band.q->getValue();
+    }
+    return record;
+}
+
+void MainRemote::applyPresetToControls(const preset& record)
+{
+    for (const auto& band : equaliserKnobs()) {
+        const auto& source = record.bands[band.index];
+        if (!source)
+            continue;
+        band.gain->setValue(source->gain, juce::sendNotificationAsync);
+        band.frequency->setValue(source->frequency, juce::sendNotificationAsync);
+        if (band.q != nullptr)
+            band.q->setValue(source->q, juce::sendNotificationAsync);
+    }
+    presetNameLabel->setText(juce::String::fromUTF8(record.name.c_str()),
+                             juce::dontSendNotification);
+}
+
+// -- Failures -----------------------------------------------------------------------------------
+
+void MainRemote::runGuarded(const char* failureTitle, const std::function<void()>& step) noexcept
+{
+    try {
+        step();
+    } catch (const err::exception& e) {
+        reportFailure(failureTitle, e.what());
+    } catch (const std::exception& e) {
+        reportFailure(failureTitle, e.what());
+    } catch (...) {
+        reportFailure(failureTitle, "unknown error");
+    }
+}
+
+void MainRemote::reportFailure(const char* title, const std::string& text) noexcept
+{
+    try {
+        quarro::logbook::instance().message(std::string(title) + ": " + text, 4,
+                                            quarro::logbook::file_and_console);
+        DesktopServices::get().showMessage(juce::translate(title),
+                                           juce::String::fromUTF8(text.c_str()), this);
+    } catch (...) {
+        // Nothing more can be said: the log and the box both failed.
+    }
+}

@@ -1,0 +1,304 @@
+// The control panel's result handling: the speaker link's callbacks record each result, and the
+// timer shows it on the message thread.
+#include "MainRemote.h"
+
+#include "DesktopServices.h"
+#include "EmbeddedResources.h"
+
+#include <quarro/tools/number_text.h>
+
+namespace {
+
+/** "prefix 33.3%" from done and total in tenths of a percent, truncated; the plain count when
+    the total is unknown (0). */
+std::string progressText(const char* prefix, quarro::u64 total, quarro::u64 done)
+{
+    std::string text = prefix;
+    if (total == 0) {
+        quarro::append_unsigned(text, done, 1);
+        return text;
+    }
+    const quarro::u64 tenths = done * 1000 / total;
+    quarro::to_string_with_precision(text, 1, static_cast<double>(tenths) / 10.0);
+    return text + "%";
+}
+
+const char* const checkConnectionText =
+    "Please make sure a compatible speaker is connected to your computer's USB port.";
+
+bool take(std::atomic<bool>& flag)
+{
+    return flag.exchange(false);
+}
+
+} // namespace
+
+void MainRemote::timerCallback()
+{
+    // A message box below runs a modal loop in which the timer fires again; that inner tick
+    // must not take flags or show boxes of its own.
+    if (ticking)
+        return;
+    const juce::ScopedValueSetter<bool> tick(ticking, true);
+    // An idle tick only tests the flags. A result that ends an operation enables the controls
+    // even when showing it fails, so that the panel is never left busy for good.
+    const auto step = [this](std::atomic<bool>& flag, const auto& show) {
+        if (take(flag))
+            runGuarded("Operation failed", [this, &show] {
+                try {
+                    show();
+                } catch (...) {
+                    setControlsEnabled(true);
+                    throw;
+                }
+            });
+    };
+    const auto status = [this](std::atomic<bool>& flag, const auto& show) {
+        if (take(flag))
+            runGuarded("Operation failed", show);
+    };
+    step(speakerChanged, [this] { showNewSpeaker(); });
+    step(mainSettingsRead, [this] {
+        showMainSettings();
+        showFirmwareVersion();
+        setControlsEnabled(true);
+        firstReadPending = false;
+    });
+    step(mainSettingsReadFailed, [this] {
+        // Nobody asked for the read at start: no speaker then is no news.
+        if (!firstReadPending.load())
+            DesktopServices::get().showMessage(
+                juce::translate("No Orvik speaker found"),
+                juce::translate("Please connect an Velk Orvik speaker to your computer's USB "
+                                "port and try again!"),
+                this);
+        setControlsEnabled(true);
+        firstReadPending = false;
+    });
+    status(firmwareUpdateAvailable, [this] {
+        statusLabel->setText(juce::translate("(Firmware V") + copyStatusText() +
+                                 juce::translate(" available)"),
+                             juce::dontSendNotification);
+        updateFirmwareButton->setEnabled(true);
+    });
+    status(firmwareUpToDate, [this] {
+        statusLabel->setText({}, juce::dontSendNotification);
+        updateFirmwareButton->setEnabled(dspControl->is_firmware_update_allowed());
+    });
+    status(firmwareSearchFailed, [this] {
+        statusLabel->setText(juce::translate("(firmware search failed)"),
+                             juce::dontSendNotification);
+        updateFirmwareButton->setEnabled(false);
+    });
+    step(userPresetRead, [this] {
+        applyPresetToControls(*dspControl->get_current_preset());
+        setControlsEnabled(true);
+    });
+    step(userPresetReadFailed, [this] { showFailure("Read preset failed"); });
+    step(userPresetWritten, [this] { setControlsEnabled(true); });
+    step(mainSettingsWritten, [this] { setControlsEnabled(true); });
+    step(mainSettingsWriteFailed, [this] { showFailure("Store settings failed"); });
+    step(userPresetWriteFailed, [this] { showFailure("Store preset failed"); });
+    step(deviceReset, [this] {
+        showMainSettings();
+        setControlsEnabled(true);
+    });
+    step(deviceResetFailed, [this] { showFailure("Reset failed"); });
+    step(firmwareUpdateSucceeded, [this] {
+        setControlsEnabled(true);
+        statusLabel->setText(copyStatusText(), juce::dontSendNotification);
+        showFirmwareVersion();
+    });
+    step(firmwareUpdateFailed, [this] {
+        setControlsEnabled(true);
+        statusLabel->setText(copyStatusText(), juce::dontSendNotification);
+    });
+    status(firmwareUpdateStarted,
+           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+    status(firmwareUpdateProgress,
+           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+}
+
+void MainRemote::showNewSpeaker()
+{
+    showMainSettings();
+    modelLabel->setText(juce::translate("Model: ") + juce::String(dspControl->get_model()) +
+                            juce::translate(" (Serial: ") + juce::String(dspControl->get_serial()) +
+                            ")",
+                        juce::dontSendNotification);
+    for (auto* slider : std::initializer_list<juce::Slider*>{
+             inputSlider.get(), volumeSlider.get(), delaySlider.get(), activePresetSlider.get()})
+        slider->setEnabled(true);
+    for (const auto& band : equaliserKnobs())
+        for (auto* slider : {band.gain, band.frequency, band.q})
+            if (slider != nullptr)
+                slider->setEnabled(true);
+    savePresetButton->setEnabled(true);
+
+    const auto count = dspControl->get_user_preset_count();
+    userPresetCount = static_cast<quarro::u32>(count);
+    // The strip painted behind the buttons and the voicing knob's marks follow the count.
+    showUserPresetButtons();
+    placeUserPresetButtons();
+    activePresetKnobLookAndFeel.filmStrip = EmbeddedResources::getImage(
+        count < 3 ? artwork::Image::knobActivePresetTwoUser : artwork::Image::knobActivePreset);
+
+    showFirmwareVersion();
+    statusLabel->setText(juce::translate("(searching online...)"), juce::dontSendNotification);
+    setControlsEnabled(true);
+    updateFirmwareButton->setEnabled(false);
+    dspControl->search_firmware_update();
+    firstReadPending = false;
+    repaint();
+}
+
+void MainRemote::showMainSettings()
+{
+    const auto settings = dspControl->get_main_settings();
+    if (!settings)
+        return;
+    volumeSlider->setValue(settings->volume, juce::sendNotificationAsync);
+    delaySlider->setValue(settings->delay, juce::sendNotificationAsync);
+    activePresetSlider->setValue(settings->active_preset, juce::sendNotificationAsync);
+    inputSlider->setValue(inputTableEntry(settings->input), juce::sendNotificationAsync);
+}
+
+void MainRemote::showFirmwareVersion()
+{
+    firmwareLabel->setText(juce::translate("Firmware: ") +
+                               juce::String(dspControl->get_firmware_version()),
+                           juce::dontSendNotification);
+}
+
+void MainRemote::showFailure(const char* title)
+{
+    DesktopServices::get().showMessage(juce::translate(title), juce::translate(checkConnectionText),
+                                       this);
+    setControlsEnabled(true);
+}
+
+juce::String MainRemote::copyStatusText()
+{
+    const std::lock_guard<std::mutex> lock(statusTextMutex);
+    return juce::String::fromUTF8(statusText.c_str());
+}
+
+void MainRemote::storeStatusText(const std::string& text)
+{
+    const std::lock_guard<std::mutex> lock(statusTextMutex);
+    statusText = text;
+}
+
+void MainRemote::speaker_changed(dsp_control&)
+{
+    speakerChanged = true;
+}
+
+void MainRemote::main_settings_read(dsp_control&)
+{
+    mainSettingsRead = true;
+}
+
+void MainRemote::main_settings_read_failed(dsp_control&)
+{
+    mainSettingsReadFailed = true;
+}
+
+void MainRemote::firmware_update_available(dsp_control&, const std::string& version)
+{
+    // The text goes first, so that the timer never shows an older text for the new flag.
+    storeStatusText(version);
+    firmwareUpdateAvailable = true;
+}
+
+void MainRemote::firmware_up_to_date(dsp_control&)
+{
+    firmwareUpToDate = true;
+}
+
+void MainRemote::firmware_search_failed(dsp_control&)
+{
+    firmwareSearchFailed = true;
+}
+
+void MainRemote::main_settings_written(dsp_control&)
+{
+    mainSettingsWritten = true;
+}
+
+void MainRemote::main_settings_write_failed(dsp_control&)
+{
+    mainSettingsWriteFailed = true;
+}
+
+void MainRemote::user_preset_read(dsp_control&)
+{
+    userPresetRead = true;
+}
+
+void MainRemote::user_preset_read_failed(dsp_control&)
+{
+    userPresetReadFailed = true;
+}
+
+void MainRemote::user_preset_written(dsp_control&)
+{
+    userPresetWritten = true;
+}
+
+void MainRemote::user_preset_write_failed(dsp_control&)
+{
+    userPresetWriteFailed = true;
+}
+
+void MainRemote::device_reset(dsp_control&)
+{
+    deviceReset = true;
+}
+
+void MainRemote::device_reset_failed(dsp_control&)
+{
+    deviceResetFailed = true;
+}
+
+void MainRemote::firmware_update_succeeded(dsp_control&)
+{
+    storeStatusText("firmware update succeeded!");
+    firmwareUpdateSucceeded = true;
+    firmwareUpdateInProgress = false;
+}
+
+void MainRemote::firmware_update_failed(dsp_control&, int kind)
+{
+    storeStatusText(kind == static_cast<int>(firmware_update_failure::download_or_package)
+                        ? "firmware download failed!"
+                        : "firmware update failed!");
+    firmwareUpdateFailed = true;
+    firmwareUpdateInProgress = false;
+}
+
+void MainRemote::firmware_update_started(dsp_control&)
+{
+    storeStatusText("updating firmware...");
+    firmwareUpdateStarted = true;
+    firmwareUpdateInProgress = true;
+}
+
+void MainRemote::firmware_update_progress(dsp_control&, int stage, quarro::u64 total,
+                                          quarro::u64 done)
+{
+    std::string text;
+    switch (static_cast<firmware_update_stage>(stage)) {
+    case firmware_update_stage::download:
+        text = progressText("downloading firmware: ", total, done);
+        break;
+    case firmware_update_stage::erasing:
+        text = progressText("erasing sectors: ", total, done);
+        break;
+    case firmware_update_stage::writing:
+        text = progressText("writing firmware: ", total, done);
+        break;
+    }
+    storeStatusText(text);
+    firmwareUpdateProgress = true;
+}

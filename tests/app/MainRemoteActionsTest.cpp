@@ -1,0 +1,169 @@
+// The panel's buttons: the values each one hands to the speaker link and the speaker stores,
+// the questions asked first, and preset files through the file panels.
+#include "support/PanelFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using MainRemoteActionsTest = PanelTest;
+
+struct SentSettings
+{
+    double input, volume, delay, active; // knob values, put in beyond their ranges
+    quarro::u32 code;                    // what is sent
+    double sentVolume, sentDelay;
+    quarro::u32 sentActive;
+};
+
+TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndDelay)
+{
+    startPanel();
+    const SentSettings rows[] = {
+        {0, -61, 6, 3, 1, -60, 5, 3},
+        {1, 12.5, -1, 1, 0, 12, 0, 1},
+        {2, -6.5, 1.2, 5, 2, -6.5, 1.2, 5},
+        {3, 0, 0, 2, 0, 0, 0, 2}, // beyond the table: code 0
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        putValue(inputSlider, row.input);
+        putValue(volumeSlider, row.volume);
+        putValue(delaySlider, row.delay);
+        putValue(activePresetSlider, row.active);
+        click(writeSettingsButton);
+        EXPECT_TRUE(panel->isBusy());
+        const auto held = panel->getSpeakerLink().get_main_settings();
+        EXPECT_EQ(held->input, row.code);
+        EXPECT_EQ(held->volume, row.sentVolume);
+        EXPECT_EQ(held->delay, row.sentDelay);
+        EXPECT_EQ(held->active_preset, row.sentActive);
+        ASSERT_TRUE(tickUntilIdle()) << "the settings were never written";
+        const auto stored = speaker().settings();
+        EXPECT_EQ(stored.input, row.code);
+        EXPECT_EQ(stored.volume_tenths_db, std::lround(row.sentVolume * 10));
+        EXPECT_EQ(stored.delay_tenths_ms, std::lround(row.sentDelay * 10));
+        EXPECT_EQ(stored.active_preset, row.sentActive);
+    }
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteActionsTest, ShowsThePositionOfEachInputCodeRead)
+{
+    startPanel();
+    for (const auto& [code, position] : {std::pair{0u, 1.0}, {1u, 0.0}, {2u, 2.0}}) {
+        auto settings = speaker().settings();
+        settings.input = code;
+        speaker().set_settings(settings);
+        click(readSettingsButton);
+        ASSERT_TRUE(tickUntilIdle()) << "the settings were never read";
+        EXPECT_EQ(value(inputSlider), position) << "code " << code;
+    }
+}
+
+TEST_F(MainRemoteActionsTest, SendsAUserPresetWithItsGainsLimited)
+{
+    startPanel();
+    putValue(lowShelfGainSlider, -13);
+    putValue(parametric3GainSlider, 13);
+    putValue(parametric3FrequencySlider, 1000);
+    putValue(parametric3QSlider, 2);
+    as<juce::Label>(presetNameLabel).setText("Vocal", juce::dontSendNotification);
+    click(writeUserPreset2Button);
+    EXPECT_TRUE(panel->isBusy());
+
+    const auto held = panel->getSpeakerLink().get_current_preset();
+    EXPECT_EQ(held->name, "Vocal");
+    EXPECT_EQ(held->bands[0]->gain, -12.0);
+    EXPECT_EQ(held->bands[3]->gain, 12.0);
+    EXPECT_EQ(held->bands[3]->frequency, 1000.0);
+    EXPECT_EQ(held->bands[3]->q, 2.0);
+    ASSERT_TRUE(tickUntilIdle()) << "the preset was never written";
+    const auto slot = speaker().settings().slots[2 + 1]; // after the two factory voicings
+    EXPECT_EQ(slot.low_shelf.gain_tenths_db, -120);
+    EXPECT_EQ(slot.parametric[2].gain_tenths_db, 120);
+}
+
+TEST_F(MainRemoteActionsTest, ResetAsksFirstAndNoStartsNothing)
+{
+    startPanel();
+    desktop->answerYes = false;
+    click(resetButton);
+    EXPECT_FALSE(panel->isBusy());
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "Reset speaker");
+    EXPECT_EQ(desktop->boxes[0].text,
+              "Are you sure you want to reset all the DSP settings in your speaker? All values "
+              "will be restored to their original default values.");
+    EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
+    expect_flash_unchanged();
+
+    desktop->answerYes = true;
+    as<juce::Slider>(parametric1GainSlider).setValue(4);
+    click(resetButton);
+    EXPECT_TRUE(panel->isBusy());
+    ASSERT_TRUE(tickUntilIdle()) << "the reset never ended";
+    // The defaults are shown; the equaliser knobs keep what they had.
+    EXPECT_EQ(value(volumeSlider), 0.0);
+    EXPECT_EQ(value(delaySlider), 0.0);
+    EXPECT_EQ(value(inputSlider), 1.0);
+    EXPECT_EQ(value(parametric1GainSlider), 4.0);
+    EXPECT_EQ(speaker().settings().input, 0u);
+    EXPECT_EQ(desktop->boxes.size(), 2u);
+}
+
+TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
+{
+    startPanel();
+    const test_support::temporary_folder folder;
+    const std::string file = folder / "My Preset.xml";
+    as<juce::Slider>(parametric2GainSlider).setValue(5);
+
+    filePanels->answer = std::nullopt; // "Cancel"
+    click(savePresetButton);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
+    EXPECT_EQ(filePanels->asked, "save preset as... in " + presets + " as User Preset of xml");
+
+    filePanels->answer = file;
+    click(savePresetButton);
+    EXPECT_EQ(text(presetNameLabel), "My Preset");
+    const std::string saved = test_support::read_text(file);
+    EXPECT_NE(saved.find("<name>My Preset</name>"), std::string::npos);
+    EXPECT_EQ(saved.find("5.0"), std::string::npos) << "a knob move that was not sent";
+
+    // A broken file: the knobs return to the held preset, and nothing is said.
+    const std::string broken = folder / "broken.xml";
+    test_support::write_text(broken, "<root><preset><name>x</name>");
+    filePanels->answer = broken;
+    click(loadPresetButton);
+    EXPECT_EQ(filePanels->asked, "load preset... in " + presets);
+    EXPECT_EQ(value(parametric2GainSlider), 0.0);
+    EXPECT_EQ(text(presetNameLabel), "user preset");
+
+    filePanels->answer = file;
+    click(loadPresetButton);
+    EXPECT_EQ(text(presetNameLabel), "My Preset");
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteActionsTest, SavingToAFileThatCannotBeMadeSaysWhyAndChangesNothing)
+{
+    startPanel();
+    const test_support::temporary_folder folder;
+    // A name longer than any file system takes, so that the file can't be made even by root.
+    filePanels->answer = folder / std::string(300, 'n') + ".xml";
+    click(savePresetButton);
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "Save preset failed");
+    EXPECT_NE(desktop->boxes[0].text.find(
+                  "cannot create the file! it may be opened by another application?"),
+              std::string::npos)
+        << desktop->boxes[0].text;
+    EXPECT_EQ(text(presetNameLabel), "User Preset");
+    EXPECT_FALSE(panel->isBusy());
+}
+
+} // namespace

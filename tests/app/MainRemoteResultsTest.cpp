@@ -1,0 +1,271 @@
+// The panel's timer: each result of the speaker link shown on the next tick, in labels, knobs,
+// the user-preset row and message boxes; a tick never inside another; quitting while busy.
+#include "support/PanelFixture.h"
+
+#include "EmbeddedResources.h"
+#include "VelkRemoteApplication.h"
+#include "velk_remote_look_and_feel_active_preset_knob.h"
+
+#include <quarro/err/exception.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+namespace {
+
+using MainRemoteResultsTest = PanelTest;
+
+const char* const checkConnection =
+    "Please make sure a compatible speaker is connected to your computer's USB port.";
+
+TEST_F(MainRemoteResultsTest, ShowsEachFirmwareTextOnTheNextTick)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
+        << "the first read never failed";
+    auto& link = panel->getSpeakerLink();
+    struct Row
+    {
+        std::function<void()> report;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {[&] { panel->firmware_update_started(link); }, "updating firmware..."},
+        {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%"},
+        {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%"},
+        {[&] { panel->firmware_update_progress(link, 4, 3, 2); }, "writing firmware: 66.6%"},
+        {[&] { panel->firmware_update_progress(link, 4, 9, 9); }, "writing firmware: 100.0%"},
+        {[&] { panel->firmware_update_progress(link, 1, 0, 52480); },
+         "downloading firmware: 52480"},
+        {[&] { panel->firmware_update_progress(link, 2, 4, 1); }, ""},
+        {[&] { panel->firmware_update_failed(link, 0); }, "firmware update failed!"},
+        {[&] { panel->firmware_update_failed(link, 1); }, "firmware download failed!"},
+        {[&] { panel->firmware_update_failed(link, 2); }, "firmware update failed!"},
+        {[&] { panel->firmware_update_succeeded(link); }, "firmware update succeeded!"},
+        {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)"},
+        {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)"},
+    };
+    for (const auto& row : rows) {
+        as<juce::Label>(statusLabel).setText("before", juce::dontSendNotification);
+        row.report();
+        EXPECT_EQ(text(statusLabel), "before") << "shown before the tick: " << row.shown;
+        panel->timerCallback();
+        EXPECT_EQ(text(statusLabel), row.shown);
+    }
+    EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheControls)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
+        << "the first read never failed";
+    EXPECT_TRUE(desktop->boxes.empty()) << "the first failed read is not news";
+
+    auto& link = panel->getSpeakerLink();
+    struct Row
+    {
+        std::function<void()> report;
+        const char* title;
+        const char* text;
+    };
+    const Row rows[] = {
+        {[&] { panel->main_settings_read_failed(link); }, "No Orvik speaker found",
+         "Please connect an Velk Orvik speaker to your computer's USB port and try again!"},
+        {[&] { panel->user_preset_read_failed(link); }, "Read preset failed", checkConnection},
+        {[&] { panel->main_settings_write_failed(link); }, "Store settings failed",
+         checkConnection},
+        {[&] { panel->user_preset_write_failed(link); }, "Store preset failed", checkConnection},
+        {[&] { panel->device_reset_failed(link); }, "Reset failed", checkConnection},
+    };
+    for (const auto& row : rows) {
+        desktop->boxes.clear();
+        panel->setControlsEnabled(false);
+        row.report();
+        row.report(); // two equal results between two ticks are one
+        panel->timerCallback();
+        panel->timerCallback();
+        ASSERT_EQ(desktop->boxes.size(), 1u) << row.title;
+        EXPECT_EQ(desktop->boxes[0].title, row.title);
+        EXPECT_EQ(desktop->boxes[0].text, row.text);
+        EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
+        EXPECT_FALSE(panel->isBusy()) << row.title;
+    }
+
+    // A real "Get" without a speaker: one box per press.
+    desktop->boxes.clear();
+    click(readSettingsButton);
+    ASSERT_TRUE(tickUntilIdle()) << "the read never failed";
+    panel->timerCallback();
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "No Orvik speaker found");
+}
+
+TEST_F(MainRemoteResultsTest, ATickNeverRunsInsideAnotherOnesMessageBox)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
+        << "the first read never failed";
+
+    // The box's modal loop lets the timer fire, while another failure arrives.
+    struct ModalDesktop : RecordingDesktopServices
+    {
+        std::function<void()> duringBox;
+        int depth = 0;
+        int deepest = 0;
+        void showMessage(const juce::String& title, const juce::String& text,
+                         juce::Component* component) override
+        {
+            deepest = std::max(deepest, ++depth);
+            RecordingDesktopServices::showMessage(title, text, component);
+            if (duringBox)
+                duringBox();
+            --depth;
+        }
+    };
+    auto services = std::make_unique<ModalDesktop>();
+    auto& modal = *services;
+    DesktopServices::install(std::move(services));
+    auto& link = panel->getSpeakerLink();
+    bool arrived = false;
+    modal.duringBox = [&] {
+        if (std::exchange(arrived, true))
+            return;
+        panel->device_reset_failed(link);
+        panel->timerCallback();
+    };
+    panel->user_preset_read_failed(link);
+    panel->timerCallback();
+    panel->timerCallback();
+
+    EXPECT_EQ(modal.deepest, 1) << "a box was shown inside another";
+    ASSERT_EQ(modal.boxes.size(), 2u);
+    EXPECT_EQ(modal.boxes[0].title, "Read preset failed");
+    EXPECT_EQ(modal.boxes[1].title, "Reset failed");
+}
+
+TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusyPanel)
+{
+    speaker().remove_device();
+    panel = std::make_unique<MainRemote>();
+    struct BrokenDesktop : RecordingDesktopServices
+    {
+        void showMessage(const juce::String&, const juce::String&, juce::Component*) override
+        {
+            throw err::exception("no display");
+        }
+    };
+    DesktopServices::install(std::make_unique<BrokenDesktop>());
+    panel->setControlsEnabled(false);
+    panel->user_preset_read_failed(panel->getSpeakerLink());
+    EXPECT_NO_THROW(panel->timerCallback());
+    EXPECT_FALSE(panel->isBusy());
+}
+
+TEST_F(MainRemoteResultsTest, MovesTheUserPresetButtonsAndKnobImageForTwoThenThreePresets)
+{
+    attach("K5T");
+    panel = std::make_unique<MainRemote>();
+    // Quitting is allowed while only the first read runs, and while only the search runs.
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), panel.get()));
+    setExpanded(true);
+    ASSERT_TRUE(tickUntil([this] { return !text(modelLabel).empty(); }))
+        << "the first read never showed the speaker";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), panel.get()));
+
+    auto* knob = dynamic_cast<velk_remote_look_and_feel_active_preset_knob*>(
+        &control(activePresetSlider).getLookAndFeel());
+    ASSERT_NE(knob, nullptr);
+    struct Row
+    {
+        const char* model;
+        int x[6];
+        bool thirdShown;
+        artwork::Image knobImage;
+    };
+    const Row rows[] = {
+        {"K5T", {614, 724, 844, 954, 844, 954}, false, artwork::Image::knobActivePresetTwoUser},
+        {"K7R", {384, 494, 614, 724, 844, 954}, true, artwork::Image::knobActivePreset},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.model);
+        if (row.model != rows[0].model) {
+            speaker().reset(row.model);
+            click(readSettingsButton);
+            EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), panel.get()));
+            ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
+        }
+        EXPECT_EQ(text(modelLabel), std::string("Model: ") + row.model + " (Serial: K-004711)");
+        EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
+        EXPECT_EQ(text(statusLabel), "(searching online...)");
+        EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+        for (int i = 0; i < 6; ++i) {
+            const auto& button = control(Control(readUserPreset1Button + i));
+            EXPECT_EQ(button.getX(), row.x[i]) << "button " << i;
+            EXPECT_EQ(button.isVisible(), i < 4 || row.thirdShown) << "button " << i;
+        }
+        EXPECT_EQ(knob->filmStrip, EmbeddedResources::getImage(row.knobImage));
+        EXPECT_TRUE(control(parametric4QSlider).isEnabled());
+        // Nothing is published: the search fails.
+        ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(firmware search failed)"; }))
+            << "the search never ended";
+    }
+    ASSERT_EQ(desktop->boxes.size(), 1u) << "only quitting was refused";
+    EXPECT_EQ(desktop->boxes[0].title, "DSP communication in progress");
+}
+
+struct SearchRow
+{
+    const char* name;
+    const char* published;
+    const char* status;
+    bool asks;
+};
+
+class FirmwareSearchTest : public PanelTest, public testing::WithParamInterface<SearchRow>
+{};
+
+TEST_P(FirmwareSearchTest, OffersTheUpdateAndAsksBeforeReinstallingTheSameVersion)
+{
+    const auto& row = GetParam();
+    const std::string folder = packages / "K5R/" + row.published;
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never enabled the update";
+    EXPECT_EQ(text(statusLabel), row.status);
+
+    desktop->answerYes = false;
+    click(updateFirmwareButton);
+    EXPECT_EQ(desktop->boxes.size(), row.asks ? 1u : 0u);
+    if (row.asks) {
+        EXPECT_EQ(desktop->boxes[0].title, "Update Firmware");
+        EXPECT_EQ(desktop->boxes[0].text,
+                  "Are you sure you want to update the firmware V1.0.7 to your speaker again?");
+        EXPECT_FALSE(panel->isBusy());
+        EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
+        desktop->answerYes = true;
+        click(updateFirmwareButton);
+    }
+    EXPECT_TRUE(panel->isBusy());
+    ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
+    EXPECT_EQ(text(statusLabel), "firmware download failed!");
+    EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
+    expect_flash_unchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, FirmwareSearchTest,
+                         testing::Values(SearchRow{"Newer", "1.0.9", "(Firmware V1.0.9 available)",
+                                                   false},
+                                         SearchRow{"Same", "1.0.7", "", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
