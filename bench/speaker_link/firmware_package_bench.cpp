@@ -1,14 +1,20 @@
 // Firmware packages: decoding a full 28-block Intel HEX image beside objcopy decoding the same
-// file in the same run, and a whole 3-block installation through the emulated speaker with its
-// HID reports per 64 KB block beside the reports the programming algorithm implies.
+// file in the same run, a whole 3-block installation through the emulated speaker with its
+// HID reports per 64 KB block beside the reports the programming algorithm implies, and the
+// time a real speaker takes to erase and program one block.
 #include <speaker_link/dsp_control.h>
+#include <speaker_link/dsp_session.h>
 #include <speaker_link/firmware_package.h>
+#include <speaker_link/firmware_programmer.h>
 #include <speaker_link/intel_hex.h>
 
 #include <emulated_speaker/speaker.h>
 
+#include <support/connected_control.h>
 #include <support/firmware_package_builder.h>
+#include <support/private_home.h>
 #include <support/recording_callback.h>
+#include <support/speaker_time.h>
 
 #include <benchmark/benchmark.h>
 
@@ -108,15 +114,13 @@ constexpr double implied_reports_per_block =
 
 void BM_InstallThreeBlockPackage(benchmark::State& state)
 {
+    bench_support::private_home();
     emulated_speaker::speaker& speaker = emulated_speaker::speaker::instance();
     speaker.reset("K5R");
     test_support::recording_callback callback;
-    auto control = memory::make_data_ptr<dsp_control>(callback);
-    control->read_main_settings_from_device();
-    if (callback.next() != "speaker_changed") {
-        state.SkipWithError("the speaker could not be read");
+    const auto control = bench_support::connected_control(state, callback);
+    if (!control)
         return;
-    }
     const scratch_folder folder;
     test_support::write_zip(
         folder / "package.zip",
@@ -137,7 +141,25 @@ void BM_InstallThreeBlockPackage(benchmark::State& state)
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// One 64 KB block erased, programmed and read back, as an update does it for each block.
+void BM_ProgramOneFirmwareBlock(benchmark::State& state)
+{
+    bench_support::private_home();
+    emulated_speaker::speaker::instance().reset("K5R");
+    test_support::recording_callback callback;
+    auto control = memory::make_data_ptr<dsp_control>(callback);
+    firmware_block_table blocks;
+    const std::vector<std::uint8_t> bytes =
+        test_support::counting_bytes(firmware_block_size_bytes, 7);
+    blocks[1] = memory::make_data_copy(bytes.data(), bytes.size());
+    bench_support::run_on_speaker(state, [&] {
+        const dsp_session_guard session;
+        program_firmware_blocks(session.session(), blocks, callback, *control);
+    });
+}
+
 BENCHMARK(BM_ParseIntelHexBesideObjcopy)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstallThreeBlockPackage)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ProgramOneFirmwareBlock)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

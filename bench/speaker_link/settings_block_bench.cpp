@@ -1,7 +1,6 @@
 // Reading, writing and resetting the settings block through the emulated speaker: HID reports
-// per operation, the time a real speaker takes for them (the emulated speaker's virtual clock,
-// which models the USB frames, the bridge's clocking at its power-up delays and the flash's
-// busy times) beside the floor of 1 ms per HID report, and the CPU time per operation.
+// per operation, the time a real speaker takes for them beside the floor of 1 ms per HID
+// report, and the CPU time per operation.
 #include <speaker_link/main_settings.h>
 #include <speaker_link/preset.h>
 #include <speaker_link/settings_block.h>
@@ -9,10 +8,9 @@
 
 #include <emulated_speaker/speaker.h>
 
-#include <benchmark/benchmark.h>
+#include <support/speaker_time.h>
 
-#include <cstdint>
-#include <functional>
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -23,28 +21,7 @@ emulated_speaker::speaker& attached_speaker()
     return speaker;
 }
 
-// Runs `operation` once per iteration and reports the last run's counts: output reports, the
-// speaker's time and the floor for the same reports, each command being one report out and one
-// back.
-void run_on_speaker(benchmark::State& state, const std::function<void()>& operation)
-{
-    emulated_speaker::speaker& speaker = emulated_speaker::speaker::instance();
-    std::uint64_t reports = 0;
-    std::uint64_t speaker_us = 0;
-    for (auto _ : state) {
-        speaker.clear_history();
-        const std::uint64_t start_us = speaker.clock_us();
-        operation();
-        speaker_us = speaker.clock_us() - start_us;
-        reports = speaker.report_count();
-    }
-    state.counters["reports"] = static_cast<double>(reports);
-    state.counters["speaker_ms"] = static_cast<double>(speaker_us) / 1000.0;
-    state.counters["floor_ms"] = static_cast<double>(2 * reports);
-    state.counters["time_per_report"] = benchmark::Counter(
-        static_cast<double>(reports),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
+using bench_support::run_on_speaker;
 
 void BM_ReadSettingsBlock(benchmark::State& state)
 {

@@ -260,6 +260,13 @@ void dsp_control::read_main_settings_task() noexcept
                 changed = model != settings.model || serial != settings.serial;
                 model = settings.model;
                 serial = settings.serial;
+                if (changed) {
+                    // Only a search for the speaker attached now may offer it an update.
+                    firmware_update_allowed.store(false);
+                    online_firmware_version.clear();
+                    firmware_download_url.clear();
+                    firmware_checksum.clear();
+                }
             }
             user_preset_count.store(settings.user_preset_count);
             if (changed)

@@ -7,13 +7,21 @@ firmware_access::speaker_facts firmware_access::read_speaker() const
     return {control_.model, control_.firmware_version};
 }
 
-void firmware_access::store_service_answer(const std::string& version, const std::string& url,
-                                           const std::string& checksum) const
+bool firmware_access::store_service_answer(const std::string& asked_model,
+                                           const std::string& version, const std::string& url,
+                                           const std::string& checksum, bool allow) const
 {
+    // The check, the texts and the flag under one lock: a read that finds another speaker
+    // clears them under the same lock, so an answer for the old model never outlives it.
     const std::lock_guard<std::mutex> lock(control_.data_mutex);
+    if (control_.model != asked_model)
+        return false;
     control_.online_firmware_version = version;
     control_.firmware_download_url = url;
     control_.firmware_checksum = checksum;
+    if (allow)
+        control_.firmware_update_allowed.store(true);
+    return true;
 }
 
 firmware_access::service_answer firmware_access::read_service_answer() const

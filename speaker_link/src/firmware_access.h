@@ -34,12 +34,15 @@ public:
 
     /// The connected speaker's model and firmware version, copied under the data lock.
     speaker_facts read_speaker() const;
-    /// Stores the service's version, download link and checksum under the data lock.
-    void store_service_answer(const std::string& version, const std::string& url,
-                              const std::string& checksum) const;
+    /// Under the data lock, when the speaker held now is still of `asked_model`: stores the
+    /// service's version, download link and checksum and, when `allow` is true, allows the
+    /// update; returns true. Returns false and changes nothing when another model is held (the
+    /// answer is for a speaker that has gone).
+    bool store_service_answer(const std::string& asked_model, const std::string& version,
+                              const std::string& url, const std::string& checksum,
+                              bool allow) const;
     /// The model and the service's last answer, copied under the data lock.
     service_answer read_service_answer() const;
-    void allow_update() const noexcept { control_.firmware_update_allowed.store(true); }
     /// After a successful installation: `version` becomes the speaker's firmware version
     /// (under the data lock) and no further update is offered until a later search allows one.
     void installed(const std::string& version) const;

@@ -43,11 +43,11 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
         throw err::runtime_error("The firmware service's reply was refused: " + refused);
 
     const std::string version = reply.version_number.value_or("");
-    access.store_service_answer(version, without_backslashes(base + reply.file.value_or("")),
-                                reply.checksum.value_or(""));
-    if (!is_newer_firmware_version(speaker.firmware_version, version))
-        access.allow_update();
-    if (is_newer_firmware_version(version, speaker.firmware_version))
+    const bool stored = access.store_service_answer(
+        speaker.model, version, without_backslashes(base + reply.file.value_or("")),
+        reply.checksum.value_or(""), !is_newer_firmware_version(speaker.firmware_version, version));
+    // A speaker of another model was attached meanwhile: the answer offers it nothing.
+    if (stored && is_newer_firmware_version(version, speaker.firmware_version))
         callback.firmware_update_available(access.control(), version);
     else
         callback.firmware_up_to_date(access.control());

@@ -34,8 +34,8 @@ TEST_F(DspSession, OpenConfiguresPinsAndSpiParametersForTheFlash)
     EXPECT_EQ(payloads[2][0], bp::command::get_spi_settings);
     const std::vector<std::uint8_t> spi(payloads[3].begin(), payloads[3].begin() + 21);
     EXPECT_EQ(spi, (std::vector<std::uint8_t>{0x40, 0,    0,    0,    0xC0, 0xC6, 0x2D,
-                                              0x00, 0xFF, 0x01, 0xFD, 0x01, 0x11, 0x00,
-                                              0x00, 0x00, 0x33, 0x00, 0x02, 0x00, 0x03}));
+                                              0x00, 0xFF, 0x01, 0xFD, 0x01, 0x01, 0x00,
+                                              0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x03}));
 
     speaker().clear_history();
     close_dsp_session(session);

@@ -1,5 +1,6 @@
 // The firmware search through dsp_control against the local firmware service: the reply's
 // members, the version comparison, the update flag, and every way a reply or a transfer fails.
+#include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
 #include <support/service_behaviour.h>
 
@@ -119,6 +120,38 @@ TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
         EXPECT_FALSE(control->is_firmware_update_allowed());
         EXPECT_FALSE(control->is_firmware_update_available());
     }
+}
+
+// An update found for one speaker must not be offered to the next one.
+TEST_F(FirmwareSearch, AnotherSpeakerDropsTheUpdateFoundForTheLastOne)
+{
+    publish("1.0.9", "package");
+    control->search_firmware_update();
+    ASSERT_EQ(callback.next(), "firmware_update_available");
+    ASSERT_TRUE(control->is_firmware_update_allowed());
+
+    attach("K4R");
+    control->read_main_settings_from_device();
+    EXPECT_EQ(callback.next(), "speaker_changed");
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+    EXPECT_FALSE(control->is_firmware_update_available());
+}
+
+TEST_F(FirmwareSearch, AnswerArrivingAfterTheSpeakerChangedIsNotKept)
+{
+    publish("1.0.9", "package");
+    // Long enough for the read below, which runs on the virtual clock, to end first.
+    service->set_behaviour(test_support::answer_late(1000));
+    control->search_firmware_update();
+    ASSERT_TRUE(test_support::eventually([&] { return service->request_count() == 1; }))
+        << "the search never asked the service";
+
+    attach("K4R");
+    control->read_main_settings_from_device();
+    EXPECT_EQ(callback.next(), "speaker_changed");
+    EXPECT_EQ(callback.next(), "firmware_up_to_date");
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+    EXPECT_FALSE(control->is_firmware_update_available());
 }
 
 TEST_F(FirmwareSearch, NothingListeningIsAFailureNotUpToDate)

@@ -89,8 +89,8 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
          typeid(error::dsp_runtime_error)},
         {"read settings refused", report_fault::bridge_status,
          bridge_command(cmd::get_spi_settings), 0, read, typeid(error::read_data_failed)},
-        // The read's fifth report is its last: started, busy, data available, busy, finished.
-        {"read count short", report_fault::wrong_count, flash_command(op::read), 4, read,
+        // The read's fourth report is its last: started, data available, busy, finished.
+        {"read count short", report_fault::wrong_count, flash_command(op::read), 3, read,
          typeid(error::read_data_failed)},
         {"read unanswered", report_fault::late_reply, flash_command(op::read), 1, read,
          typeid(error::read_data_failed)},

@@ -24,13 +24,13 @@ using emulated_speaker::speaker_settings;
 using SettingsBlock = EmulatedSpeakerTest;
 
 // Reports of one read: configure 4, ready wait 5, tag 5, nine chunks of 5 (each flash command
-// is answered "started", then "data available", then "finished"), release 2, and the 22 busy
-// answers while packets are still clocked at the speaker's power-up delays (5.1 ms between
-// bytes), each retried.
-constexpr std::uint64_t reports_per_read = 4 + 5 + 5 + 9 * 5 + 2 + 22;
+// is answered "started", then "data available", then "finished"), release 2, and the 9 busy
+// answers while the chunks' packets are still clocked at the speaker's power-up delays (100 us
+// between bytes), each retried.
+constexpr std::uint64_t reports_per_read = 4 + 5 + 5 + 9 * 5 + 2 + 9;
 // Reports of one write with the flash's typical busy times: 425 accepted (among them the
-// "finished" round trip of each of its 90 flash commands) and 122 busy answers retried.
-constexpr std::uint64_t reports_per_write = 425 + 122;
+// "finished" round trip of each of its 90 flash commands) and 46 busy answers retried.
+constexpr std::uint64_t reports_per_write = 425 + 46;
 
 template <class Call>
 void expect_error(Call call, const std::type_info& expected)
@@ -255,7 +255,8 @@ TEST_F(SettingsBlock, ReadFailuresAreReportedAsTheirOwnErrors)
          typeid(error::wrong_speaker)},
         {"block chunk unreadable", on_flash(report_fault::write_fails, bp::flash_opcode::read, 7),
          typeid(error::read_data_failed)},
-        {"block chunk short", on_flash(report_fault::wrong_count, bp::flash_opcode::read, 9, 12),
+        // The second chunk's "finished": tag 3 reports, each chunk 4 (one busy answer among them).
+        {"block chunk short", on_flash(report_fault::wrong_count, bp::flash_opcode::read, 10, 12),
          typeid(error::read_data_failed)},
         {"unplugged while reading", [] { speaker().unplug_after(30); },
          typeid(error::read_data_failed)},
@@ -295,7 +296,7 @@ TEST_F(SettingsBlock, WriteFailuresAreReportedAsTheirOwnErrors)
          typeid(error::wrong_speaker), true},
         {"write enable refused", on_flash(report_fault::bridge_status, op::write_enable, 0, 0xF7),
          typeid(error::write_enable_failed), true},
-        {"unplugged before the erase", [] { speaker().unplug_after(30); },
+        {"unplugged before the erase", [] { speaker().unplug_after(25); },
          typeid(error::erase_sector_failed), false},
         {"write enable not latching",
          [] { speaker().ignore_write_enable(emulated_speaker::always); },

@@ -216,9 +216,9 @@ TEST_F(SpiFlash, FailedStatusPollIsNeverTakenForReady)
     EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
 }
 
-// Each busy poll sleeps 1 ms on the clock seam; with its reports and its bytes clocked 5.1 ms
-// apart (the speaker's power-up delays) a poll takes about 24 ms on the speaker, so the ten
-// thousand polls stand for about four minutes.
+// Each busy poll sleeps 1 ms on the clock seam and costs its reports and its bytes' clocking
+// at the speaker's power-up delays, a few milliseconds more; so the ten thousand polls stand
+// for about a minute on the speaker.
 TEST_F(SpiFlash, WaitReadyGivesUpAfterTenThousandBusyPolls)
 {
     using test_support::virtual_clock;

@@ -45,7 +45,9 @@ public:
 
     /// Reads the main settings, model, serial, firmware version and user preset count.
     /// Reports speaker_changed when the model or serial differs from the one held (always
-    /// the first time), else main_settings_read; main_settings_read_failed on failure.
+    /// the first time), else main_settings_read; main_settings_read_failed on failure. Before
+    /// speaker_changed, the update permission and the firmware service's last answer are
+    /// dropped: they were for the speaker that has gone.
     void read_main_settings_from_device();
     /// Writes the held main settings (the speaker's own when none are held) into the speaker's
     /// block. Reports main_settings_written or main_settings_write_failed.
@@ -64,7 +66,8 @@ public:
     void reset_device();
     /// Asks the firmware service about newer firmware for the connected model; the request may
     /// take `time_limit_ms` in all. Reports firmware_update_available, firmware_up_to_date or
-    /// firmware_search_failed.
+    /// firmware_search_failed. An answer that arrives after a speaker of another model was
+    /// read is not kept and reports firmware_up_to_date.
     void search_firmware_update(quarro::i32 time_limit_ms = default_search_time_limit_ms);
     /// Downloads the package the last search found into "firmware/<model>/<version>" of the
     /// data folder (continuing an interrupted download), checks its MD5 against the service's
@@ -93,7 +96,8 @@ public:
     std::string get_firmware_version() const;
     /// The connected speaker's number of user presets: 0 before the first read, then 2 or 3.
     quarro::u64 get_user_preset_count() const noexcept;
-    /// True once a search found online firmware at least as new as the speaker's.
+    /// True once a search found online firmware at least as new as the speaker's, until
+    /// another speaker is read or the update succeeds.
     bool is_firmware_update_allowed() const noexcept;
     /// The start folder of the preset file dialogs; the empty filepath when it could not be
     /// made.

@@ -56,14 +56,15 @@ void bridge_model::factory_reset()
     // input, so the flash stays deselected until the panel configures the link.
     spi_power_up_ = spi_state{};
     chip_power_up_ = chip_state{};
-    // Non-zero delays, as a speaker may power up with; the panel keeps the chip-select-to-data
-    // and between-bytes delays it finds, so a 60-byte packet takes about 300 ms to clock.
+    // Non-zero delays, as a speaker's maker would set them: the shortest the bridge offers,
+    // 100 us each. The panel keeps the chip-select-to-data and between-bytes delays it finds,
+    // so a 60-byte packet takes about 6 ms to clock, six USB frames.
     spi_power_up_.bit_rate = 1000000;
     spi_power_up_.idle_chip_select = 0x1FF;
     spi_power_up_.active_chip_select = 0x1FF;
-    spi_power_up_.chip_select_to_data_delay = 0x0011;
-    spi_power_up_.last_byte_to_chip_select_delay = 0x0022;
-    spi_power_up_.between_bytes_delay = 0x0033;
+    spi_power_up_.chip_select_to_data_delay = 1;
+    spi_power_up_.last_byte_to_chip_select_delay = 1;
+    spi_power_up_.between_bytes_delay = 1;
     spi_power_up_.bytes_per_transaction = 4;
     spi_power_up_.spi_mode = 0;
     for (pin_state& pin : chip_power_up_.pins) {

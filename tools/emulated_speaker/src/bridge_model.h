@@ -41,6 +41,8 @@ public:
     /// True from the first transfer of a transaction until the reply that says it finished,
     /// or a cancel.
     bool transaction_open() const { return transaction_running_; }
+    /// When the last packet's clocking ends (virtual microseconds).
+    std::uint64_t clocked_by_us() const { return clocking_until_us_; }
     /// The flash opcode an SPI transfer command belongs to: the running command's, or the
     /// first data byte when it starts a transaction; nothing for other commands.
     std::optional<std::uint8_t> flash_opcode_of(const payload& command) const;

@@ -70,6 +70,9 @@ struct hid_api_version emulated_version = {0, 13, 1};
 
 } // namespace
 
+// hidapi's export macro is empty on Linux; the preloaded build hides everything else, so these
+// are what it offers the program.
+#pragma GCC visibility push(default)
 extern "C" {
 
 int HID_API_EXPORT hid_init(void)
@@ -221,3 +224,4 @@ HID_API_EXPORT const char* hid_version_str(void)
 }
 
 } // extern "C"
+#pragma GCC visibility pop

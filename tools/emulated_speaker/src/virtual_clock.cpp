@@ -26,6 +26,18 @@ void virtual_sleep_ms(quarro::u32 duration_ms)
 
 constexpr quarro::clock::source virtual_source{virtual_now_ms, virtual_sleep_ms};
 
+#ifdef EMULATED_SPEAKER_ON_REAL_TIME
+// Preloaded, the speaker shares the program's real time but owes it none of its own: what its
+// reports and clocking would take is added to real time, not slept. Its clock never
+// runs slower than real time, so the program's real waits still see its busy bits clear.
+quarro::u64 ahead_now_ms()
+{
+    return quarro::clock::real().now_ms() + virtual_ms().load();
+}
+
+constexpr quarro::clock::source ahead_source{ahead_now_ms, virtual_sleep_ms};
+#endif
+
 } // namespace
 
 std::uint64_t now_us()
@@ -48,7 +60,9 @@ void advance_to_us(std::uint64_t time_us)
 
 void install()
 {
-#ifndef EMULATED_SPEAKER_ON_REAL_TIME
+#ifdef EMULATED_SPEAKER_ON_REAL_TIME
+    quarro::clock::install(&ahead_source);
+#else
     quarro::clock::install(&virtual_source);
 #endif
 }

@@ -186,7 +186,8 @@ public:
     // The speaker's time is that of quarro's clock seam, where the linked emulated speaker
     // installs a virtual clock as the program starts: each report costs 1 ms of it, a
     // transfer packet its clocking time at the bridge's bit rate and delays, and waits
-    // (hid_read_timeout, the panel's sleeps) advance it. Nothing sleeps for real.
+    // (hid_read_timeout, the panel's sleeps) advance it. Nothing sleeps for real. Preloaded
+    // into a program, the speaker's time is real time plus those same costs.
 
     /// The speaker's time, in microseconds. Any thread.
     std::uint64_t clock_us() const;
