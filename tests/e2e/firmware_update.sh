@@ -24,6 +24,8 @@ e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" "$old_label"
 # search has ended ("(searching online...)" becomes "(Firmware V1.0.9 available)").
 e2e_wait_for "the search to end: the status label changing" 20 \
     e2e_area_differs "${STATUS_LABEL_AREA[@]}" "$searching"
+# Block 1 is not in the package: the update must leave it as it is.
+dd if="$E2E_FLASH" of="$E2E_TEMP/block1-before.bin" bs=65536 skip=1 count=1 status=none
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_wait_for "the update to make the panel busy: Get disabled" 10 e2e_busy
 e2e_request_quit
@@ -36,6 +38,8 @@ e2e_expect_word 126 1
 e2e_expect_word 127 0
 e2e_flash_block_is 0 "$E2E_TEMP/expected-block0.bin" ||
     e2e_fail "flash block 0 does not hold the package's firmware"
+e2e_flash_block_is 1 "$E2E_TEMP/block1-before.bin" ||
+    e2e_fail "the update changed flash block 1, which the package does not hold"
 e2e_wait_for_idle
 e2e_area_differs "${FIRMWARE_LABEL_AREA[@]}" "$old_label" ||
     e2e_fail "the firmware label still shows the old version"
