@@ -36,10 +36,25 @@ STATUS_LABEL_AREA=(626 263 192 24)
 # with openbox.
 e2e_start() {
     e2e_init
+    trap 'e2e_report_failure; e2e_cleanup' EXIT
     export HOME=$E2E_TEMP/home XDG_CONFIG_HOME=$E2E_TEMP/home/.config
     mkdir -p "$XDG_CONFIG_HOME"
     E2E_FLASH=$E2E_TEMP/flash.bin
     e2e_start_display
+}
+
+# On a failed test: the program's output (sanitizer reports included) and where a picture of
+# the whole screen was kept.
+e2e_report_failure() {
+    local status=$? picture
+    [ "$status" -ne 0 ] || return 0
+    picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
+    e2e_screenshot root "$picture" 2>/dev/null && echo "e2e: the screen at the failure: $picture" >&2
+    if [ -s "$E2E_TEMP/program.log" ]; then
+        echo "e2e: the program's output:" >&2
+        tail -n 40 "$E2E_TEMP/program.log" >&2
+    fi
+    return "$status"
 }
 
 # -- The program -----------------------------------------------------------------------------
