@@ -22,3 +22,17 @@ function(pellaro_defaults target)
     pellaro_warnings(${target})
     pellaro_sanitize(${target})
 endfunction()
+
+# The libraries to preload into the program so that it talks to the emulated speaker, colon-
+# separated, into <out>. ASan insists on coming first in the initial library list, and
+# LD_PRELOAD comes before the program's own libraries: a sanitizer build preloads its runtime
+# first.
+function(pellaro_emulated_speaker_preload out)
+    set(preload "$<TARGET_FILE:emulated_speaker_preload>")
+    if(PELLARO_SANITIZE)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+            OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+        set(preload "${asan_runtime}:${preload}")
+    endif()
+    set(${out} "${preload}" PARENT_SCOPE)
+endfunction()

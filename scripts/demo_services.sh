@@ -10,7 +10,8 @@
 #
 # BUILD_FOLDER is a configured and built tree (build/release); MODEL is K4R, K5T, K5R, K7T or
 # K7R (default K5R). Prints the variables to export; the service keeps running in the background
-# and logs to BUILD_FOLDER/demo/firmware_service.log.
+# and logs to BUILD_FOLDER/demo/firmware_service.log. PELLARO_DEMO_BYTES_PER_SECOND, when set,
+# makes the service send the package that slowly, so that the download's progress can be seen.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -26,9 +27,10 @@ mkdir -p "$demo"
 
 log="$demo/firmware_service.log"
 : >"$log"
-# Port 0: the service takes a free port and names it in its first line.
-"$build/tools/firmware_service/pellaro_firmware_service" --root "$demo/firmware" --port 0 \
-    </dev/null >"$log" 2>&1 &
+# Port 0: the service takes a free port and names it in its first line. In a session of its own,
+# so that a Ctrl-C meant for the panel (which refuses to quit during an update) leaves it be.
+setsid "$build/tools/firmware_service/pellaro_firmware_service" --root "$demo/firmware" --port 0 \
+    --bytes-per-second "${PELLARO_DEMO_BYTES_PER_SECOND:-0}" </dev/null >"$log" 2>&1 &
 service_pid=$!
 
 address=""

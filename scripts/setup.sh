@@ -17,8 +17,8 @@ packages=(
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick
-    # the window manager of the end-to-end tests
-    openbox
+    # the end-to-end tests: a window manager, and zip for their firmware package
+    openbox zip
     # the local firmware service of tests and demonstrations, and curl beside it in benchmarks
     libcpp-httplib-dev curl
     # fuzz targets (fuzz/run.sh): Debian's clang with libFuzzer

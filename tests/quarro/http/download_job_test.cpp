@@ -137,6 +137,19 @@ TEST_F(DownloadJob, FreshDownloadLeavesOnlyTheFinishedFile)
     EXPECT_EQ(service.range_headers().size(), 1u);
 }
 
+TEST_F(DownloadJob, SlowLineStillDeliversEveryByte)
+{
+    // 200000 bytes at 400000 a second: pieces of 40000 bytes, each followed by a tenth of a
+    // second.
+    behaviour slow;
+    slow.bytes_per_second = 400000;
+    service.set_behaviour(slow);
+    const auto started = std::chrono::steady_clock::now();
+    const auto job = run_job();
+    expect_finished(*job);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
+}
+
 TEST_F(DownloadJob, CutOffTransferResumesWithARangeRequest)
 {
     behaviour cut;

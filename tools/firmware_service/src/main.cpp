@@ -10,15 +10,23 @@ int main(int argc, char** argv)
 {
     std::string root;
     int port = 0;
+    firmware_service::behaviour behaviour;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--root") == 0)
             root = argv[i + 1];
         else if (std::strcmp(argv[i], "--port") == 0)
             port = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--delay-ms") == 0)
+            behaviour.delay_ms = static_cast<std::uint32_t>(std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--bytes-per-second") == 0)
+            behaviour.bytes_per_second = static_cast<std::uint32_t>(std::atoi(argv[i + 1]));
     }
     if (root.empty() || argc % 2 == 0) {
-        std::cerr << "usage: pellaro_firmware_service --root FOLDER [--port N]\n"
-                     "FOLDER holds MODEL/VERSION/package files, such as K5R/1.0.9/firmware.zip\n";
+        std::cerr << "usage: pellaro_firmware_service --root FOLDER [--port N] [--delay-ms N]\n"
+                     "                                [--bytes-per-second N]\n"
+                     "FOLDER holds MODEL/VERSION/package files, such as K5R/1.0.9/firmware.zip;\n"
+                     "--delay-ms holds every answer back and --bytes-per-second sends packages\n"
+                     "slowly, as a slow network would\n";
         return 2;
     }
     // Wait for Ctrl-C or SIGTERM on this thread; the service's threads must not take them.
@@ -29,6 +37,7 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
         firmware_service::service service(root, port);
+        service.set_behaviour(behaviour);
         std::cout << "serving " << root << " at " << service.base_address() << std::endl;
         int received = 0;
         sigwait(&signals, &received);

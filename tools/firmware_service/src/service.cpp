@@ -239,9 +239,13 @@ struct service::state
                         wait(b.stall_ms);
                     if (b.stall_after_bytes && sent < *b.stall_after_bytes)
                         piece = std::min(piece, *b.stall_after_bytes - sent);
+                    if (b.bytes_per_second > 0)
+                        piece = std::min<std::uint64_t>(piece, (b.bytes_per_second + 9) / 10);
                     if (!sink.write(content->data() + offset + sent, piece))
                         return false;
                     sent += piece;
+                    if (b.bytes_per_second > 0)
+                        wait(100);
                 }
                 return true;
             });

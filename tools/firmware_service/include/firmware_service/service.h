@@ -25,6 +25,9 @@ struct behaviour
     std::uint32_t stall_ms = 0;
     /// Packages: after this many body bytes, close the connection.
     std::optional<std::uint64_t> close_after_bytes;
+    /// Packages: send at most this many bytes a second, in tenths of a second, as a slow line
+    /// would (0: as fast as the connection takes them).
+    std::uint32_t bytes_per_second = 0;
     /// Packages: ignore a Range request and answer 200 with the whole file.
     bool ignore_range = false;
     /// Every request: redirect to the same address again.

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Send: values typed into the value boxes reach the speaker with "Send"; the flash then holds
+# them, and the next start of the program shows them.
+source "$(dirname "$0")/panel.sh"
+
+e2e_start
+e2e_start_program K5R
+e2e_wait_for_speaker
+e2e_remember_idle
+read_volume=$E2E_TEMP/volume-read.png
+typed_volume=$E2E_TEMP/volume-typed.png
+e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$read_volume"
+
+e2e_enter "${VOLUME_BOX[@]}" -20.5
+e2e_enter "${DELAY_BOX[@]}" 3.4
+e2e_wait_for "the volume box to show the typed -20.5 dB" 5 \
+    e2e_area_differs "${VOLUME_BOX_AREA[@]}" "$read_volume"
+e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$typed_volume"
+e2e_press "${SEND_BUTTON[@]}"
+e2e_wait_for "the flash to hold the volume -20.5 dB (word 1 = -205)" 30 e2e_settings_word_is 1 -205
+e2e_expect_word 2 34
+e2e_expect_word 0 2
+e2e_wait_for_idle
+e2e_quit_program
+
+e2e_start_program K5R
+e2e_wait_for_speaker
+e2e_area_is "${VOLUME_BOX_AREA[@]}" "$typed_volume" ||
+    e2e_fail "after a restart the volume box does not show the sent -20.5 dB"
+e2e_quit_program
