@@ -6,9 +6,9 @@
 
 #include <support/emulated_speaker_fixture.h>
 #include <support/error_text.h>
+#include <support/open_bridge.h>
 
 #include <functional>
-#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -25,23 +25,7 @@ emulated_speaker::report_filter bridge_command(std::uint8_t code)
     return {code, {}};
 }
 
-class FlashBlock : public EmulatedSpeakerTest
-{
-protected:
-    void SetUp() override
-    {
-        EmulatedSpeakerTest::SetUp();
-        guard = std::make_unique<dsp_session_guard>();
-    }
-    void TearDown() override
-    {
-        guard.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-    const dsp_session& session() const { return guard->session(); }
-
-    std::unique_ptr<dsp_session_guard> guard;
-};
+using FlashBlock = FlashSessionTest;
 
 TEST_F(FlashBlock, EraseWriteAndReadMoveBytesAsTheyAre)
 {

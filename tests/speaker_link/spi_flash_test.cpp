@@ -10,7 +10,6 @@
 #include <support/open_bridge.h>
 
 #include <algorithm>
-#include <memory>
 #include <numeric>
 
 namespace {
@@ -18,24 +17,7 @@ namespace {
 namespace bp = bridge_protocol;
 using emulated_speaker::report_fault;
 
-class SpiFlash : public EmulatedSpeakerTest
-{
-protected:
-    void SetUp() override
-    {
-        EmulatedSpeakerTest::SetUp();
-        guard = std::make_unique<dsp_session_guard>();
-        speaker().clear_history();
-    }
-    void TearDown() override
-    {
-        guard.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-    hid_device* device() const { return guard->device(); }
-
-    std::unique_ptr<dsp_session_guard> guard;
-};
+using SpiFlash = FlashSessionTest;
 
 TEST_F(SpiFlash, ReadsTheSettingsBlockInChunksOfSixty)
 {
