@@ -115,10 +115,6 @@ TEST(EmbeddedResources, LongestValuesFitTheirBoxesInThePanelFont)
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST(EmbeddedResources, EqualiserPlatesStandEvenlyApart)
 {
     // Just above the value boxes (panel y 345, image row 690) the plates are darker than the

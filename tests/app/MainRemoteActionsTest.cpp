@@ -125,7 +125,7 @@ TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
     click(savePresetButton);
     EXPECT_FALSE(std::filesystem::exists(file));
     const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
-    EXPECT_EQ(filePanels->asked, "save preset as... in " + presets + " as User Preset of xml");
+    EXPECT_EQ(filePanels->asked, "save preset as...|" + presets + "|User Preset|xml");
 
     filePanels->answer = file;
     click(savePresetButton);
@@ -139,7 +139,7 @@ TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
     test_support::write_text(broken, "<root><preset><name>x</name>");
     filePanels->answer = broken;
     click(loadPresetButton);
-    EXPECT_EQ(filePanels->asked, "load preset... in " + presets);
+    EXPECT_EQ(filePanels->asked, "load preset...|" + presets);
     EXPECT_EQ(value(parametric2GainSlider), 0.0);
     EXPECT_EQ(text(presetNameLabel), "user preset");
 

@@ -122,15 +122,9 @@ protected:
     }
 
     /// Erase commands of firmware blocks the flash saw.
-    std::size_t erase_count() const
+    static std::size_t erase_count()
     {
-        std::size_t count = 0;
-        for (const auto& command : speaker().flash_commands())
-            count += command.opcode == 0xD8 &&
-                             command.address < firmware_block_count * firmware_block_size_bytes
-                         ? 1
-                         : 0;
-        return count;
+        return flash_commands_with(0xD8, firmware_block_count * firmware_block_size_bytes).size();
     }
 
     /// Log lines written from now on, each from its message text on.

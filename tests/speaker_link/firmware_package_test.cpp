@@ -188,25 +188,7 @@ TEST_F(FirmwareInstall, AnotherModelAttachedIsRefusedBeforeAnyErase)
     EXPECT_EQ(control->get_firmware_version(), old_version);
 }
 
-} // namespace
-
-namespace {
-
-class FirmwareUpdateToTheSpeaker : public FirmwareTest
-{
-protected:
-    /// Runs an update to its outcome; returns every report of it, the outcome last.
-    std::vector<test_support::recording_callback::report> update()
-    {
-        const std::size_t before = callback.count();
-        control->update_firmware();
-        for (std::string name; name != "firmware_update_failed" &&
-                               name != "firmware_update_succeeded" && name != "(no report)";)
-            name = callback.next();
-        const auto all = callback.reports();
-        return {all.begin() + static_cast<long>(before), all.end()};
-    }
-};
+using FirmwareUpdateToTheSpeaker = FirmwareTest;
 
 TEST_F(FirmwareUpdateToTheSpeaker, FromSearchToSuccessAfterAFailedAttempt)
 {

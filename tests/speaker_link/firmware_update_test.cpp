@@ -60,19 +60,6 @@ protected:
         ASSERT_EQ(callback.next(), expected);
     }
 
-    /// Runs an update to its end and returns its reports (the last is the outcome).
-    std::vector<recording_callback::report> update()
-    {
-        const std::size_t before = callback.count();
-        control->update_firmware();
-        std::string name;
-        while (name != "firmware_update_failed" && name != "firmware_update_succeeded" &&
-               name != "(no report)")
-            name = callback.next();
-        const auto all = callback.reports();
-        return {all.begin() + static_cast<long>(before), all.end()};
-    }
-
     /// The number of progress reports, each of which must be of stage 1.
     static std::size_t progress_count(const std::vector<recording_callback::report>& reports)
     {

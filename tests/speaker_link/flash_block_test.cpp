@@ -5,9 +5,10 @@
 #include <speaker_link/dsp_error.h>
 
 #include <support/emulated_speaker_fixture.h>
+#include <support/error_text.h>
+#include <support/open_bridge.h>
 
 #include <functional>
-#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -24,23 +25,7 @@ emulated_speaker::report_filter bridge_command(std::uint8_t code)
     return {code, {}};
 }
 
-class FlashBlock : public EmulatedSpeakerTest
-{
-protected:
-    void SetUp() override
-    {
-        EmulatedSpeakerTest::SetUp();
-        guard = std::make_unique<dsp_session_guard>();
-    }
-    void TearDown() override
-    {
-        guard.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-    const dsp_session& session() const { return guard->session(); }
-
-    std::unique_ptr<dsp_session_guard> guard;
-};
+using FlashBlock = FlashSessionTest;
 
 TEST_F(FlashBlock, EraseWriteAndReadMoveBytesAsTheyAre)
 {
@@ -99,12 +84,7 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
         SCOPED_TRACE(c.name);
         speaker().inject(c.kind, c.filter, c.after, 1,
                          c.kind == report_fault::wrong_count ? 31 : 0xFF);
-        try {
-            c.call();
-            ADD_FAILURE() << "no failure reported";
-        } catch (const error::dsp_error& e) {
-            EXPECT_EQ(typeid(e), c.error) << e.what();
-        }
+        test_support::expect_error(c.call, c.error);
     }
     expect_flash_unchanged_outside(0x1E0000, 0x10000);
 }

@@ -22,6 +22,7 @@ namespace bp = bridge_protocol;
 using emulated_speaker::report_fault;
 using emulated_speaker::speaker_settings;
 using SettingsBlock = EmulatedSpeakerTest;
+using test_support::expect_error;
 
 // Reports of one read: configure 4, ready wait 5, tag 5, nine chunks of 5 (each flash command
 // is answered "started", then "data available", then "finished"), release 2, and the 9 busy
@@ -31,17 +32,6 @@ constexpr std::uint64_t reports_per_read = 4 + 5 + 5 + 9 * 5 + 2 + 9;
 // Reports of one write with the flash's typical busy times: 425 accepted (among them the
 // "finished" round trip of each of its 90 flash commands) and 46 busy answers retried.
 constexpr std::uint64_t reports_per_write = 425 + 46;
-
-template <class Call>
-void expect_error(Call call, const std::type_info& expected)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no failure reported, " << expected.name() << " expected";
-    } catch (const error::dsp_error& e) {
-        EXPECT_EQ(typeid(e), expected) << e.what();
-    }
-}
 
 // A fault on the reports of one flash command: `after` of them pass first.
 std::function<void()> on_flash(report_fault kind, std::uint8_t opcode, std::uint64_t after,
@@ -60,14 +50,6 @@ void expect_session_closed_and_faults_used()
     EXPECT_EQ(speaker.close_count(), speaker.open_count());
     EXPECT_EQ(speaker.exit_count(), 1u);
     EXPECT_THAT(speaker.unused_faults(), ::testing::IsEmpty());
-}
-
-std::size_t erase_count()
-{
-    std::size_t erases = 0;
-    for (const auto& command : emulated_speaker::speaker::instance().flash_commands())
-        erases += command.opcode == bp::flash_opcode::block_erase ? 1 : 0;
-    return erases;
 }
 
 TEST_F(SettingsBlock, ReadGivesModelSerialVersionAndPresetCounts)
@@ -481,7 +463,7 @@ TEST_F(SettingsBlock, FlashFaultThatSpoilsOneAttemptIsRepairedByTheNext)
         EXPECT_EQ(speaker().plain(0x1D0000, 516),
                   std::vector<std::uint8_t>(settings.settings_block.bytes().begin(),
                                             settings.settings_block.bytes().end()));
-        EXPECT_EQ(erase_count(), 2u);
+        EXPECT_EQ(flash_commands_with(bp::flash_opcode::block_erase).size(), 2u);
         expect_session_closed_and_faults_used();
     }
 }
@@ -502,7 +484,8 @@ TEST_F(SettingsBlock, WriteThatFailsThreeTimesPutsBackTheBlockAsStored)
     expect_error([&] { write_settings_block(settings); }, typeid(error::mismatch_error));
     expect_flash_unchanged();
     EXPECT_EQ(speaker().settings().volume_tenths_db, -601);
-    EXPECT_EQ(erase_count(), 4u) << "three attempts and the restore";
+    EXPECT_EQ(flash_commands_with(bp::flash_opcode::block_erase).size(), 4u)
+        << "three attempts and the restore";
     expect_session_closed_and_faults_used();
 }
 

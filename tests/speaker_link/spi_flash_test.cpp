@@ -10,7 +10,6 @@
 #include <support/open_bridge.h>
 
 #include <algorithm>
-#include <memory>
 #include <numeric>
 
 namespace {
@@ -18,33 +17,7 @@ namespace {
 namespace bp = bridge_protocol;
 using emulated_speaker::report_fault;
 
-class SpiFlash : public EmulatedSpeakerTest
-{
-protected:
-    void SetUp() override
-    {
-        EmulatedSpeakerTest::SetUp();
-        guard = std::make_unique<dsp_session_guard>();
-        speaker().clear_history();
-    }
-    void TearDown() override
-    {
-        guard.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-    hid_device* device() const { return guard->device(); }
-
-    std::vector<emulated_speaker::flash_command> commands_with(std::uint8_t opcode) const
-    {
-        std::vector<emulated_speaker::flash_command> found;
-        for (const auto& command : speaker().flash_commands())
-            if (command.opcode == opcode)
-                found.push_back(command);
-        return found;
-    }
-
-    std::unique_ptr<dsp_session_guard> guard;
-};
+using SpiFlash = FlashSessionTest;
 
 TEST_F(SpiFlash, ReadsTheSettingsBlockInChunksOfSixty)
 {
@@ -53,7 +26,7 @@ TEST_F(SpiFlash, ReadsTheSettingsBlockInChunksOfSixty)
     EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
               speaker().plain(0x1D0000, 516));
 
-    const auto reads = commands_with(bp::flash_opcode::read);
+    const auto reads = flash_commands_with(bp::flash_opcode::read);
     ASSERT_EQ(reads.size(), 9u);
     for (std::size_t i = 0; i < reads.size(); ++i) {
         EXPECT_EQ(reads[i].address, 0x1D0000u + 60 * i) << i;
@@ -114,7 +87,7 @@ TEST_F(SpiFlash, EraseThenWriteProgramsSeventeenPiecesAndLeavesTheBufferReversed
     EXPECT_EQ(speaker().plain(0x1D0000, 516), data);
     EXPECT_EQ(speaker().flash(0x1D0000 + 516, 0x10000 - 516),
               std::vector<std::uint8_t>(0x10000 - 516, 0xFF));
-    const auto programs = commands_with(bp::flash_opcode::page_program);
+    const auto programs = flash_commands_with(bp::flash_opcode::page_program);
     ASSERT_EQ(programs.size(), 17u);
     for (std::size_t i = 0; i < programs.size(); ++i) {
         EXPECT_EQ(programs[i].address, 0x1D0000u + 32 * i) << i;
@@ -158,7 +131,7 @@ TEST_F(SpiFlash, PageProgramRepeatsWhileTheBridgeIsBusyButNotForEver)
     speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::page_program}, 0, 3, 0xF8);
     EXPECT_EQ(spi_flash_program_page(device(), data.data(), 4, 0x1D0400), 0);
     EXPECT_EQ(speaker().flash(0x1D0400, 4), std::vector<std::uint8_t>(data.begin(), data.end()));
-    EXPECT_EQ(commands_with(bp::flash_opcode::page_program).size(), 1u);
+    EXPECT_EQ(flash_commands_with(bp::flash_opcode::page_program).size(), 1u);
 
     speaker().inject(report_fault::bridge_status, {{}, bp::flash_opcode::page_program}, 0,
                      emulated_speaker::always, 0xF8);
@@ -225,14 +198,14 @@ TEST_F(SpiFlash, WaitReadyGivesUpAfterTenThousandBusyPolls)
     speaker().hold_busy(9999);
     const std::uint64_t started_ms = virtual_clock::now_ms();
     EXPECT_EQ(spi_flash_wait_ready(device()), 0) << "ready on the last poll";
-    EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+    EXPECT_EQ(flash_commands_with(bp::flash_opcode::read_status).size(), 10000u);
     EXPECT_GE(virtual_clock::now_ms() - started_ms, 9999u);
     EXPECT_LT(virtual_clock::now_ms() - started_ms, 9999u * 30);
 
     speaker().clear_history();
     speaker().hold_busy(10000);
     EXPECT_THROW(spi_flash_wait_ready(device()), error::dsp_runtime_error);
-    EXPECT_EQ(commands_with(bp::flash_opcode::read_status).size(), 10000u);
+    EXPECT_EQ(flash_commands_with(bp::flash_opcode::read_status).size(), 10000u);
     EXPECT_GE(virtual_clock::now_ms() - started_ms, 9999u + 10000u);
     EXPECT_LT(virtual_clock::now_ms() - started_ms, (9999u + 10000u) * 30);
 }
@@ -246,7 +219,7 @@ TEST_F(SpiFlash, WriteStopsAtTheFirstFailedPiece)
     testing::internal::CaptureStdout();
     EXPECT_EQ(spi_flash_write(device(), buffer.data(), 100, 0x1E0000), -1);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(commands_with(bp::flash_opcode::page_program).size(), 2u);
+    EXPECT_EQ(flash_commands_with(bp::flash_opcode::page_program).size(), 2u);
     EXPECT_EQ(speaker().flash(0x1E0000, 64), std::vector<std::uint8_t>(64, 0x00));
     expect_flash_unchanged_outside(0x1E0000, 64);
 }

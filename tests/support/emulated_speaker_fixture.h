@@ -64,6 +64,18 @@ protected:
     }
     void expect_flash_unchanged() { expect_flash_unchanged_outside(0, 0); }
 
+    /// The flash commands of one opcode since the history was last cleared, at addresses below
+    /// `below`.
+    static std::vector<emulated_speaker::flash_command>
+    flash_commands_with(std::uint8_t opcode, std::uint32_t below = UINT32_MAX)
+    {
+        std::vector<emulated_speaker::flash_command> found;
+        for (const auto& command : speaker().flash_commands())
+            if (command.opcode == opcode && command.address < below)
+                found.push_back(command);
+        return found;
+    }
+
     /// The image taken at the start of the test (or by attach()).
     const std::vector<std::uint8_t>& factory_image() const { return factory_; }
 

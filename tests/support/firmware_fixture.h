@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 class FirmwareTest : public EmulatedSpeakerTest
 {
@@ -48,6 +49,24 @@ protected:
         const std::string folder = packages / model + "/" + version;
         std::filesystem::create_directories(folder);
         test_support::write_text(folder + "/" + name, bytes);
+    }
+
+    /// Runs an update to its outcome; returns every report of it, the outcome last ("(no
+    /// report)" when none came within the callback's limit).
+    std::vector<test_support::recording_callback::report> update()
+    {
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        std::string name;
+        while (name != "firmware_update_failed" && name != "firmware_update_succeeded" &&
+               name != "(no report)")
+            name = callback.next();
+        const auto all = callback.reports();
+        std::vector<test_support::recording_callback::report> mine(
+            all.begin() + static_cast<long>(before), all.end());
+        if (name == "(no report)")
+            mine.push_back({name, {}});
+        return mine;
     }
 
     test_support::temporary_folder packages;

@@ -1,13 +1,18 @@
 // A bridge handle for tests of the lowest layers, closed (with hidapi released) on every way
-// out, and the bytes of the reports the emulated speaker saw.
+// out; a fixture holding the link to the flash open for a whole test; and the bytes of the
+// reports the emulated speaker saw.
 #pragma once
 
 #include <speaker_link/bridge.h>
 #include <speaker_link/bridge_protocol.h>
+#include <speaker_link/dsp_session.h>
+
+#include <support/emulated_speaker_fixture.h>
 
 #include <emulated_speaker/speaker.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct open_bridge
@@ -18,6 +23,29 @@ struct open_bridge
     open_bridge& operator=(const open_bridge&) = delete;
 
     hid_device* device;
+};
+
+/// The link to the flash, opened before the test (its reports cleared from the history) and
+/// closed after it.
+class FlashSessionTest : public EmulatedSpeakerTest
+{
+protected:
+    void SetUp() override
+    {
+        EmulatedSpeakerTest::SetUp();
+        guard_ = std::make_unique<dsp_session_guard>();
+        speaker().clear_history();
+    }
+    void TearDown() override
+    {
+        guard_.reset();
+        EmulatedSpeakerTest::TearDown();
+    }
+    const dsp_session& session() const { return guard_->session(); }
+    hid_device* device() const { return guard_->device(); }
+
+private:
+    std::unique_ptr<dsp_session_guard> guard_;
 };
 
 /// Which output reports sent_payloads() lists.

@@ -8,6 +8,7 @@
 #include "RecordingDesktopServices.h"
 #include "support/emulated_speaker_fixture.h"
 #include "support/environment_variable.h"
+#include "support/scripted_dialogs.h"
 #include "support/temporary_folder.h"
 
 #include <firmware_service/service.h>
@@ -68,30 +69,6 @@ enum Control
     openCloseButton,
     helpButton,
     controlCount
-};
-
-/** File panels that answer what the test put into `answer` (nothing: "Cancel"). */
-class AnsweringFilePanels : public quarro::dialog_hooks
-{
-public:
-    void show_alert(const std::string&, const std::string&) override {}
-    std::optional<std::string> choose_file_to_open(const std::string& title,
-                                                   const std::string& folder) override
-    {
-        asked = title + " in " + folder;
-        return answer;
-    }
-    std::optional<std::string> choose_file_to_save(const std::string& title,
-                                                   const std::string& folder,
-                                                   const std::string& name,
-                                                   const std::string& type) override
-    {
-        asked = title + " in " + folder + " as " + name + " of " + type;
-        return answer;
-    }
-
-    std::optional<std::string> answer;
-    std::string asked;
 };
 
 class PanelTest : public EmulatedSpeakerTest
@@ -171,7 +148,8 @@ protected:
     test_support::temporary_folder packages;
     firmware_service::service service{packages.path()};
     test_support::environment_variable address{"PELLARO_FIRMWARE_SERVICE", service.base_address()};
-    std::shared_ptr<AnsweringFilePanels> filePanels = std::make_shared<AnsweringFilePanels>();
+    std::shared_ptr<test_support::scripted_dialogs> filePanels =
+        std::make_shared<test_support::scripted_dialogs>();
     ScopedRecordingDesktop desktop;
     std::unique_ptr<MainRemote> panel;
 };

@@ -1,4 +1,4 @@
-// The lock-free queue: values come out oldest first, from one thread and from many.
+// The lock-free queue: values come out oldest first and once, while many threads push.
 #include <quarro/container/atomic_queue.h>
 
 #include <gtest/gtest.h>
@@ -8,18 +8,6 @@
 #include <vector>
 
 namespace {
-
-TEST(AtomicQueue, TakesAllOldestFirst)
-{
-    Container::atomic_queue<int> queue;
-    for (int value : {1, 2, 3})
-        queue.push(value);
-    std::vector<int> taken;
-    for (int value : queue.take_all())
-        taken.push_back(value);
-    EXPECT_EQ(taken, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(queue.take_all().empty());
-}
 
 TEST(AtomicQueue, EachThreadsValuesKeepTheirOrder)
 {

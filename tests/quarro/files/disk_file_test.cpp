@@ -230,18 +230,6 @@ TEST_F(DiskFile, ReplacementIsFlushedBeforeItTakesThePlace)
     EXPECT_EQ(durability.flushed_then_renamed, status.st_ino);
 }
 
-TEST_F(DiskFile, FailedAppendLeavesTheOldContent)
-{
-    std::string text;
-    {
-        test_support::file_size_limit limit(4096);
-        text = error_text<files::error::cannot_write_to_file>(
-            [&] { files::append_to_file(filepath(preset), block_of(std::string(8192, 'x'))); });
-    }
-    EXPECT_EQ(text, "cannot write data to file!");
-    EXPECT_EQ(read_text(preset), "old preset");
-}
-
 // Without the signal ignored, the system ends a process that writes past its file-size limit.
 TEST_F(DiskFile, FileSizeLimitIsAnErrorNotTheEnd)
 {

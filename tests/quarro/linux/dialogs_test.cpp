@@ -2,6 +2,7 @@
 // contract that a cancel, or a choice that does not exist, leaves every argument unchanged.
 #include <quarro/desktop/dialogs.h>
 
+#include "support/scripted_dialogs.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +16,6 @@ namespace {
 
 using files::filepath;
 using test_support::temporary_folder;
-
-struct scripted_hooks : quarro::dialog_hooks
-{
-    void show_alert(const std::string& informative, const std::string& message) override
-    {
-        alerts.push_back(message + "|" + informative);
-    }
-    std::optional<std::string> choose_file_to_open(const std::string& title,
-                                                   const std::string& start_folder) override
-    {
-        asked = title + "|" + start_folder;
-        return answer;
-    }
-    std::optional<std::string> choose_file_to_save(const std::string& title,
-                                                   const std::string& folder,
-                                                   const std::string& file_name,
-                                                   const std::string& file_type) override
-    {
-        asked = title + "|" + folder + "|" + file_name + "|" + file_type;
-        return answer;
-    }
-
-    std::vector<std::string> alerts;
-    std::string asked;
-    std::optional<std::string> answer;
-};
 
 class Dialogs : public testing::Test
 {
@@ -58,7 +33,8 @@ protected:
     filepath presets;
     filepath folder_of_nothing;
     std::string name_of_nothing;
-    std::shared_ptr<scripted_hooks> hooks = std::make_shared<scripted_hooks>();
+    std::shared_ptr<test_support::scripted_dialogs> hooks =
+        std::make_shared<test_support::scripted_dialogs>();
 };
 
 TEST_F(Dialogs, HeadlessDefaultPrintsAlertsAndCancelsPanels)

@@ -62,14 +62,6 @@ TEST(SpeakerSettings, EncodesEachFieldIntoItsWord)
     }
 }
 
-TEST(SpeakerSettings, DecodeUndoesEncode)
-{
-    const speaker_settings factory = emulated_speaker::factory_settings();
-    const auto bytes = emulated_speaker::encode_settings(factory);
-    EXPECT_EQ(emulated_speaker::encode_settings(emulated_speaker::decode_settings(bytes.data())),
-              bytes);
-}
-
 TEST(SpeakerSettings, FactoryImageHoldsTagSettingsAndPatterns)
 {
     for (const char* model : {"K4R", "K5T", "K5R", "K7T", "K7R"}) {
@@ -98,14 +90,6 @@ TEST(SpeakerSettings, UnknownModelIsRefused)
 {
     EXPECT_THROW(emulated_speaker::factory_image("K9X"), std::invalid_argument);
     EXPECT_THROW(emulated_speaker::factory_model_tag(""), std::invalid_argument);
-}
-
-TEST(SpeakerSettings, MirrorReversesBitOrder)
-{
-    EXPECT_EQ(emulated_speaker::mirror(0x01), 0x80);
-    EXPECT_EQ(emulated_speaker::mirror(0x0F), 0xF0);
-    EXPECT_EQ(emulated_speaker::mirror(0xA5), 0xA5);
-    EXPECT_EQ(emulated_speaker::mirror(0x4B), 0xD2);
 }
 
 } // namespace

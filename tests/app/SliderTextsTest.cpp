@@ -1,0 +1,165 @@
+// The selectors' and knobs' texts, both ways: the voicing and input names, decibels with a
+// plus sign on a boost, frequencies in Hz and kHz on the scale, Q snapped to its steps; a comma
+// is the decimal point throughout.
+#include "ActivePresetSlider.h"
+#include "AudioInputSlider.h"
+#include "AudioVolumeSlider.h"
+#include "EQFrequencySlider.h"
+#include "EQQSlider.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const struct
+{
+    double value;
+    const char* text;
+} slots[] = {
+    {1.0, "Preset 1: Tarn"}, {2.0, "Preset 2: QLX"}, {3.0, "User Preset 1"},
+    {4.0, "User Preset 2"},  {5.0, "User Preset 3"},
+};
+
+TEST(ActivePresetSlider, NamesTheSlotsBothWays)
+{
+    ActivePresetSlider slider;
+    for (const auto& slot : slots) {
+        SCOPED_TRACE(slot.text);
+        EXPECT_EQ(slider.getTextFromValue(slot.value), juce::String(slot.text));
+        EXPECT_EQ(slider.getValueFromText(slot.text), slot.value);
+    }
+}
+
+TEST(ActivePresetSlider, AnythingElseIsUnknown)
+{
+    ActivePresetSlider slider;
+    for (const double value : {0.0, 6.0, 2.5, -1.0}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(slider.getTextFromValue(value), "unknown");
+    }
+    for (const char* text : {"unknown", "user preset 1", "Preset 1", ""}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(slider.getValueFromText(text), 0.0);
+    }
+}
+
+TEST(AudioInputSlider, NamesTheInputsBothWays)
+{
+    const char* const names[] = {"Analog", "AES L", "AES R"};
+    AudioInputSlider slider;
+    for (int input = 0; input < 3; ++input) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(slider.getTextFromValue(input), juce::String(names[input]));
+        EXPECT_EQ(slider.getValueFromText(names[input]), input);
+    }
+    for (const double value : {0.5, 3.0, -1.0}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(slider.getTextFromValue(value), "Analog");
+    }
+    for (const char* text : {"aes l", "AES L ", ""}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(slider.getValueFromText(text), 0.0);
+    }
+}
+
+TEST(AudioVolumeSlider, ShowsBoostsWithAPlusSignAndReadsTypedDecibels)
+{
+    AudioVolumeSlider slider;
+    slider.setRange(-12, 12, 0.1);
+    slider.setTextValueSuffix(" dB");
+    const struct
+    {
+        double decibels;
+        const char* text;
+    } shown[] = {
+        {0.0, "0.0 dB"},  {3.5, "+3.5 dB"},   {-12.0, "-12.0 dB"},
+        {0.1, "+0.1 dB"}, {12.0, "+12.0 dB"}, {-0.1, "-0.1 dB"},
+    };
+    for (const auto& row : shown) {
+        SCOPED_TRACE(row.decibels);
+        EXPECT_EQ(slider.getTextFromValue(row.decibels), juce::String(row.text));
+        EXPECT_DOUBLE_EQ(slider.getValueFromText(row.text), row.decibels);
+    }
+
+    const struct
+    {
+        const char* typed;
+        double decibels;
+    } typed[] = {{"7", 7.0}, {"-3,5", -3.5}, {"+2,5 dB", 2.5}, {"1,25", 1.25}};
+    for (const auto& row : typed) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_DOUBLE_EQ(slider.getValueFromText(row.typed), row.decibels);
+    }
+}
+
+TEST(EQFrequencySlider, TypedTextLandsOnTheScale)
+{
+    // Below 20 a number means kHz, as does a whole word "kHz"; a comma is the decimal point; a
+    // value exactly on a midpoint goes up.
+    const struct
+    {
+        const char* typed;
+        double hertz;
+    } rows[] = {
+        {"1k", 1000},        {"2.5 kHz", 2500}, {"15", 16000},     {"19", 20000},     {"21", 20},
+        {"23", 24},          {"500", 500},      {"", 20},          {"no number", 20}, {"0.5", 500},
+        {"20", 20},          {"20 kHz", 20000}, {"25000", 20000},  {"999", 1000},     {"30", 32},
+        {"30 khz", 32},      {"30kHz", 32},     {"30 kHz", 20000}, {"1 khz", 1000},   {"-5", 20},
+        {"11.2 kHz", 11200}, {"315 Hz", 315},   {"2,5", 2500},     {"2,5 kHz", 2500}, {"0,5", 500},
+        {"12,5 kHz", 12500},
+    };
+    EQFrequencySlider slider;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(slider.getValueFromText(row.typed), row.hertz);
+    }
+}
+
+TEST(EQFrequencySlider, ShowsHertzBelowOneKilohertzAndKilohertzFromThere)
+{
+    const struct
+    {
+        double hertz;
+        const char* text;
+    } rows[] = {
+        {1000, "1.0 kHz"},   {1100, "1.1 kHz"}, {11200, "11.2 kHz"}, {12500, "12.5 kHz"},
+        {20000, "20.0 kHz"}, {2350, "2.3 kHz"}, {20, "20 Hz"},       {315, "315 Hz"},
+        {900, "900 Hz"},     {999, "999 Hz"},   {22.5, "22.5 Hz"},
+    };
+    EQFrequencySlider slider;
+    // The panel gives the knob a " Hz" suffix; neither form adds it again.
+    slider.setTextValueSuffix(" Hz");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hertz);
+        EXPECT_EQ(slider.getTextFromValue(row.hertz), juce::String(row.text));
+    }
+}
+
+TEST(EQQSlider, TypedTextSnapsToTheQSteps)
+{
+    const struct
+    {
+        const char* typed;
+        double q;
+    } rows[] = {
+        {"0.25", 0.3}, {"0.85", 0.8}, {"0.05", 0.1}, {"21", 20.0}, {"1.5", 2.0},
+        {"", 0.1},     {"7", 7.0},    {"0,25", 0.3}, {"2,5", 3.0}, {"0,7", 0.7},
+    };
+    EQQSlider slider;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(slider.getValueFromText(row.typed), row.q);
+    }
+}
+
+TEST(EQQSlider, ShowsOneDecimalWithThePanelsStep)
+{
+    EQQSlider slider;
+    slider.setRange(0.1, 20, 0.1);
+    slider.setValue(slider.getValueFromText("0.25"), juce::dontSendNotification);
+    // The range's interval snap leaves a trace of rounding noise on the stored value.
+    EXPECT_NEAR(slider.getValue(), 0.3, 1e-9);
+    EXPECT_EQ(slider.getTextFromValue(slider.getValue()), "0.3");
+}
+
+} // namespace
