@@ -229,6 +229,11 @@ struct SearchRow
     bool asks;
 };
 
+void PrintTo(const SearchRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class FirmwareSearchTest : public PanelTest, public testing::WithParamInterface<SearchRow>
 {};
 

@@ -156,8 +156,11 @@ TEST(NotificationCenter, RemovalWaitsForCallsOnOtherThreads)
     });
     center.add_observer(&slow);
     std::thread poster([&] { center.post(message()); });
-    ASSERT_TRUE(test_support::eventually([&] { return inside.load(); }))
-        << "the post never reached its observer";
+    if (!test_support::eventually([&] { return inside.load(); })) {
+        removing = true; // lets a late call go on, so the poster can be joined
+        poster.join();
+        FAIL() << "the post never reached its observer";
+    }
     std::thread remover([&] {
         removing = true;
         center.remove_observer(&slow);
