@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <future>
 #include <string>
 
@@ -163,8 +163,7 @@ TEST(PresetFile, PipeChosenAsFileFailsAtOnce)
     test_support::temporary_folder folder;
     const std::string pipe = folder / "preset.xml";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    auto reading = std::async(std::launch::async,
-                              [&] { read_preset_file(files::filepath(pipe)); });
+    auto reading = std::async(std::launch::async, [&] { read_preset_file(files::filepath(pipe)); });
     const bool ended = reading.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     if (!ended) // let the blocked reader go, so that the test ends
         close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
