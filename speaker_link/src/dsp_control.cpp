@@ -54,6 +54,19 @@ void set_up_log(const files::filepath& data_folder) noexcept
     }
 }
 
+// Without a Documents folder (none can be made, or a file has its name) the panel still runs:
+// it keeps no log then, and preset files start from no particular folder.
+files::filepath user_folder() noexcept
+{
+    try {
+        return files::make_path(quarro::get_user_documents_path(), data_folder_path);
+    } catch (const err::exception& error) {
+        log_failure(error, setup_log_level);
+    } catch (...) {
+    }
+    return files::filepath();
+}
+
 template <class Record>
 void require_record(const memory::data_ptr<Record>& record, const char* operation)
 {
@@ -65,8 +78,7 @@ void require_record(const memory::data_ptr<Record>& record, const char* operatio
 
 dsp_control::dsp_control(dsp_control_callback& receiver)
     : current_preset(memory::make_data_ptr<preset>()), callback(receiver),
-      user_data_folder(files::make_path(quarro::get_user_documents_path(), data_folder_path)),
-      preset_folder(files::make_path(user_data_folder, "presets"))
+      user_data_folder(user_folder()), preset_folder(files::make_path(user_data_folder, "presets"))
 {
     set_up_log(user_data_folder);
 }

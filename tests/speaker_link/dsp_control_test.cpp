@@ -203,6 +203,16 @@ TEST_F(DspControlSetUp, LogFolderThatCannotBeMadeIsLoggedAndTheLogbookKept)
                 ::testing::HasSubstr("expected a folder but the found path refers to a file!"));
 }
 
+TEST_F(DspControlSetUp, DocumentsTakenByAFileLeaveNoDataFolderButNoFailure)
+{
+    std::filesystem::create_directories(account / "home");
+    test_support::write_text(account / "home/Documents", "a file where the folder should be");
+    // The panel makes its dsp_control at start: a throw here ended the program at once.
+    std::unique_ptr<dsp_control> control;
+    ASSERT_NO_THROW(control = std::make_unique<dsp_control>(callback));
+    EXPECT_FALSE(control->get_preset_folder().exists_flag_set());
+}
+
 // -- Preset files -----------------------------------------------------------------------------
 
 std::string log_file_text()

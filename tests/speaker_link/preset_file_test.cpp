@@ -9,8 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,6 +155,20 @@ TEST(PresetFile, DamagedFileFailsWithAnError)
         test_support::write_text(folder / "bad.xml", c.content);
         EXPECT_THROW(read_preset_file(files::filepath(folder / "bad.xml")), err::exception);
     }
+}
+
+TEST(PresetFile, PipeChosenAsFileFailsAtOnce)
+{
+    // Opening a named pipe for reading would wait for a writer: the panel would hang.
+    test_support::temporary_folder folder;
+    const std::string pipe = folder / "preset.xml";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] { read_preset_file(files::filepath(pipe)); });
+    const bool ended = reading.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!ended) // let the blocked reader go, so that the test ends
+        close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    ASSERT_TRUE(ended) << "waited 10 s for the read of a named pipe to give up";
+    EXPECT_THROW(reading.get(), err::exception);
 }
 
 } // namespace

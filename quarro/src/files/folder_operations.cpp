@@ -132,8 +132,9 @@ filepath create_file(const filepath& folder, const std::string& name)
         return filepath();
     const std::string base = folder.get_path();
     const std::string path = base.empty() ? name : detail::join_path(base, name);
+    // Not blocking: a named pipe of that name would hold the caller until some reader came.
     detail::unique_descriptor descriptor(
-        base.empty() ? -1 : detail::open_descriptor(path, O_WRONLY | O_CREAT, 0666));
+        base.empty() ? -1 : detail::open_descriptor(path, O_WRONLY | O_CREAT | O_NONBLOCK, 0666));
     if (!descriptor.is_open())
         throw error::file_path("cannot create the file! it may be opened by another application?",
                                path, std::string(), 0);

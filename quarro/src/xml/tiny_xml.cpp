@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace xml {
 namespace {
 
@@ -116,6 +118,12 @@ std::unique_ptr<TiXmlDocument> load_document(const files::filepath& path)
 {
     memory::data_ptr<memory::data> text;
     {
+        // Opening a named pipe waits for a writer that may never come, and a device has no
+        // end: only plain files hold documents.
+        struct stat status
+        {};
+        if (::stat(path.get_path().c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+            throw err::runtime_error("xml::load_document() the path names no plain file!");
         files::hdd_file file(path, files::File_Read_Access);
         // Refused before a huge file is read into memory at all.
         if (file.size() > static_cast<quarro::i64>(max_text_bytes))

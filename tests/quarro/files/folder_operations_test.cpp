@@ -1,5 +1,6 @@
 // Folder operations: tests of children, creating, renaming without overwrite, removing,
 // and the refusal of names that would reach outside the folder asked for.
+#include <quarro/files/file_error.h>
 #include <quarro/files/folder_operations.h>
 #include <quarro/log/logbook.h>
 
@@ -7,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <set>
 #include <string>
 
@@ -68,6 +73,19 @@ TEST_F(FolderOperations, CreatedItemsAreNotExecutable)
     // An existing file keeps its content until write_file replaces it whole.
     EXPECT_EQ(files::create_file(work, "file.txt").get_path(), parent / "work/file.txt");
     EXPECT_EQ(read_text(parent / "work/file.txt"), "old");
+}
+
+TEST_F(FolderOperations, NamedPipeWithoutReaderIsNoFileToCreate)
+{
+    const std::string pipe = parent / "work/pipe.xml";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto creating =
+        std::async(std::launch::async, [&] { return files::create_file(work, "pipe.xml"); });
+    const bool ended = creating.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!ended) // let the blocked opening go, so that the test ends
+        close(open(pipe.c_str(), O_RDONLY | O_NONBLOCK));
+    ASSERT_TRUE(ended) << "waited 10 s for create_file on a named pipe to give up";
+    EXPECT_THROW(creating.get(), files::error::file_path);
 }
 
 TEST_F(FolderOperations, TraversalNamesMakeNothing)
