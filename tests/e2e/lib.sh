@@ -77,18 +77,20 @@ e2e_wait_for() {
 # $E2E_TEMP/display.log.
 e2e_start_display() {
     local screen=${1:-1280x1024x24} number
+    # Starting a server and a window manager is the slowest step on a loaded machine.
+    local start_seconds=$((E2E_WAIT_SECONDS * 3))
     # Xvfb picks a free display itself and writes its number once it accepts clients, so two
     # tests starting at once never race for one.
     E2E_OUTPUT="$E2E_TEMP/display.log" e2e_spawn bash -c \
         'exec Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$2"' xvfb "$screen" \
         "$E2E_TEMP/display"
-    e2e_wait_for "Xvfb to name its display" "$E2E_WAIT_SECONDS" test -s "$E2E_TEMP/display" ||
+    e2e_wait_for "Xvfb to name its display" "$start_seconds" test -s "$E2E_TEMP/display" ||
         return 1
     number=$(head -n 1 "$E2E_TEMP/display")
     export DISPLAY=":$number"
     E2E_OUTPUT="$E2E_TEMP/display.log" e2e_spawn openbox --sm-disable
     # openbox sets the desktop properties once it manages the screen.
-    e2e_wait_for "openbox on $DISPLAY" "$E2E_WAIT_SECONDS" xdotool get_desktop
+    e2e_wait_for "openbox on $DISPLAY" "$start_seconds" xdotool get_desktop
 }
 
 # e2e_wait_window NAME [SECONDS]: prints the id of the first visible window whose name matches

@@ -316,12 +316,12 @@ TEST_F(SettingsBlock, BusyAnswerToAnyCommandOfAWriteIsWaitedOut)
         speaker().inject(report_fault::bridge_status, {}, report, 1, bp::bridge_status::busy);
         write_settings_block(settings);
         EXPECT_EQ(speaker().flash(0x1D0000, 0x10000), written);
-        EXPECT_TRUE(std::any_of(speaker().flash_commands().begin(),
-                                speaker().flash_commands().end(), [](const auto& command) {
-                                    return command.opcode == bp::flash_opcode::block_erase &&
-                                           command.outcome ==
-                                               emulated_speaker::command_outcome::executed;
-                                }));
+        // flash_commands() returns a copy: both iterators must come from the same one.
+        const auto commands = speaker().flash_commands();
+        EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [](const auto& command) {
+            return command.opcode == bp::flash_opcode::block_erase &&
+                   command.outcome == emulated_speaker::command_outcome::executed;
+        }));
         expect_session_closed_and_faults_used();
         EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
         if (HasFailure())
