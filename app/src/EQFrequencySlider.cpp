@@ -51,13 +51,6 @@ double EQFrequencySlider::valueToProportionOfLength(double value)
 void EQFrequencySlider::mouseWheelMove(const juce::MouseEvent& event,
                                        const juce::MouseWheelDetails& wheel)
 {
-    const int direction = ScaleWheel::directionOf(wheel);
-    if (!isEnabled() || !isScrollWheelEnabled() || direction == 0) {
+    if (!ScaleWheel::turn(*this, wheel, EqualiserScales::frequencies))
         juce::Component::mouseWheelMove(event, wheel);
-        return;
-    }
-    constexpr int lastIndex = static_cast<int>(EqualiserScales::frequencies.size()) - 1;
-    const int index = ScaleWheel::steppedIndex(*this, lastIndex, direction);
-    setValue(EqualiserScales::frequencies[static_cast<std::size_t>(index)],
-             juce::sendNotificationSync);
 }

@@ -23,12 +23,6 @@ double EQQSlider::valueToProportionOfLength(double value)
 
 void EQQSlider::mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel)
 {
-    const int direction = ScaleWheel::directionOf(wheel);
-    if (!isEnabled() || !isScrollWheelEnabled() || direction == 0) {
+    if (!ScaleWheel::turn(*this, wheel, EqualiserScales::qValues))
         juce::Component::mouseWheelMove(event, wheel);
-        return;
-    }
-    constexpr int lastIndex = static_cast<int>(EqualiserScales::qValues.size()) - 1;
-    const int index = ScaleWheel::steppedIndex(*this, lastIndex, direction);
-    setValue(EqualiserScales::qValues[static_cast<std::size_t>(index)], juce::sendNotificationSync);
 }
