@@ -23,19 +23,14 @@ TEST(ErrorText, PathNameAndIdLinesOnlyWhereGiven)
         std::string what;
         std::string expected;
     } cases[] = {
-        {"message alone", file("m", "", "").what(), "m"},
         {"name", file("m", "", "c").what(), "m\nfile/folder name: \"c\""},
         {"path", file("m", "/a/b", "").what(), "m\nfull path: \"/a/b\""},
         {"both", file_not_found("m", "/a/b", "c").what(),
          "m\nfull path: \"/a/b\"\nfile/folder name: \"c\""},
-        {"id 0", file_path("m", "/p", "n", 0).what(),
-         "m\nfull path: \"/p\"\nfile/folder name: \"n\""},
         {"id", file_path("m", "/p", "n", -5).what(),
          "m\nfull path: \"/p\"\nfile/folder name: \"n\"\nerror id: -5"},
         {"id alone", file_path("m", "", "", 7).what(), "m\nerror id: 7"},
-        {"open", cannot_open_file("m", "/x").what(), "m\nfull path: \"/x\""},
         {"write", cannot_write_to_file("m").what(), "m"},
-        {"disk space", not_enough_disk_space("m").what(), "m"},
         {"event id 0", event_runtime_error("x", 0).what(), "x\n error id: 0"},
         {"task id", task_runtime_error("x", -1).what(), "x\n error id: -1"},
     };

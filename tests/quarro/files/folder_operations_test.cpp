@@ -121,16 +121,6 @@ TEST_F(FolderOperations, RenameNeverOverwrites)
     EXPECT_TRUE(files::rename_item(filepath(parent / "work/sub"), "moved").is_directory());
 }
 
-TEST_F(FolderOperations, RemoveTakesFoldersWholeAndFilesAlone)
-{
-    write_text(parent / "work/sub/inner.txt", "x");
-    files::remove_item(filepath(parent / "work/file.txt"));
-    EXPECT_FALSE(std::filesystem::exists(parent / "work/file.txt"));
-    EXPECT_TRUE(std::filesystem::exists(parent / "work/sub/inner.txt"));
-    files::remove_item(filepath(parent / "work/sub"));
-    EXPECT_FALSE(std::filesystem::exists(parent / "work/sub"));
-}
-
 TEST_F(FolderOperations, MakePathSplitsAtBothSeparatorsAndLogsAFileInTheWay)
 {
     EXPECT_EQ(files::make_path(work, "a//b\\c/").get_path(), parent / "work/a/b/c");

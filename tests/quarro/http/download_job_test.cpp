@@ -4,6 +4,7 @@
 #include <quarro/http/download_job.h>
 #include <quarro/http/resume_file.h>
 
+#include <support/bounded_wait.h>
 #include <support/file_size_limit.h>
 #include <support/temporary_folder.h>
 
@@ -100,10 +101,8 @@ TEST(DownloadFileName, IsThePartAfterTheLastSeparator)
     } cases[] = {
         {"http://h/a/b/fw.zip", "fw.zip", true},
         {"http://h/a\\fw.zip", "fw.zip", true},
-        {"fw.zip", "fw.zip", true},
         {"http://h/a/", "", false},
         {"http://h/a/..", "..", false},
-        {"http://h/a/.", ".", false},
         {"http://h/a/f\x01.zip", "f\x01.zip", false},
     };
     for (const auto& c : cases) {
@@ -135,19 +134,6 @@ TEST_F(DownloadJob, FreshDownloadLeavesOnlyTheFinishedFile)
     const auto again = run_job();
     EXPECT_TRUE(again->is_done());
     EXPECT_EQ(service.range_headers().size(), 1u);
-}
-
-TEST_F(DownloadJob, SlowLineStillDeliversEveryByte)
-{
-    // 200000 bytes at 400000 a second: pieces of 40000 bytes, each followed by a tenth of a
-    // second.
-    behaviour slow;
-    slow.bytes_per_second = 400000;
-    service.set_behaviour(slow);
-    const auto started = std::chrono::steady_clock::now();
-    const auto job = run_job();
-    expect_finished(*job);
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
 }
 
 TEST_F(DownloadJob, CutOffTransferResumesWithARangeRequest)
@@ -195,13 +181,9 @@ TEST_F(DownloadJob, ResumeFilesThatAreDamagedOrOfAnotherDownloadStartAfresh)
 {
     const std::string cases[] = {
         "",
-        "not xml at all",
         "<downloads/>",
-        "<downloads><other/></downloads>",
         resume_text(url, "200000", "abc"),
-        resume_text(url, "200000", "-5"),
         resume_text(url, "2e5", "1000"),
-        resume_text(url, "200000", ""),
         resume_text(service.base_address() + "/firmware/K5R/1.0.8/fw.zip", "200000", "1000"),
         "<downloads><download><download_url>" + url + "</download_url></download></downloads>",
     };
@@ -215,22 +197,12 @@ TEST_F(DownloadJob, ResumeFilesThatAreDamagedOrOfAnotherDownloadStartAfresh)
     }
 }
 
-TEST_F(DownloadJob, ResumesFromThirtyTwoBitFilesAndNeverPastTheRealSize)
+TEST_F(DownloadJob, ResumeNeverStartsPastWhatTheDiskHolds)
 {
-    const struct
-    {
-        const char* received;
-        const char* range;
-    } cases[] = {
-        {"1000", "bytes=1000-"}, {"5000", "bytes=1000-"}, // the disk holds only 1000
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove(destination / "fw.zip");
-        write_text(destination / "fw.zip.part", content.substr(0, 1000));
-        write_text(destination / "fw.zip.resume.xml", resume_text(url, "200000", c.received));
-        expect_finished(*run_job());
-        EXPECT_EQ(last_range(), c.range);
-    }
+    write_text(destination / "fw.zip.part", content.substr(0, 1000));
+    write_text(destination / "fw.zip.resume.xml", resume_text(url, "200000", "5000"));
+    expect_finished(*run_job());
+    EXPECT_EQ(last_range(), "bytes=1000-");
 }
 
 TEST_F(DownloadJob, StallLongerThanTheLimitStops)
@@ -255,10 +227,9 @@ TEST_F(DownloadJob, CancelFromAnotherThreadStops)
         new quarro::download_job(files::filepath(destination.path()), url));
     std::thread runner([&] { job->run(); });
     // Cancel once the transfer has written its first resume file.
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!std::filesystem::exists(destination / "fw.zip.resume.xml") &&
-           std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(test_support::eventually([&] {
+        return std::filesystem::exists(destination / "fw.zip.resume.xml");
+    })) << "waited 5 s for the first resume file";
     job->cancel();
     runner.join();
     expect_stopped(*job);

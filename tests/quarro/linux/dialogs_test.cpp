@@ -87,7 +87,6 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
         std::string name;
     } cases[] = {
         {root / "presets/sub/warm.xml", root / "presets/sub", "warm.xml"},
-        {root / "presets/bright.xml", root / "presets", "bright.xml"},
         {std::nullopt, "", ""},
         {root / "nowhere/warm.xml", "", ""},
         {root / "presets/sub", "", ""},

@@ -43,7 +43,6 @@ TEST_F(SpecialFolders, DocumentsFromUserDirs)
         {std::nullopt, home + "/Documents"},
         {"XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", home + "/Dokumente"},
         {"XDG_DOCUMENTS_DIR=\"" + elsewhere + "\"", elsewhere},
-        {"XDG_DOCUMENTS_DIR=\"$HOME\"\n", home},
         {"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
          "XDG_DOCUMENTS_DIR=\"$HOME/first\"\n  XDG_DOCUMENTS_DIR = \"$HOME/second\"\n",
          home + "/second"},

