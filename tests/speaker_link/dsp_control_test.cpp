@@ -184,21 +184,6 @@ TEST_F(DspControlSetUp, DataFoldersAndLogComeUpInAFreshDocumentsFolder)
     EXPECT_EQ(log_text(data + "/logs").substr(0, 39), "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n");
 }
 
-TEST_F(DspControlSetUp, LogFolderThatCannotBeMadeIsLoggedAndTheLogbookKept)
-{
-    std::filesystem::create_directories(data);
-    test_support::write_text(data + "/logs", "a file where the folder should be");
-    std::filesystem::create_directories(account / "earlier");
-    book.set_log_folder(files::filepath(account / "earlier"));
-    book.set_levels({5, 0, 0});
-
-    dsp_control control(callback);
-    EXPECT_TRUE(std::filesystem::is_directory(data + "/presets"));
-    EXPECT_EQ(book.get_levels().file, 5);
-    EXPECT_THAT(log_text(account / "earlier"),
-                ::testing::HasSubstr("expected a folder but the found path refers to a file!"));
-}
-
 TEST_F(DspControlSetUp, DocumentsTakenByAFileLeaveNoDataFolderButNoFailure)
 {
     std::filesystem::create_directories(account / "home");

@@ -166,18 +166,6 @@ TEST_F(SettingsBlock, WriteStoresTheBlockWithErasedFlashBehindIt)
     EXPECT_EQ(speaker().close_count(), 1u);
 }
 
-TEST_F(SettingsBlock, WriteWaitsOutTheSlowestEraseAndPageProgram)
-{
-    device_settings settings = read_settings_block();
-    settings.settings_block.set_word(1, 0xFFFFFFDB);
-    speaker().set_busy_times(2000000, 3000);
-    const std::uint64_t start_us = speaker().clock_us();
-    write_settings_block(settings);
-    EXPECT_GT(speaker().clock_us() - start_us, 2000000u);
-    EXPECT_EQ(speaker().settings().volume_tenths_db, -37);
-    expect_flash_unchanged_outside(0x1D0000, 0x10000);
-}
-
 TEST_F(SettingsBlock, WriteToAnotherModelIsRefusedBeforeAnythingIsErased)
 {
     attach("K4R");
