@@ -170,40 +170,6 @@ TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
     }
 }
 
-TEST_F(FirmwareUpdate, EmptyPackageMatchesOnlyAnEmptyChecksum)
-{
-    publish("1.0.9", "");
-    const std::string start = R"({"model_number":"K5R","version_number":"1.0.9",)";
-    const std::string file = R"("file":"\/firmware\/K5R\/1.0.9\/firmware.zip"})";
-    const struct
-    {
-        std::string reply;
-        bool kept;
-    } cases[] = {
-        {start + file, true},
-        {start + R"("checksum":"D41D8CD98F00B204E9800998ECF8427E",)" + file, false},
-    };
-    for (const auto& c : cases) {
-        service->set_behaviour(answer_body(c.reply));
-        search();
-        EXPECT_EQ(update().back().number, 1);
-        EXPECT_EQ(fs::exists(version_folder("1.0.9") + "/firmware.zip"), c.kept) << c.reply;
-    }
-}
-
-TEST_F(FirmwareUpdate, TwoVersionsUseTwoFolders)
-{
-    const std::string old_bytes = package_bytes('d');
-    const std::string new_bytes = package_bytes('e');
-    publish("1.0.9", old_bytes);
-    search();
-    expect_handed_over(update(), "1.0.9", old_bytes);
-    publish("1.0.10", new_bytes);
-    search();
-    expect_handed_over(update(), "1.0.10", new_bytes);
-    EXPECT_TRUE(test_support::read_text(version_folder("1.0.9") + "/firmware.zip") == old_bytes);
-}
-
 TEST_F(FirmwareUpdate, AddressNamingNoFileWritesNothing)
 {
     // Before any search there is no address at all.

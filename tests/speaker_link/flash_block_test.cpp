@@ -64,8 +64,6 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
     } cases[] = {
         {"erase refused", report_fault::bridge_status, flash_command(op::block_erase), 0, erase,
          typeid(error::write_enable_failed)},
-        {"erase unanswered", report_fault::read_fails, flash_command(op::block_erase), 0, erase,
-         typeid(error::write_enable_failed)},
         {"write settings refused", report_fault::bridge_status,
          bridge_command(cmd::set_spi_settings), 2, write, typeid(error::write_data_failed)},
         {"program lost", report_fault::write_fails, flash_command(op::page_program), 0, write,
@@ -76,8 +74,6 @@ TEST_F(FlashBlock, EveryFailureIsThrownAsItsOwnClass)
          bridge_command(cmd::get_spi_settings), 0, read, typeid(error::read_data_failed)},
         // The read's fourth report is its last: started, data available, busy, finished.
         {"read count short", report_fault::wrong_count, flash_command(op::read), 3, read,
-         typeid(error::read_data_failed)},
-        {"read unanswered", report_fault::late_reply, flash_command(op::read), 1, read,
          typeid(error::read_data_failed)},
     };
     for (const auto& c : cases) {
