@@ -40,8 +40,7 @@ TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
         double frequency;
         double q;
     } rows[] = {
-        {1.0, 20000.0, 20.0},     {-0.01, 20.0, 0.1}, {-5.0, 20.0, 0.1},      {1.5, 20000.0, 20.0},
-        {1.0e300, 20000.0, 20.0}, {nan, 20.0, 0.1},   {0.999, 18000.0, 19.0},
+        {-0.01, 20.0, 0.1}, {1.5, 20000.0, 20.0}, {nan, 20.0, 0.1}, {0.999, 18000.0, 19.0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.proportion);
@@ -57,9 +56,8 @@ TEST(EqualiserScales, FrequenciesBetweenStepsGoToTheNearerByTheWholeHertzMidpoin
         double hertz;
         int step;
     } rows[] = {
-        {21.0, 0},    {21.9, 0},     {22.0, 1},     {26.9, 3},     {27.0, 4},     {27.4, 4},
-        {19.0, 0},    {-5.0, 0},     {30.0, 5},     {30.1, 5},     {29.9, 4},     {1049.9, 35},
-        {1050.0, 36}, {19000.0, 61}, {25000.0, 61}, {15000.0, 59}, {14999.9, 58},
+        {21.9, 0}, {22.0, 1}, {-5.0, 0}, {29.9, 4}, {30.0, 5}, {1049.9, 35}, {1050.0, 36},
+        {25000.0, 61},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.hertz);
@@ -75,8 +73,8 @@ TEST(EqualiserScales, QValuesBetweenStepsGoToTheNearerByTheExactMean)
         int step;
     } rows[] = {
         // The mean of 0.8 and 0.9 in doubles lies just above 0.85; that of 0.3 and 0.4 at 0.35.
-        {0.25, 2}, {0.35, 3}, {0.85, 7},  {0.15, 0},  {0.05, 0},
-        {1.5, 10}, {1.49, 9}, {19.5, 28}, {21.0, 28}, {std::numeric_limits<double>::quiet_NaN(), 0},
+        {0.25, 2}, {0.35, 3}, {0.85, 7}, {1.5, 10}, {1.49, 9}, {21.0, 28},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.q);
