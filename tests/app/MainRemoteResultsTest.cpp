@@ -27,12 +27,7 @@ TEST_F(MainRemoteResultsTest, ShowsEachFirmwareTextOnTheNextTick)
     ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
         << "the first read never failed";
     auto& link = panel->getSpeakerLink();
-    struct Row
-    {
-        std::function<void()> report;
-        const char* shown;
-    };
-    const Row rows[] = {
+    const std::pair<std::function<void()>, const char*> rows[] = {
         {[&] { panel->firmware_update_started(link); }, "updating firmware..."},
         {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%"},
         {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%"},
@@ -46,12 +41,12 @@ TEST_F(MainRemoteResultsTest, ShowsEachFirmwareTextOnTheNextTick)
         {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)"},
         {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [report, shown] : rows) {
         as<juce::Label>(statusLabel).setText("before", juce::dontSendNotification);
-        row.report();
-        EXPECT_EQ(text(statusLabel), "before") << "shown before the tick: " << row.shown;
+        report();
+        EXPECT_EQ(text(statusLabel), "before") << "shown before the tick: " << shown;
         panel->timerCallback();
-        EXPECT_EQ(text(statusLabel), row.shown);
+        EXPECT_EQ(text(statusLabel), shown);
     }
     EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
     EXPECT_TRUE(desktop->boxes.empty());

@@ -117,9 +117,9 @@ struct Placement
     juce::Rectangle<int> expanded;
 };
 
-TEST_F(MainRemoteTest, PutsEveryControlAtItsBoundsCollapsedAndExpanded)
+TEST_F(MainRemoteTest, PutsItsControlsAtTheirBoundsCollapsedAndExpanded)
 {
-    speaker().remove_device(); // no user presets: the preset buttons keep the two-preset places
+    speaker().remove_device();
     panel = std::make_unique<MainRemote>();
     const auto fixed = [](Control c, int x, int y, int w, int h) {
         return Placement{c, {x, y, w, h}, {x, y, w, h}};
@@ -142,8 +142,6 @@ TEST_F(MainRemoteTest, PutsEveryControlAtItsBoundsCollapsedAndExpanded)
         fixed(highShelfGainSlider, 985, 476, 76, 104),
         fixed(parametric1GainSlider, 138, 526, 76, 102),
         fixed(parametric6GainSlider, 843, 526, 76, 102),
-        fixed(readUserPreset1Button, 614, 261, 93, 23),
-        fixed(readUserPreset3Button, 844, 261, 93, 23),
         {openCloseButton, {996, 238, 50, 20}, {996, 635, 50, 20}},
         {updateFirmwareButton, {916, 260, 31, 30}, {916, 657, 31, 30}},
         {statusLabel, {626, 263, 192, 24}, {626, 661, 192, 24}},
@@ -192,8 +190,8 @@ TEST_F(MainRemoteTest, PaintsTheStripOfItsUserPresets)
     auto image = snapshot();
     expectStrip(image, EmbeddedResources::getImage(artwork::Image::userPresets2),
                 {590, 229, 475, 62});
-    EXPECT_TRUE(shows(image, 400, 231,
-                      EmbeddedResources::getImage(artwork::Image::backgroundExpanded)));
+    EXPECT_TRUE(
+        shows(image, 400, 231, EmbeddedResources::getImage(artwork::Image::backgroundExpanded)));
 
     speaker().reset("K5R"); // three user presets
     click(readSettingsButton);

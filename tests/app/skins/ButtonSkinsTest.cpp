@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <array>
 
 namespace {
@@ -110,18 +112,14 @@ TEST(ButtonSkins, PaintTheSpriteAloneWithNoCaptionTickBoxOrText)
 
 TEST(ButtonSkins, AboutCaptionIsSixTenthsOfTheHeightUpToFifteen)
 {
-    const struct
-    {
-        int height;
-        float fontHeight;
-    } rows[] = {{24, 14.4f}, {40, 15.0f}};
+    const std::pair<int, float> rows[] = {{24, 14.4f}, {40, 15.0f}};
     velk_remote_look_and_feel_standard_button skin;
     skin.font = juce::Font(juce::Font::getDefaultSerifFontName(), 30.0f, juce::Font::italic);
     juce::TextButton button("contactSupport");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.height);
-        const auto font = skin.getTextButtonFont(button, row.height);
-        EXPECT_FLOAT_EQ(font.getHeight(), row.fontHeight);
+    for (const auto& [height, fontHeight] : rows) {
+        SCOPED_TRACE(height);
+        const auto font = skin.getTextButtonFont(button, height);
+        EXPECT_FLOAT_EQ(font.getHeight(), fontHeight);
         EXPECT_TRUE(font.isItalic());
     }
 }
