@@ -1,10 +1,9 @@
-// The knob skins: the frame each knob shows for its value, and the value boxes the skins make.
+// The knob skins: the frame each knob shows for its value, and the Q knob's narrow value box.
 #include "ActivePresetSlider.h"
 #include "AudioInputSlider.h"
 #include "AudioVolumeSlider.h"
 #include "EQFrequencySlider.h"
 #include "EQQSlider.h"
-#include "VELKLabel.h"
 #include "VELKLabelQ.h"
 #include "app/support/SkinProbe.h"
 #include "velk_remote_look_and_feel_active_preset_knob.h"
@@ -86,25 +85,6 @@ TEST(KnobSkins, ShowTheFrameOfTheKnobsValue)
     juce::Graphics(other).fillAll(SkinProbe::colourOfCell(200));
     presetSkin.filmStrip = other;
     EXPECT_EQ(SkinProbe::cellShownBy(preset, {83, 72}), 200);
-}
-
-TEST(KnobSkins, ValueBoxesGlowInTheSkinsFontAndTheSlidersColours)
-{
-    velk_remote_look_and_feel_standard_knob skin;
-    skin.font = juce::Font(17.0f, juce::Font::bold);
-    juce::Slider slider;
-    slider.setColour(juce::Slider::textBoxTextColourId, juce::Colour(0xffd8d8d8));
-    slider.setColour(juce::Slider::textBoxBackgroundColourId, juce::Colour(0x00263238));
-    slider.setColour(juce::Slider::textBoxHighlightColourId, juce::Colour(0x00181f22));
-
-    std::unique_ptr<juce::Label> box(skin.createSliderTextBox(slider));
-    ASSERT_NE(dynamic_cast<VELKLabel*>(box.get()), nullptr);
-    EXPECT_EQ(box->getComponentEffect(), &skin.glow);
-    EXPECT_EQ(box->getFont(), skin.font);
-    EXPECT_EQ(box->findColour(juce::Label::textColourId).getARGB(), 0xffd8d8d8u);
-    // Opaque in the editor: the stock set-up lifts the background's alpha to 1.
-    EXPECT_EQ(box->findColour(juce::TextEditor::backgroundColourId).getARGB(), 0xff263238u);
-    EXPECT_EQ(box->findColour(juce::Label::outlineWhenEditingColourId).getARGB(), 0u);
 }
 
 TEST(KnobSkins, QValueBoxIsNarrowAndElevenPixelsRightOfTheStockPlace)
