@@ -158,52 +158,6 @@ TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusy
     EXPECT_FALSE(panel->isBusy());
 }
 
-TEST_F(MainRemoteResultsTest, MovesTheUserPresetButtonsAndKnobImageForTwoThenThreePresets)
-{
-    attach("K5T");
-    panel = std::make_unique<MainRemote>();
-    setExpanded(true);
-    ASSERT_TRUE(tickUntil([this] { return !text(modelLabel).empty(); }))
-        << "the first read never showed the speaker";
-
-    auto* knob = dynamic_cast<velk_remote_look_and_feel_active_preset_knob*>(
-        &control(activePresetSlider).getLookAndFeel());
-    ASSERT_NE(knob, nullptr);
-    struct Row
-    {
-        const char* model;
-        int x[6];
-        bool thirdShown;
-        artwork::Image knobImage;
-    };
-    const Row rows[] = {
-        {"K5T", {614, 724, 844, 954, 844, 954}, false, artwork::Image::knobActivePresetTwoUser},
-        {"K7R", {384, 494, 614, 724, 844, 954}, true, artwork::Image::knobActivePreset},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.model);
-        if (row.model != rows[0].model) {
-            speaker().reset(row.model);
-            click(readSettingsButton);
-            ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
-        }
-        EXPECT_EQ(text(modelLabel), std::string("Model: ") + row.model + " (Serial: K-004711)");
-        EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
-        EXPECT_EQ(text(statusLabel), "(searching online...)");
-        EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
-        for (int i = 0; i < 6; ++i) {
-            const auto& button = control(Control(readUserPreset1Button + i));
-            EXPECT_EQ(button.getX(), row.x[i]) << "button " << i;
-            EXPECT_EQ(button.isVisible(), i < 4 || row.thirdShown) << "button " << i;
-        }
-        EXPECT_EQ(knob->filmStrip, EmbeddedResources::getImage(row.knobImage));
-        // Nothing is published: the search fails.
-        ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(firmware search failed)"; }))
-            << "the search never ended";
-    }
-    EXPECT_TRUE(desktop->boxes.empty());
-}
-
 struct SearchRow
 {
     const char* name;

@@ -5,6 +5,7 @@
 
 #include "AboutWindow.h"
 #include "EmbeddedResources.h"
+#include "velk_remote_look_and_feel_active_preset_knob.h"
 
 #include "support/PanelFixture.h"
 
@@ -182,23 +183,66 @@ TEST_F(MainRemoteTest, PaintsTheBackgroundOfItsState)
     EXPECT_TRUE(shows(image, 400, 231, expanded));
 }
 
-TEST_F(MainRemoteTest, PaintsTheStripOfItsUserPresets)
+TEST_F(MainRemoteTest, ShowsTwoThenThreeUserPresetsWithTheirStripButtonsAndKnob)
 {
     attach("K5T");
     startPanel();
     setExpanded(true);
-    auto image = snapshot();
-    expectStrip(image, EmbeddedResources::getImage(artwork::Image::userPresets2),
-                {590, 229, 475, 62});
-    EXPECT_TRUE(
-        shows(image, 400, 231, EmbeddedResources::getImage(artwork::Image::backgroundExpanded)));
 
-    speaker().reset("K5R"); // three user presets
-    click(readSettingsButton);
-    ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
-    image = snapshot();
-    expectStrip(image, EmbeddedResources::getImage(artwork::Image::userPresets3),
-                {370, 229, 695, 62});
+    auto* knob = dynamic_cast<velk_remote_look_and_feel_active_preset_knob*>(
+        &control(activePresetSlider).getLookAndFeel());
+    ASSERT_NE(knob, nullptr);
+    using artwork::Image;
+    struct Row
+    {
+        const char* model;
+        int x[6];
+        bool thirdShown;
+        Image knobImage;
+        Image strip;
+        int stripX; // the strips end at x 1065
+    };
+    const Row rows[] = {
+        {"K5T",
+         {614, 724, 844, 954, 844, 954},
+         false,
+         Image::knobActivePresetTwoUser,
+         Image::userPresets2,
+         590},
+        {"K7R",
+         {384, 494, 614, 724, 844, 954},
+         true,
+         Image::knobActivePreset,
+         Image::userPresets3,
+         370},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.model);
+        if (row.model != rows[0].model) {
+            speaker().reset(row.model);
+            click(readSettingsButton);
+            ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
+        }
+        EXPECT_EQ(text(modelLabel), std::string("Model: ") + row.model + " (Serial: K-004711)");
+        EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
+        EXPECT_EQ(text(statusLabel), "(searching online...)");
+        EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+        for (int i = 0; i < 6; ++i) {
+            const auto& button = control(Control(readUserPreset1Button + i));
+            EXPECT_EQ(button.getX(), row.x[i]) << "button " << i;
+            EXPECT_EQ(button.isVisible(), i < 4 || row.thirdShown) << "button " << i;
+        }
+        EXPECT_EQ(knob->filmStrip, EmbeddedResources::getImage(row.knobImage));
+        const auto image = snapshot();
+        expectStrip(image, EmbeddedResources::getImage(row.strip),
+                    {row.stripX, 229, 1065 - row.stripX, 62});
+        const auto background = EmbeddedResources::getImage(Image::backgroundExpanded);
+        EXPECT_EQ(shows(image, 400, 231, background), !row.thirdShown) << "left of the strip";
+        // Nothing is published: the search fails.
+        ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(firmware search failed)"; }))
+            << "the search never ended";
+    }
+    EXPECT_TRUE(desktop->boxes.empty());
 }
 
 TEST_F(MainRemoteTest, DestructionWaitsForTheFirstReadStillRunning)
