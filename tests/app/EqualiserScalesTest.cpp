@@ -4,30 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cmath>
 #include <limits>
 
 namespace {
 
-TEST(EqualiserScales, EveryFrequencyStepMapsToItsPlaceAndBack)
+TEST(EqualiserScales, EveryStepMapsToItsPlaceAndBack)
 {
-    const auto& steps = EqualiserScales::frequencies;
-    for (std::size_t n = 0; n < steps.size(); ++n) {
-        SCOPED_TRACE(steps[n]);
-        const double place = static_cast<double>(n) / 61.0;
-        EXPECT_EQ(EqualiserScales::proportionOfFrequency(steps[n]), place);
-        EXPECT_EQ(EqualiserScales::frequencyAtProportion(place), steps[n]);
+    const auto& frequencies = EqualiserScales::frequencies;
+    for (std::size_t n = 0; n < frequencies.size(); ++n) {
+        EXPECT_EQ(EqualiserScales::proportionOfFrequency(frequencies[n]), n / 61.0);
+        EXPECT_EQ(EqualiserScales::frequencyAtProportion(n / 61.0), frequencies[n]);
     }
-}
-
-TEST(EqualiserScales, EveryQStepMapsToItsPlaceAndBack)
-{
-    const auto& steps = EqualiserScales::qValues;
-    for (std::size_t n = 0; n < steps.size(); ++n) {
-        SCOPED_TRACE(steps[n]);
-        const double place = static_cast<double>(n) / 28.0;
-        EXPECT_EQ(EqualiserScales::proportionOfQ(steps[n]), place);
-        EXPECT_EQ(EqualiserScales::qAtProportion(place), steps[n]);
+    const auto& qs = EqualiserScales::qValues;
+    for (std::size_t n = 0; n < qs.size(); ++n) {
+        EXPECT_EQ(EqualiserScales::proportionOfQ(qs[n]), n / 28.0);
+        EXPECT_EQ(EqualiserScales::qAtProportion(n / 28.0), qs[n]);
     }
 }
 
@@ -40,8 +34,10 @@ TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
         double frequency;
         double q;
     } rows[] = {
-        {1.0, 20000.0, 20.0},     {-0.01, 20.0, 0.1}, {-5.0, 20.0, 0.1},      {1.5, 20000.0, 20.0},
-        {1.0e300, 20000.0, 20.0}, {nan, 20.0, 0.1},   {0.999, 18000.0, 19.0},
+        {-0.01, 20.0, 0.1},
+        {1.5, 20000.0, 20.0},
+        {nan, 20.0, 0.1},
+        {0.999, 18000.0, 19.0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.proportion);
@@ -52,35 +48,31 @@ TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
 
 TEST(EqualiserScales, FrequenciesBetweenStepsGoToTheNearerByTheWholeHertzMidpoint)
 {
-    const struct
-    {
-        double hertz;
-        int step;
-    } rows[] = {
-        {21.0, 0},    {21.9, 0},     {22.0, 1},     {26.9, 3},     {27.0, 4},     {27.4, 4},
-        {19.0, 0},    {-5.0, 0},     {30.0, 5},     {30.1, 5},     {29.9, 4},     {1049.9, 35},
-        {1050.0, 36}, {19000.0, 61}, {25000.0, 61}, {15000.0, 59}, {14999.9, 58},
+    const std::pair<double, int> rows[] = {
+        {21.9, 0}, {22.0, 1},    {-5.0, 0},    {29.9, 4},
+        {30.0, 5}, {1049.9, 35}, {1050.0, 36}, {25000.0, 61},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.hertz);
-        EXPECT_EQ(EqualiserScales::proportionOfFrequency(row.hertz), row.step / 61.0);
+    for (const auto& [hertz, step] : rows) {
+        SCOPED_TRACE(hertz);
+        EXPECT_EQ(EqualiserScales::proportionOfFrequency(hertz), step / 61.0);
     }
 }
 
 TEST(EqualiserScales, QValuesBetweenStepsGoToTheNearerByTheExactMean)
 {
-    const struct
-    {
-        double q;
-        int step;
-    } rows[] = {
+    const std::pair<double, int> rows[] = {
         // The mean of 0.8 and 0.9 in doubles lies just above 0.85; that of 0.3 and 0.4 at 0.35.
-        {0.25, 2}, {0.35, 3}, {0.85, 7},  {0.15, 0},  {0.05, 0},
-        {1.5, 10}, {1.49, 9}, {19.5, 28}, {21.0, 28}, {std::numeric_limits<double>::quiet_NaN(), 0},
+        {0.25, 2},
+        {0.35, 3},
+        {0.85, 7},
+        {1.5, 10},
+        {1.49, 9},
+        {21.0, 28},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.q);
-        EXPECT_EQ(EqualiserScales::proportionOfQ(row.q), row.step / 28.0);
+    for (const auto& [q, step] : rows) {
+        SCOPED_TRACE(q);
+        EXPECT_EQ(EqualiserScales::proportionOfQ(q), step / 28.0);
     }
 }
 

@@ -34,12 +34,6 @@ TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndD
         putValue(delaySlider, row.delay);
         putValue(activePresetSlider, row.active);
         click(writeSettingsButton);
-        EXPECT_TRUE(panel->isBusy());
-        const auto held = panel->getSpeakerLink().get_main_settings();
-        EXPECT_EQ(held->input, row.code);
-        EXPECT_EQ(held->volume, row.sentVolume);
-        EXPECT_EQ(held->delay, row.sentDelay);
-        EXPECT_EQ(held->active_preset, row.sentActive);
         ASSERT_TRUE(tickUntilIdle()) << "the settings were never written";
         const auto stored = speaker().settings();
         EXPECT_EQ(stored.input, row.code);
@@ -78,8 +72,6 @@ TEST_F(MainRemoteActionsTest, SendsAUserPresetWithItsGainsLimited)
     EXPECT_EQ(held->name, "Vocal");
     EXPECT_EQ(held->bands[0]->gain, -12.0);
     EXPECT_EQ(held->bands[3]->gain, 12.0);
-    EXPECT_EQ(held->bands[3]->frequency, 1000.0);
-    EXPECT_EQ(held->bands[3]->q, 2.0);
     ASSERT_TRUE(tickUntilIdle()) << "the preset was never written";
     const auto slot = speaker().settings().slots[2 + 1]; // after the two factory voicings
     EXPECT_EQ(slot.low_shelf.gain_tenths_db, -120);
