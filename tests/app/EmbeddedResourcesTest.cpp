@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,33 @@ TEST(EmbeddedResources, TypefacesLoadUnderTheirRoles)
     EXPECT_EQ(panel->getName(), "OSP-DIN");
     EXPECT_EQ(text->getName(), "Lato");
     EXPECT_EQ(text->getStyle(), "Light");
+}
+
+TEST(EmbeddedResources, EqualiserPlatesStandEvenlyApart)
+{
+    // Just above the value boxes (panel y 345, image row 690) the plates are darker than the
+    // face between them: every gap between two neighbouring plates has the same width.
+    const auto background = EmbeddedResources::getImage(artwork::Image::backgroundExpanded);
+    const int row = 690;
+    const auto isFace = [&](int x) {
+        const auto c = background.getPixelAt(x, row);
+        return c.getRed() + c.getGreen() + c.getBlue() > 110;
+    };
+    std::vector<int> gaps;
+    int x = 2 * 60; // inside the low shelf's plate
+    while (x < 2 * 1040) {
+        while (x < 2 * 1040 && !isFace(x))
+            ++x;
+        const int start = x;
+        while (x < 2 * 1040 && isFace(x))
+            ++x;
+        if (x < 2 * 1040)
+            gaps.push_back(x - start);
+    }
+    ASSERT_EQ(gaps.size(), 7u) << "eight plates, seven gaps";
+    for (const int gap : gaps)
+        EXPECT_NEAR(gap, gaps.front(), 1) << "gaps in image pixels";
+    EXPECT_GE(gaps.front(), 6) << "at least 3 panel pixels";
 }
 
 } // namespace

@@ -118,6 +118,15 @@ struct Placement
     juce::Rectangle<int> expanded;
 };
 
+TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
+{
+    panel = std::make_unique<MainRemote>();
+    auto& label = as<juce::Label>(firmwareLabel);
+    const auto textArea = label.getBorderSize().subtractedFrom(label.getLocalBounds());
+    EXPECT_LE(label.getFont().getStringWidthFloat("Firmware: 1.0.10"),
+              static_cast<float>(textArea.getWidth()));
+}
+
 TEST_F(MainRemoteTest, PutsItsControlsAtTheirBoundsCollapsedAndExpanded)
 {
     speaker().remove_device();
