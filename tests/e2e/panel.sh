@@ -1,29 +1,23 @@
 # shellcheck shell=bash
 # The program as the end-to-end tests drive it, over lib.sh: a test's own home folder and
 # display, the real pellaro with the emulated speaker preloaded (its flash in a file of the test's
-# own), where the panel's controls are, typing into value boxes, comparing parts of the panel
-# between two moments, message boxes, the settings words in the flash file, and a one-block
-# firmware package for the local firmware service.
+# own), the panel's controls, comparing parts of the panel between two moments, message boxes,
+# the settings words in the flash file, and a one-block package for the local firmware service.
 #
 # The test's environment (set by CTest): PELLARO_PROGRAM, PELLARO_PRELOAD (colon-separated
 # libraries), PELLARO_SERVICE_PROGRAM. A failed check ends the test (set -e).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# Centres of controls, in panel coordinates (the collapsed panel's bottom row).
-GET_BUTTON=(893 80)
+# Centres of buttons, in panel coordinates; the user-preset buttons are those of a speaker with
+# three user presets on the expanded panel.
 SEND_BUTTON=(893 120)
 RESET_BUTTON=(893 160)
 OPEN_CLOSE_BUTTON=(1021 248)
 UPDATE_BUTTON=(931 275)
-VOLUME_BOX=(383 80)
-DELAY_BOX=(541 80)
-# Expanded panel; the user-preset buttons of a speaker with three user presets.
-BAND1_GAIN_BOX=(176 536)
 PRESET1_GET_BUTTON=(430 272)
 PRESET1_SEND_BUTTON=(540 272)
-
-# Areas: x y width height.
+# Areas: x y width height. Value boxes are clicked at their centre.
 VOLUME_BOX_AREA=(345 70 76 20)
 DELAY_BOX_AREA=(503 70 76 20)
 BAND1_GAIN_BOX_AREA=(138 526 76 21)
@@ -32,11 +26,13 @@ MODEL_LABEL_AREA=(121 263 200 24)
 FIRMWARE_LABEL_AREA=(826 263 80 24)
 STATUS_LABEL_AREA=(626 263 192 24)
 
-# A home folder of the test's own (HOME, XDG_CONFIG_HOME), the flash file's place and a display
-# with openbox.
+# A temporary folder ($E2E_TEMP) holding the test's own home folder (HOME, XDG_CONFIG_HOME) and
+# flash file, and a display with openbox; everything is stopped when the test exits.
 e2e_start() {
-    e2e_init
+    E2E_TEMP=$(mktemp -d "${TMPDIR:-/tmp}/pellaro-e2e-XXXXXX")
     trap 'e2e_report_failure; e2e_cleanup' EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
     export HOME=$E2E_TEMP/home XDG_CONFIG_HOME=$E2E_TEMP/home/.config
     mkdir -p "$XDG_CONFIG_HOME"
     E2E_FLASH=$E2E_TEMP/flash.bin
@@ -49,11 +45,10 @@ e2e_report_failure() {
     local status=$? picture
     [ "$status" -ne 0 ] || return 0
     picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
-    e2e_screenshot root "$picture" 2>/dev/null && echo "e2e: the screen at the failure: $picture" >&2
-    if [ -s "$E2E_TEMP/program.log" ]; then
-        echo "e2e: the program's output:" >&2
-        tail -n 40 "$E2E_TEMP/program.log" >&2
-    fi
+    import -window root "$picture" 2>/dev/null &&
+        echo "e2e: the screen at the failure: $picture" >&2
+    echo "e2e: the program's output:" >&2
+    tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null || true
     return "$status"
 }
 
@@ -64,7 +59,7 @@ e2e_report_failure() {
 # E2E_WINDOW. The firmware service is $E2E_SERVICE, else a closed local port, so that no test
 # asks the internet.
 e2e_start_program() {
-    E2E_OUTPUT="$E2E_TEMP/program.log" e2e_spawn env \
+    e2e_spawn "$E2E_TEMP/program.log" env \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
         PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
         LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
@@ -75,12 +70,10 @@ e2e_start_program() {
 
 # The header's face at (60, 20) is the artwork's anthracite once painted, black before.
 e2e_painted() {
-    local shot=$E2E_TEMP/painted.png
-    e2e_screenshot "$E2E_WINDOW" "$shot" && [ "$(e2e_pixel "$shot" 60 20)" != 000000 ]
-}
-
-e2e_program_gone() {
-    ! kill -0 "$E2E_PROGRAM" 2>/dev/null
+    local shot=$E2E_TEMP/painted.png colour
+    import -window "$E2E_WINDOW" "$shot" &&
+        colour=$(convert "$shot" -alpha off -depth 8 -format '%[hex:p{60,20}]' info:) &&
+        [ "${colour:0:6}" != 000000 ]
 }
 
 # Asks the program to quit: SIGTERM takes the road of the window's close button.
@@ -92,33 +85,34 @@ e2e_request_quit() {
 e2e_quit_program() {
     local status=0
     e2e_request_quit
-    e2e_wait_for "the program to end after the quit request" 30 e2e_program_gone
+    e2e_wait_for "the program to end after the quit request" 30 e2e_gone "$E2E_PROGRAM"
     wait "$E2E_PROGRAM" || status=$?
     [ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
 }
 
 # -- Input and the screen --------------------------------------------------------------------
 
-# e2e_press X Y: clicks the panel at (X, Y) and moves the pointer off the controls, so that no
-# mouse-over look stays behind in a later picture.
+# e2e_press X Y: clicks the panel at (X, Y) (window coordinates, which openbox's title bar does
+# not shift) and moves the pointer off the controls, so that no mouse-over look stays behind.
 e2e_press() {
-    e2e_click "$E2E_WINDOW" "$1" "$2"
-    xdotool mousemove --window "$E2E_WINDOW" 1099 1
+    timeout "$E2E_WAIT_SECONDS" xdotool mousemove --window "$E2E_WINDOW" "$1" "$2" click 1 \
+        mousemove --window "$E2E_WINDOW" 1099 1
 }
 
-# e2e_enter X Y VALUE: clicks the value box at (X, Y), replaces its text with VALUE and presses
-# Return. The program takes X events in order, so the keys reach the editor the click opened.
+# e2e_enter X Y W H VALUE: clicks the value box in that area, replaces its text with VALUE and
+# presses Return. The program takes X events in order, so the keys reach the editor the click
+# opened.
 e2e_enter() {
-    e2e_press "$1" "$2"
+    e2e_press $(($1 + $3 / 2)) $(($2 + $4 / 2))
     e2e_key "$E2E_WINDOW" ctrl+a
-    e2e_type "$E2E_WINDOW" "$3"
+    timeout "$E2E_WAIT_SECONDS" xdotool windowactivate --sync "$E2E_WINDOW" type --delay 20 -- "$5"
     e2e_key "$E2E_WINDOW" Return
 }
 
 # e2e_crop X Y W H FILE: that area of the panel as it is now.
 e2e_crop() {
-    local shot=$E2E_TEMP/crop-source.png
-    e2e_screenshot "$E2E_WINDOW" "$shot" && convert "$shot" -crop "${3}x${4}+${1}+${2}" +repage "$5"
+    import -window "$E2E_WINDOW" "$E2E_TEMP/crop-source.png" &&
+        convert "$E2E_TEMP/crop-source.png" -crop "${3}x${4}+${1}+${2}" +repage "$5"
 }
 
 # e2e_settled_crop X Y W H FILE: the area once two pictures a tenth of a second apart agree, so
@@ -143,13 +137,11 @@ e2e_same_image() {
 
 # e2e_area_is X Y W H FILE / e2e_area_differs X Y W H FILE: the area now against a picture.
 e2e_area_is() {
-    local now=$E2E_TEMP/crop-now.png
-    e2e_crop "${@:1:4}" "$now" && e2e_same_image "$now" "$5"
+    e2e_crop "${@:1:4}" "$E2E_TEMP/crop-now.png" && e2e_same_image "$E2E_TEMP/crop-now.png" "$5"
 }
 
 e2e_area_differs() {
-    local now=$E2E_TEMP/crop-now.png
-    e2e_crop "${@:1:4}" "$now" && ! e2e_same_image "$now" "$5"
+    e2e_crop "${@:1:4}" "$E2E_TEMP/crop-now.png" && ! e2e_same_image "$E2E_TEMP/crop-now.png" "$5"
 }
 
 # e2e_area_has_text X Y W H: the labels draw light grey on the dark panel, so an area with text
@@ -166,16 +158,23 @@ e2e_wait_for_speaker() {
         e2e_area_has_text "${MODEL_LABEL_AREA[@]}"
 }
 
-# e2e_check_value_box X Y W H CX CY VALUE OTHER: the value box in the area, clicked at (CX, CY),
-# shows VALUE: typing OTHER changes its picture, and typing VALUE brings it back exactly. Leaves
-# VALUE in the box.
+# e2e_enter_and_see X Y W H VALUE PICTURE: enters VALUE into the box in that area and waits
+# until the box differs from PICTURE, then keeps the settled box as PICTURE.
+e2e_enter_and_see() {
+    e2e_enter "${@:1:5}"
+    e2e_wait_for "the box to show the typed $5" 5 e2e_area_differs "${@:1:4}" "$6"
+    e2e_settled_crop "${@:1:4}" "$6"
+}
+
+# e2e_check_value_box X Y W H VALUE OTHER: the value box in the area shows VALUE: typing OTHER
+# changes its picture, and typing VALUE brings it back exactly. Leaves VALUE in the box.
 e2e_check_value_box() {
-    local area=("${@:1:4}") shown=$E2E_TEMP/shown.png
-    e2e_settled_crop "${area[@]}" "$shown"
-    e2e_enter "$5" "$6" "$8"
-    e2e_wait_for "the box to show $8 in place of $7" 5 e2e_area_differs "${area[@]}" "$shown"
-    e2e_enter "$5" "$6" "$7"
-    e2e_wait_for "the box to show $7 as it did before" 5 e2e_area_is "${area[@]}" "$shown"
+    local shown=$E2E_TEMP/shown.png
+    e2e_settled_crop "${@:1:4}" "$shown"
+    e2e_enter "${@:1:4}" "$6"
+    e2e_wait_for "the box to show $6 in place of $5" 5 e2e_area_differs "${@:1:4}" "$shown"
+    e2e_enter "${@:1:5}"
+    e2e_wait_for "the box to show $5 as it did before" 5 e2e_area_is "${@:1:4}" "$shown"
 }
 
 # e2e_remember_idle: the Get button as it looks enabled, for e2e_wait_for_idle and e2e_busy.
@@ -194,30 +193,34 @@ e2e_wait_for_idle() {
         e2e_area_is "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
 }
 
-# -- Message boxes ---------------------------------------------------------------------------
-
-e2e_box_gone() {
-    ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
-}
-
 # e2e_answer_box TITLE KEY: waits for the program's box TITLE, answers it with KEY (Return: OK
 # or Yes, Escape: No) and waits until it has closed.
 e2e_answer_box() {
-    local box
-    box=$(e2e_wait_window "^$1\$" 20)
-    e2e_key "$box" "$2"
-    e2e_wait_for "the box \"$1\" to close" 10 e2e_box_gone "$1"
+    e2e_key "$(e2e_wait_window "^$1\$" 20)" "$2"
+    e2e_wait_for "the box \"$1\" to close" 10 e2e_no_window "^$1\$"
 }
 
 # -- The emulated flash ----------------------------------------------------------------------
 
-# e2e_settings_word N: settings block word N (signed), as the speaker link decodes it.
+# e2e_mirror BYTE: the byte with its bit order reversed, as the flash stores every byte.
+e2e_mirror() {
+    local bit plain=0
+    for ((bit = 0; bit < 8; bit++)); do
+        plain=$(((plain << 1) | (($1 >> bit) & 1)))
+    done
+    echo "$plain"
+}
+
+# e2e_settings_word N: settings block word N (signed, little-endian), as the speaker link
+# decodes it.
 e2e_settings_word() {
-    local bytes word
-    read -r -a bytes <<<"$(e2e_flash_bytes "$E2E_FLASH" $((0x1D0000 + 4 * $1)) 4)"
-    word=$((16#${bytes[3]}${bytes[2]}${bytes[1]}${bytes[0]}))
-    [ "$word" -lt $((0x80000000)) ] || word=$((word - 0x100000000))
-    echo "$word"
+    local byte word=0 low=0
+    for byte in $(od -An -v -tu1 -j $((0x1D0000 + 4 * $1)) -N 4 "$E2E_FLASH"); do
+        word=$((word | ($(e2e_mirror "$byte") << low)))
+        low=$((low + 8))
+    done
+    [ "$low" -eq 32 ] || e2e_fail "the flash file has no settings word $1" || return 1
+    echo $((word < 0x80000000 ? word : word - 0x100000000))
 }
 
 e2e_settings_word_is() {
@@ -226,7 +229,8 @@ e2e_settings_word_is() {
 
 # e2e_expect_word N VALUE: fails the test unless settings word N is VALUE.
 e2e_expect_word() {
-    e2e_settings_word_is "$1" "$2" || e2e_fail "settings word $1 is $(e2e_settings_word "$1"), not $2"
+    e2e_settings_word_is "$1" "$2" ||
+        e2e_fail "settings word $1 is $(e2e_settings_word "$1"), not $2"
 }
 
 # -- The firmware service --------------------------------------------------------------------
@@ -237,7 +241,7 @@ e2e_expect_word() {
 # $E2E_TEMP/expected-block0.bin: the bytes bit-reversed, and zeros to the block's end (a block
 # is programmed whole, bytes that no record fills as 0x00).
 e2e_make_package() {
-    local folder=$1/$2/$3 work=$E2E_TEMP/package i address line sum bit plain
+    local folder=$1/$2/$3 work=$E2E_TEMP/package i address line sum
     local -a image=()
     mkdir -p "$folder" "$work"
     for ((i = 0; i < 256; i++)); do
@@ -260,11 +264,7 @@ e2e_make_package() {
     (cd "$work" && zip -q -X "$folder/firmware.zip" flash.json firmware.hex)
     {
         for ((i = 0; i < 256; i++)); do
-            plain=0
-            for ((bit = 0; bit < 8; bit++)); do
-                plain=$(((plain << 1) | ((image[i] >> bit) & 1)))
-            done
-            printf "\\$(printf '%03o' "$plain")"
+            printf "\\$(printf '%03o' "$(e2e_mirror "${image[i]}")")"
         done
         head -c $((65536 - 256)) /dev/zero
     } >"$E2E_TEMP/expected-block0.bin"
@@ -274,7 +274,7 @@ e2e_make_package() {
 # back DELAY_MS; sets E2E_SERVICE to its address.
 e2e_start_service() {
     local log=$E2E_TEMP/service.log
-    E2E_OUTPUT=$log e2e_spawn "$PELLARO_SERVICE_PROGRAM" --root "$1" --port 0 --delay-ms "$2"
+    e2e_spawn "$log" "$PELLARO_SERVICE_PROGRAM" --root "$1" --port 0 --delay-ms "$2"
     e2e_wait_for "the firmware service to name its address" 20 \
         grep -q 'http://127\.0\.0\.1:[0-9]' "$log"
     E2E_SERVICE=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log")

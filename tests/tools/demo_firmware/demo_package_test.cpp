@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -29,11 +28,6 @@ TEST_F(DemoPackage, UpdatesTheEmulatedSpeakerFromTheLocalService)
         ASSERT_EQ(now[address], demo_firmware::installed_byte(address)) << address;
     EXPECT_TRUE(std::equal(now.begin() + 0x20000, now.begin() + 0x1D0000,
                            factory_image().begin() + 0x20000));
-}
-
-TEST(DemoPackageModels, UnknownModelIsRefused)
-{
-    EXPECT_THROW(demo_firmware::write_demo_package("/nonexistent", "K9Z"), std::invalid_argument);
 }
 
 } // namespace
