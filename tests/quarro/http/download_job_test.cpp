@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -93,21 +94,15 @@ protected:
 
 TEST(DownloadFileName, IsThePartAfterTheLastSeparator)
 {
-    const struct
-    {
-        const char* url;
-        const char* name;
-        bool plain;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"http://h/a/b/fw.zip", "fw.zip", true},
         {"http://h/a\\fw.zip", "fw.zip", true},
         {"http://h/a/", "", false},
         {"http://h/a/..", "..", false},
-        {"http://h/a/f\x01.zip", "f\x01.zip", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(quarro::download_file_name(c.url), c.name) << c.url;
-        EXPECT_EQ(quarro::is_plain_file_name(c.name), c.plain) << c.url;
+        {"http://h/a/f\x01.zip", "f\x01.zip", false}};
+    for (const auto& [url, name, plain] : cases) {
+        EXPECT_EQ(quarro::download_file_name(url), name) << url;
+        EXPECT_EQ(quarro::is_plain_file_name(name), plain) << url;
     }
 }
 
@@ -149,9 +144,9 @@ TEST_F(DownloadJob, CutOffTransferResumesOrRestarts)
         rest.ignore_range = ignore_range;
         service.set_behaviour(rest);
         expect_finished(*run_job());
-        const auto ranges = service.range_headers();
+        const auto ranges = service.range_headers(); // a restart asks again for the whole
+        EXPECT_EQ(ranges[ranges.size() - 1 - ignore_range], "bytes=70000-");
         EXPECT_EQ(ranges.back(), ignore_range ? "" : "bytes=70000-");
-        EXPECT_EQ(ranges[ranges.size() - (ignore_range ? 2 : 1)], "bytes=70000-");
     }
 }
 
@@ -159,12 +154,7 @@ TEST_F(DownloadJob, CutOffTransferResumesOrRestarts)
 TEST_F(DownloadJob, ResumeFileDecidesWhereToStart)
 {
     const std::string other = service.base_address() + "/firmware/K5R/1.0.8/fw.zip";
-    const struct
-    {
-        std::size_t part;
-        std::string resume;
-        std::string range;
-    } cases[] = {
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
         {package_size, resume_text(url, "200000", "200000"), "bytes=200000-"}, // a 416 finishes
         {1000, resume_text(url, "200000", "5000"), "bytes=1000-"}, // never past the disk
         {1000, "", ""},
@@ -176,13 +166,13 @@ TEST_F(DownloadJob, ResumeFileDecidesWhereToStart)
          "<downloads><download><download_url>" + url + "</download_url></download></downloads>",
          ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.resume);
+    for (const auto& [part, resume, range] : cases) {
+        SCOPED_TRACE(resume);
         std::filesystem::remove(destination / "fw.zip");
-        write_text(destination / "fw.zip.part", content.substr(0, c.part));
-        write_text(destination / "fw.zip.resume.xml", c.resume);
+        write_text(destination / "fw.zip.part", content.substr(0, part));
+        write_text(destination / "fw.zip.resume.xml", resume);
         expect_finished(*run_job());
-        EXPECT_EQ(last_range(), c.range);
+        EXPECT_EQ(last_range(), range);
     }
 }
 

@@ -140,7 +140,6 @@ TEST_F(Logbook, EachTargetTakesTheLinesOfItsLevel)
     testing::internal::CaptureStderr();
     // The default levels (file 0, console 5), and no folder: no file.
     book.message("error line", 4, logbook::file_and_console);
-    book.message("notice line", 6, logbook::file_and_console);
     book.message("file only", 0, logbook::file_target);
     EXPECT_FALSE(book.get_log_file().exists_flag_set());
     use_folder({7, 0, 5});
@@ -157,7 +156,6 @@ TEST_F(Logbook, EachTargetTakesTheLinesOfItsLevel)
     const auto names = files_in(folder.path());
     ASSERT_EQ(names.size(), 1u);
     EXPECT_TRUE(is_log_file_name(names[0])) << names[0];
-    EXPECT_EQ(book.get_log_file().get_path(), folder / names[0]);
     EXPECT_EQ(without_time_stamps(read_text(folder / names[0])),
               std::string(header) + "T (info)\t\tfirst\r\nT (error)\t\t\r\n");
 }
@@ -236,8 +234,9 @@ TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
         EXPECT_EQ(read_text(console / "err"), console_text) << int{levels.file};
         const auto names = files_in(folder.path());
         EXPECT_EQ(names.size(), file_text.empty() ? 0u : 1u);
-        if (!names.empty())
+        if (!names.empty()) {
             EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), file_text);
+        }
     }
 }
 
