@@ -37,30 +37,24 @@ TEST(QuickAllocatorPool, StandardPoolsShareSizesUpTo1024)
     EXPECT_EQ(large->stride(), 1040u); // rounded up to a multiple of 16
 }
 
-TEST(QuickAllocatorImpl, GrowsOneChunkWhenEmpty)
+// A pool grows by one chunk when empty, and warns of the blocks still in use when it goes.
+TEST(QuickAllocatorImpl, GrowsOneChunkWhenEmptyAndWarnsOfBlocksStillInUse)
 {
-    memory::quick_allocator_impl pool(64, 8, 1);
-    EXPECT_EQ(pool.chunk_size(), 8 * 64 + 16u); // the blocks and a 16-byte header
-    EXPECT_EQ(pool.free_block_count(), 8u);
-    std::vector<void*> blocks;
-    for (int i = 0; i < 9; ++i)
-        blocks.push_back(pool.allocate());
-    EXPECT_EQ(pool.free_block_count(), 7u); // blocks per chunk minus one
-    EXPECT_EQ(pool.bytes_reserved(), 2 * pool.chunk_size());
-    EXPECT_EQ(pool.bytes_in_use(), 9 * 64u);
-    for (void* block : blocks)
-        pool.free(block);
-    EXPECT_EQ(pool.free_block_count(), 16u);
-}
-
-TEST(QuickAllocatorImpl, WarnsOfBlocksStillInUse)
-{
-    quarro::logbook::instance().set_levels({0, 7, 0}); // a level-7 line
+    quarro::logbook::instance().set_levels({0, 7, 0}); // the warning is a level-7 line
     testing::internal::CaptureStderr();
     {
-        memory::quick_allocator_impl pool(64, 16, 1);
-        for (int i = 0; i < 3; ++i)
-            pool.allocate();
+        memory::quick_allocator_impl pool(64, 8, 1);
+        EXPECT_EQ(pool.chunk_size(), 8 * 64 + 16u); // the blocks and a 16-byte header
+        EXPECT_EQ(pool.free_block_count(), 8u);
+        std::vector<void*> blocks;
+        for (int i = 0; i < 9; ++i)
+            blocks.push_back(pool.allocate());
+        EXPECT_EQ(pool.free_block_count(), 7u); // blocks per chunk minus one
+        EXPECT_EQ(pool.bytes_reserved(), 2 * pool.chunk_size());
+        for (int i = 0; i < 6; ++i)
+            pool.free(blocks[i]);
+        EXPECT_EQ(pool.bytes_in_use(), 3 * 64u);
+        EXPECT_EQ(pool.free_block_count(), 13u);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "quick_allocator_impl destructed memory still in use! size:64 count:3\n");
