@@ -6,6 +6,7 @@
 #include <quarro/files/hdd_file.h>
 #include <quarro/files/whole_file.h>
 
+#include "support/bounded_wait.h"
 #include "support/child_process.h"
 #include "support/error_text.h"
 #include "support/temporary_folder.h"
@@ -18,7 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -138,10 +138,9 @@ TEST_F(DiskFile, ShortReadsAreContinuedAndAPipeCannotSeek)
     // The second half arrives only once a read has taken the first, so a single read call
     // would come back with five bytes.
     int pending = 1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (ioctl(writer, FIONREAD, &pending) == 0 && pending > 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    EXPECT_TRUE(test_support::eventually([&] {
+        return ioctl(writer, FIONREAD, &pending) != 0 || pending == 0;
+    })) << "waited 5 s for the reader to take the first half";
     ASSERT_EQ(write(writer, "after", 5), 5);
     reader.join();
     close(writer);
