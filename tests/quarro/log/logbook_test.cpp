@@ -24,6 +24,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -36,37 +37,22 @@ const char* const header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
 
 TEST(LogLevelText, EveryLevel)
 {
-    const struct
-    {
-        quarro::u32 level;
-        const char* text;
-    } cases[] = {{0, " (none) \t\t"},   {1, " (emergency)\t"}, {2, " (alert)\t\t"},
-                 {3, " (critical)\t"},  {4, " (error)\t\t"},   {5, " (warning)\t\t"},
-                 {6, " (notice)\t\t"},  {7, " (info)\t\t"},    {8, " (debug)\t\t"},
-                 {9, " (user)\t\t"},    {10, " (max)\t\t\t"},  {254, " (max)\t\t\t"},
-                 {255, " (dev)\t\t\t"}, {256, " (max)\t\t\t"}};
-    for (const auto& c : cases)
-        EXPECT_STREQ(quarro::log_level_text(c.level), c.text) << c.level;
+    const char* const texts[] = {" (none) \t\t", " (emergency)\t", " (alert)\t\t",  " (critical)\t",
+                                 " (error)\t\t", " (warning)\t\t", " (notice)\t\t", " (info)\t\t",
+                                 " (debug)\t\t", " (user)\t\t",    " (max)\t\t\t"};
+    for (quarro::u32 level = 0; level <= 10; ++level)
+        EXPECT_STREQ(quarro::log_level_text(level), texts[level]) << level;
+    EXPECT_STREQ(quarro::log_level_text(254), texts[10]);
+    EXPECT_STREQ(quarro::log_level_text(255), " (dev)\t\t\t");
+    EXPECT_STREQ(quarro::log_level_text(256), texts[10]);
 }
 
 TEST(LogLine, TimeLevelTextAndCrLf)
 {
-    const struct
-    {
-        quarro::date_time time;
-        quarro::u32 level;
-        std::string message;
-        std::string line;
-    } cases[] = {
-        {{1, 1, 2024, 7, 5, 9, 0}, 4, "abc", "07:05:09:000 (error)\t\tabc\r\n"},
-        {{1, 1, 2024, 0, 0, 0, 5}, 255, "x", "00:00:00:005 (dev)\t\t\tx\r\n"},
-        {{1, 1, 2024, 123, 0, 0, 1234}, 0, "y", "123:00:00:1234 (none) \t\ty\r\n"},
-    };
-    for (const auto& c : cases) {
-        std::string text = "before\r\n";
-        quarro::append_log_line(text, quarro::log_data{c.message, 0, c.level, c.time});
-        EXPECT_EQ(text, "before\r\n" + c.line);
-    }
+    std::string text = "before\r\n";
+    quarro::append_log_line(text, quarro::log_data{"abc", 0, 4, {1, 1, 2024, 7, 5, 9, 5}});
+    quarro::append_log_line(text, quarro::log_data{"y", 0, 0, {1, 1, 2024, 123, 0, 0, 1234}});
+    EXPECT_EQ(text, "before\r\n07:05:09:005 (error)\t\tabc\r\n123:00:00:1234 (none) \t\ty\r\n");
 }
 
 // The name has its numbers without leading zeros; a name another run took is left alone.
@@ -74,13 +60,11 @@ TEST(CreateLogFile, TakenNameIsLeftAloneAndNewDigitsTried)
 {
     temporary_folder folder;
     test_support::write_text(folder / "Log 5_7_2024 7_5_9_1111111111111111.log", "other run");
-    std::vector<std::string> digits = {"1111111111111111", "2222222222222222"};
     std::size_t calls = 0;
-    const files::filepath made =
-        quarro::detail::create_log_file(files::filepath(folder.path()), {5, 7, 2024, 7, 5, 9, 0},
-                                        [&] { return digits.at(calls++); });
+    const files::filepath made = quarro::detail::create_log_file(
+        files::filepath(folder.path()), {5, 7, 2024, 7, 5, 9, 0},
+        [&] { return std::string(16, "12"[std::min<std::size_t>(calls++, 1)]); });
     EXPECT_EQ(made.get_path(), folder / "Log 5_7_2024 7_5_9_2222222222222222.log");
-    EXPECT_EQ(calls, 2u);
     EXPECT_EQ(read_text(folder / "Log 5_7_2024 7_5_9_1111111111111111.log"), "other run");
     EXPECT_EQ(read_text(made.get_path()), "");
 }
@@ -140,30 +124,7 @@ protected:
     temporary_folder folder;
 };
 
-TEST_F(Logbook, FirstLineMakesTheFileWithItsHeader)
-{
-    testing::internal::CaptureStderr();
-    // The default levels (file 0, console 5), and no folder: no file.
-    book.message("error line", 4, logbook::file_and_console);
-    book.message("notice line", 6, logbook::file_and_console);
-    book.message("file only", 0, logbook::file_target);
-    EXPECT_FALSE(book.get_log_file().exists_flag_set());
-    use_folder({7, 0, 0});
-    book.message("first", 7, logbook::file_and_console);
-    book.message("not for the file", 8, logbook::file_and_console);
-    book.message("", 4, logbook::file_and_console);
-    book.message("console", 0, logbook::console_target);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\nconsole\n");
-
-    const auto names = files_in(folder.path());
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_TRUE(is_log_file_name(names[0])) << names[0];
-    EXPECT_EQ(book.get_log_file().get_path(), folder / names[0]);
-    EXPECT_EQ(without_time_stamps(read_text(folder / names[0])),
-              std::string(header) + "T (info)\t\tfirst\r\nT (error)\t\t\r\n");
-}
-
-TEST_F(Logbook, NotificationTargetPostsTextAndLevel)
+TEST_F(Logbook, EachTargetTakesTheLinesOfItsLevel)
 {
     using log_notification = quarro::notification_ex_2<std::string, unsigned int>;
     struct observer : quarro::notification_observer
@@ -176,12 +137,27 @@ TEST_F(Logbook, NotificationTargetPostsTextAndLevel)
         std::vector<std::string> received;
     } watcher;
     logbook::get_notification_center().add_observer(&watcher, "quarro::logbook::message", 0);
-    book.set_levels({0, 0, 5});
+    testing::internal::CaptureStderr();
+    // The default levels (file 0, console 5), and no folder: no file.
+    book.message("error line", 4, logbook::file_and_console);
+    book.message("file only", 0, logbook::file_target);
+    EXPECT_FALSE(book.get_log_file().exists_flag_set());
+    use_folder({7, 0, 5});
     book.message("posted", 5, logbook::notification_target);
     book.message("too detailed", 6, logbook::notification_target);
-    book.message("not a notification target", 5, logbook::file_and_console);
+    book.message("first", 7, logbook::file_and_console);
+    book.message("not for the file", 8, logbook::file_and_console);
+    book.message("", 4, logbook::file_and_console);
+    book.message("console", 0, logbook::console_target);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\nconsole\n");
     logbook::get_notification_center().remove_observer(&watcher);
     EXPECT_EQ(watcher.received, std::vector<std::string>{"posted/5"});
+
+    const auto names = files_in(folder.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(is_log_file_name(names[0])) << names[0];
+    EXPECT_EQ(without_time_stamps(read_text(folder / names[0])),
+              std::string(header) + "T (info)\t\tfirst\r\nT (error)\t\t\r\n");
 }
 
 TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
@@ -210,18 +186,14 @@ TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
 TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
 {
     use_folder({7, 0, 0});
-    constexpr int threads = 8;
-    constexpr int lines = 1000;
-    const auto text_of = [](int t, int i) {
-        return "thread " + std::to_string(t) + " line " + std::to_string(i);
-    };
+    constexpr int threads = 8, lines = 1000;
+    const auto text_of = [](int t, int i) { return std::to_string(t) + "." + std::to_string(i); };
     std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
+    for (int t = 0; t < threads; ++t)
         workers.emplace_back([&, t] {
             for (int i = 0; i < lines; ++i)
                 book.message(text_of(t, i), 7, logbook::file_target);
         });
-    }
     for (auto& worker : workers)
         worker.join();
 
@@ -240,34 +212,30 @@ TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
 // its own exit and the parent reads what it left on the console and in the folder.
 TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
 {
-    const struct
-    {
-        quarro::log_levels levels;
-        std::string console;
-        std::string file; // the log without time stamps; empty: no file at all
-    } cases[] = {{{8, 0, 0}, "", "T (debug)\t\t~logbook\r\n"},
-                 {{0, 8, 0}, "~logbook\n", ""},
-                 {{7, 0, 0}, "", ""}}; // the speaker link's levels
-    for (const auto& c : cases) {
+    // levels; the console; the log without time stamps (empty: no file at all)
+    const std::tuple<quarro::log_levels, std::string, std::string> cases[] = {
+        {{8, 0, 0}, "", "T (debug)\t\t~logbook\r\n"},
+        {{0, 8, 0}, "~logbook\n", ""},
+        {{7, 0, 0}, "", ""}};
+    for (const auto& [levels, console_text, file_text] : cases) {
         temporary_folder folder, console;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             dup2(open((console / "err").c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
             logbook::instance().set_log_folder(files::filepath(folder.path()));
-            logbook::instance().set_levels(c.levels);
+            logbook::instance().set_levels(levels);
             std::exit(0);
         }
         int status = 0;
         ASSERT_TRUE(test_support::reap_within(child, status))
             << "the child did not exit within 10 s (a lock held at exit?)";
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        EXPECT_EQ(read_text(console / "err"), c.console)
-            << int{c.levels.file} << int{c.levels.console};
+        EXPECT_EQ(read_text(console / "err"), console_text) << int{levels.file};
         const auto names = files_in(folder.path());
-        EXPECT_EQ(names.size(), c.file.empty() ? 0u : 1u);
+        EXPECT_EQ(names.size(), file_text.empty() ? 0u : 1u);
         if (!names.empty()) {
-            EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), c.file);
+            EXPECT_EQ(without_time_stamps(read_text(folder / names[0])), file_text);
         }
     }
 }
