@@ -557,64 +557,48 @@ TEST_F(DspControl, OperationsInOtherSlotsStartAtOnceAndTakeTurnsOnTheSpeaker)
 
 TEST_F(DspControl, DestroyingWaitsForEveryRunningOperation)
 {
-    std::shared_ptr<emulated_speaker::report_gate> gate;
-    test_latch entered;
-    test_latch leave;
     std::atomic<bool> report_returned{false};
-    const struct
-    {
-        const char* name;
-        std::function<void()> start_and_hold;
-        std::function<void()> let_go;
-        std::size_t reports;
-        bool held_in_report;
-    } cases[] = {
-        {"held inside its report",
-         [&] {
-             callback.on("speaker_changed", [&](dsp_control&) {
-                 entered.open();
-                 leave.wait();
-                 report_returned = true;
-             });
-             control->read_main_settings_from_device();
-             ASSERT_TRUE(entered.wait());
-         },
-         [&] { leave.open(); }, 1, true},
-        {"every slot busy",
-         [&] {
-             callback.on("speaker_changed", nullptr);
-             read_speaker();
-             gate = speaker().hold_report(0);
-             control->read_main_settings_from_device();
-             ASSERT_TRUE(gate->wait_until_held(hold_wait));
-             control->write_main_settings_to_device();
-             control->reset_device();
-             control->read_user_preset_from_device(0);
-             control->search_firmware_update();
-         },
-         [&] { gate->release(); }, 1 + 5, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        control = memory::make_data_ptr<dsp_control>(callback);
-        const std::size_t before = callback.count();
-        c.start_and_hold();
-        std::size_t reports_when_destroyed = 0;
-        bool report_returned_when_destroyed = false;
+    // Destroys the control on another thread while the held work is let go; gives the count of
+    // reports and whether the held report had returned when the destructor did.
+    const auto destroy = [&](const std::function<void()>& let_go) {
+        std::pair<std::size_t, bool> when_destroyed;
         test_support::bounded_thread owner([&] {
             control.release();
-            reports_when_destroyed = callback.count();
-            report_returned_when_destroyed = report_returned;
+            when_destroyed = {callback.count(), report_returned};
         });
-        c.let_go();
+        let_go();
         owner.join_within(worker_wait, "destroying dsp_control");
-        EXPECT_EQ(reports_when_destroyed, before + c.reports);
-        if (c.held_in_report) {
-            EXPECT_TRUE(report_returned_when_destroyed);
-        }
-        while (callback.untaken() > 0)
-            callback.next();
-    }
+        return when_destroyed;
+    };
+
+    // Held inside its report.
+    test_latch entered;
+    test_latch leave;
+    callback.on("speaker_changed", [&](dsp_control&) {
+        entered.open();
+        leave.wait();
+        report_returned = true;
+    });
+    control->read_main_settings_from_device();
+    ASSERT_TRUE(entered.wait());
+    EXPECT_EQ(destroy([&] { leave.open(); }), std::make_pair(std::size_t{1}, true));
+    callback.next();
+
+    // Every slot busy.
+    control = memory::make_data_ptr<dsp_control>(callback);
+    callback.on("speaker_changed", nullptr);
+    read_speaker();
+    const auto gate = speaker().hold_report(0);
+    control->read_main_settings_from_device();
+    ASSERT_TRUE(gate->wait_until_held(hold_wait));
+    control->write_main_settings_to_device();
+    control->reset_device();
+    control->read_user_preset_from_device(0);
+    control->search_firmware_update();
+    EXPECT_EQ(destroy([&] { gate->release(); }).first, 2u + 5u) << "the two reads before, then "
+                                                                  "one for each of the five";
+    while (callback.untaken() > 0)
+        callback.next();
 }
 
 } // namespace
