@@ -86,6 +86,7 @@ dsp_control::dsp_control(dsp_control_callback& receiver)
 dsp_control::~dsp_control()
 {
     assert(!is_inside_worker() && "a dsp_control_callback must not destroy the dsp_control");
+    closing.store(true);
     // Every worker uses the members; none may go before the last worker has ended.
     for (std::future<void>* slot :
          {&read_user_preset_future, &search_firmware_future, &reset_device_future,

@@ -31,6 +31,8 @@ public:
     dsp_control_callback& callback() const noexcept { return control_.callback; }
     std::mutex& device_mutex() const noexcept { return control_.device_mutex; }
     const files::filepath& user_data_folder() const noexcept { return control_.user_data_folder; }
+    /// Set once the dsp_control is being destroyed; a transfer that sees it stops.
+    const std::atomic<bool>& closing() const noexcept { return control_.closing; }
 
     /// The connected speaker's model and firmware version, copied under the data lock.
     speaker_facts read_speaker() const;

@@ -147,6 +147,9 @@ private:
     std::mutex device_mutex;
     std::atomic<bool> firmware_update_allowed{false};
     std::atomic<bool> firmware_update_running{false};
+    // Set when the destructor begins: waits that may be given up (the network, another
+    // program's hold on the speaker) end then, so that quitting never hangs on them.
+    std::atomic<bool> closing{false};
     // The firmware service's last answer.
     std::string online_firmware_version;
     std::string firmware_download_url;
