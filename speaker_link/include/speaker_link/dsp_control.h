@@ -31,8 +31,9 @@ class dsp_control : public memory::reference_counter
 public:
     /// Makes the folders "Velk Audio/Pellaro", its "presets" and "logs" under the user's
     /// Documents folder (created when missing) and points the log at "logs". A log that cannot
-    /// be set up is logged where possible and otherwise ignored. Throws err::runtime_error when
-    /// there is no Documents folder. `receiver` is not owned and must outlive the object.
+    /// be set up is logged where possible and otherwise ignored; without a Documents folder the
+    /// object still works, with no log file and no preset folder. Throws nothing of its own.
+    /// `receiver` is not owned and must outlive the object.
     explicit dsp_control(dsp_control_callback& receiver);
     static constexpr quarro::i32 default_search_time_limit_ms = 90000;
     /// Waits until every started operation has ended, its report included.

@@ -1,6 +1,8 @@
 // The speaker's settings block (516 bytes at 0x1D0000, alone in its 64 KB block) and the device
-// record built from it: read, checked and clamped, and written back with erase, program, read
-// back and compare. Every call opens its own bridge session and closes it before returning.
+// record built from it: read, checked and clamped, and written back as one transaction (erase,
+// program, read back and compare, made again on failure, the old block put back when every
+// attempt failed). The read and the write open their own bridge session and close it before
+// returning.
 //
 // The callers run on a device worker that holds the device lock for the whole call.
 #pragma once

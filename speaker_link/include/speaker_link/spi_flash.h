@@ -1,5 +1,6 @@
-// The flash commands used for the settings block and the model tag. They return 0 or -1 and
-// print one diagnostic line to standard output on failure; only spi_flash_wait_ready throws.
+// The flash commands used for the settings block and the model tag. They return 0 on success,
+// else -1 or the failed transfer's status, and print one diagnostic line to standard output on
+// failure; spi_flash_wait_ready throws, and so do the routines that wait through it.
 // spi_flash_read and spi_flash_write reverse the bit order of every byte, because the speaker
 // stores its bytes that way, so their callers see plain data.
 //
