@@ -25,7 +25,8 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
         base + "/wp-json/api/firmware/" + speaker.model + "/latest", time_limit_ms, "GET"));
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
-    if (!quarro::perform_http_request(request, response, body)) {
+    // Destroying the dsp_control must not wait for the service: the request then fails.
+    if (!quarro::perform_http_request(request, response, body, &access.closing())) {
         callback.firmware_up_to_date(access.control());
         return;
     }

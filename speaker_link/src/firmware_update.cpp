@@ -63,8 +63,11 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
     if (!folder.exists())
         throw err::runtime_error("Cannot make the firmware folder " + relative);
 
+    // Destroying the dsp_control stops the transfer; the resume file keeps what came.
+    quarro::download_limits transfer_limits = limits;
+    transfer_limits.abort_flag = &access.closing();
     const memory::data_ptr<firmware_download_job> job(new firmware_download_job(
-        folder, answer.download_url, access.callback(), access.control(), limits));
+        folder, answer.download_url, access.callback(), access.control(), transfer_limits));
     job->run();
     if (!job->is_done()) {
         report_failure(access, firmware_update_failure::download_or_package);

@@ -1,11 +1,13 @@
 // The firmware search through dsp_control against the local firmware service: the reply's
 // members, the version comparison, the update flag, and every way a reply or a transfer fails.
+#include <support/bounded_thread.h>
 #include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
 #include <support/service_behaviour.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -133,6 +135,21 @@ TEST_F(FirmwareSearch, AnswerArrivingAfterTheSpeakerChangedIsNotKept)
     EXPECT_EQ(callback.next(), "firmware_up_to_date");
     EXPECT_FALSE(control->is_firmware_update_allowed());
     EXPECT_FALSE(control->is_firmware_update_available());
+}
+
+// Quitting during a search must not wait for a service that holds its answer back.
+TEST_F(FirmwareSearch, DestroyingTheControlEndsASearchTheServiceHoldsBack)
+{
+    service->set_behaviour(answer_late(60000));
+    control->search_firmware_update();
+    ASSERT_TRUE(test_support::eventually([&] { return service->request_count() == 1; }))
+        << "the search never asked the service";
+    const auto started = std::chrono::steady_clock::now();
+    test_support::bounded_thread([&] {
+        control.release();
+    }).join_within(std::chrono::seconds(10), "destroying dsp_control during the search");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_EQ(callback.next(), "firmware_search_failed");
 }
 
 TEST_F(FirmwareSearch, NothingListeningIsAFailureNotUpToDate)

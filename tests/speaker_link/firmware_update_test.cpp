@@ -4,6 +4,8 @@
 // touched.
 #include <speaker_link/secure_crypto_data.h>
 
+#include <support/bounded_thread.h>
+#include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
 #include <support/service_behaviour.h>
 
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -133,6 +136,30 @@ TEST_F(FirmwareUpdate, CutOffDownloadResumesInTheNextUpdateWithTheFullTotal)
     ASSERT_GT(progress_count(second), 0u);
     EXPECT_EQ(second[1].total, package_size);
     EXPECT_GT(second[1].done, 100000u);
+}
+
+// Destroying the control must not wait for a service that holds the package back; what came
+// stays for the next update.
+TEST_F(FirmwareUpdate, DestroyingTheControlStopsADownloadAndKeepsItsResumeFile)
+{
+    publish("1.0.9", package_bytes('d'));
+    search();
+    firmware_service::behaviour stall;
+    stall.stall_after_bytes = 100000;
+    stall.stall_ms = 60000;
+    service->set_behaviour(stall);
+    control->update_firmware();
+    const std::string resume = version_folder("1.0.9") + "/firmware.zip.resume.xml";
+    ASSERT_TRUE(test_support::eventually([&] { return fs::exists(resume); }))
+        << "waited for the download to begin";
+    test_support::bounded_thread([&] {
+        control.release();
+    }).join_within(std::chrono::seconds(10), "destroying dsp_control during a download");
+    while (callback.untaken() > 0)
+        callback.next();
+    EXPECT_EQ(callback.reports().back().name, "firmware_update_failed");
+    EXPECT_EQ(callback.reports().back().number, 1);
+    EXPECT_TRUE(fs::exists(resume));
 }
 
 TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <string>
 
 namespace quarro::detail {
@@ -17,6 +18,13 @@ constexpr long connect_timeout_ms = 30000;
 /// http, checks the server's certificate and host name, and never uses signals. Throws
 /// error::http_error when libcurl can't make a handle. Any thread.
 CURL* new_easy_handle(const std::string& url);
+
+/// True once the caller's abort flag (null: none) is set; asked by every transfer's libcurl
+/// progress function, which then stops the transfer. Any thread.
+inline bool abort_requested(const std::atomic<bool>* abort_flag) noexcept
+{
+    return abort_flag != nullptr && abort_flag->load();
+}
 
 /// "<libcurl's description>[: <detail>] (<url>)": the text of a failed transfer.
 std::string describe_curl_failure(CURLcode code, const char* error_buffer, const std::string& url);

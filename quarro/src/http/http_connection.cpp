@@ -7,6 +7,15 @@
 #include <utility>
 
 namespace quarro {
+namespace {
+
+// libcurl calls it at least once a second, also while no byte arrives.
+int abort_check(void* abort_flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept
+{
+    return detail::abort_requested(static_cast<const std::atomic<bool>*>(abort_flag)) ? 1 : 0;
+}
+
+} // namespace
 
 void default_http_connection_delegate::on_response(http_connection&,
                                                    const memory::shared_handle<http_response>& r)
@@ -31,12 +40,18 @@ void default_http_connection_delegate::on_error(http_connection&, const std::str
 }
 
 http_connection::http_connection(const memory::shared_handle<http_request>& request,
-                                 http_connection_delegate* delegate)
+                                 http_connection_delegate* delegate,
+                                 const std::atomic<bool>* abort_flag)
     : request_(request), delegate_(delegate), handle_(detail::new_easy_handle(request->get_url())),
       response_buffer_(memory::make_mutable_data())
 {
     curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &http_connection::write);
+    if (abort_flag != nullptr) {
+        curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, abort_flag);
+        curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &abort_check);
+    }
 }
 
 http_connection::~http_connection()
@@ -106,11 +121,12 @@ size_t http_connection::write(char* data, size_t size, size_t count, void* conne
 
 bool perform_http_request(const memory::shared_handle<http_request>& request,
                           memory::shared_handle<http_response>& response,
-                          memory::data_ptr<memory::data>& body)
+                          memory::data_ptr<memory::data>& body, const std::atomic<bool>* abort_flag)
 {
     default_http_connection_delegate delegate;
     {
-        const memory::data_ptr<http_connection> connection(new http_connection(request, &delegate));
+        const memory::data_ptr<http_connection> connection(
+            new http_connection(request, &delegate, abort_flag));
         connection->run();
     }
     if (!delegate.finished && !delegate.error_text.empty())

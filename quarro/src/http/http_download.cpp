@@ -91,7 +91,7 @@ struct http_download::callbacks
                 "no data for " + std::to_string(time_ms - self.last_change_ms_) + " ms";
             return 1;
         }
-        return self.cancel_.load() ? 1 : 0;
+        return self.cancel_.load() || detail::abort_requested(self.limits_.abort_flag) ? 1 : 0;
     }
 };
 

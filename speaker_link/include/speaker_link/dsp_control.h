@@ -36,7 +36,9 @@ public:
     /// `receiver` is not owned and must outlive the object.
     explicit dsp_control(dsp_control_callback& receiver);
     static constexpr quarro::i32 default_search_time_limit_ms = 90000;
-    /// Waits until every started operation has ended, its report included.
+    /// Waits until every started operation has ended, its report included. A firmware search
+    /// or package download still on the network is stopped first (within about a second) and
+    /// reports as failed; a download keeps its resume file. Device operations run to their end.
     ~dsp_control();
     dsp_control(const dsp_control&) = delete;
     dsp_control& operator=(const dsp_control&) = delete;

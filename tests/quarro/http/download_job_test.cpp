@@ -1,6 +1,6 @@
 // The resumable download against the local firmware service: fresh, cut off and resumed,
-// restarted, finished by a 416, stalled, cancelled, over its size limit, on a full disk, and
-// continued from resume files that are damaged, old or wrong.
+// restarted, finished by a 416, stalled, cancelled or aborted, over its size limit, on a full
+// disk, and continued from resume files that are damaged, old or wrong.
 #include <quarro/http/download_job.h>
 #include <quarro/http/resume_file.h>
 
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -176,8 +177,9 @@ TEST_F(DownloadJob, ResumeFileDecidesWhereToStart)
     }
 }
 
-// A stall past the limit, and a cancel from another thread during a stall, both stop.
-TEST_F(DownloadJob, StallOrCancelStops)
+// A stall past the limit, and a cancel or the caller's abort flag from another thread during a
+// stall, all stop at once.
+TEST_F(DownloadJob, StallCancelOrAbortStops)
 {
     behaviour stall;
     stall.stall_after_bytes = 50000;
@@ -188,16 +190,25 @@ TEST_F(DownloadJob, StallOrCancelStops)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part"), 50000u);
 
-    std::filesystem::remove(destination / "fw.zip.resume.xml");
-    memory::data_ptr<quarro::download_job> job(
-        new quarro::download_job(files::filepath(destination.path()), url));
-    std::thread runner([&] { job->run(); });
-    EXPECT_TRUE(test_support::eventually([&] {
-        return std::filesystem::exists(destination / "fw.zip.resume.xml");
-    })) << "waited 5 s for the first resume file";
-    job->cancel();
-    runner.join();
-    expect_stopped(*job);
+    for (const bool by_flag : {false, true}) {
+        SCOPED_TRACE(by_flag ? "abort flag" : "cancel");
+        std::filesystem::remove(destination / "fw.zip.resume.xml");
+        std::atomic<bool> abort{false};
+        memory::data_ptr<quarro::download_job> job(new quarro::download_job(
+            files::filepath(destination.path()), url, {60000, -1, &abort}));
+        std::thread runner([&] { job->run(); });
+        EXPECT_TRUE(test_support::eventually([&] {
+            return std::filesystem::exists(destination / "fw.zip.resume.xml");
+        })) << "waited 5 s for the first resume file";
+        const auto asked = std::chrono::steady_clock::now();
+        if (by_flag)
+            abort = true;
+        else
+            job->cancel();
+        runner.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(3));
+        expect_stopped(*job);
+    }
 }
 
 TEST_F(DownloadJob, DownloadOverTheSizeLimitStops)

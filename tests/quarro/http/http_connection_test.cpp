@@ -3,6 +3,7 @@
 #include <quarro/http/http_connection.h>
 #include <quarro/http/http_error.h>
 
+#include <support/bounded_wait.h>
 #include <support/service_behaviour.h>
 #include <support/temporary_folder.h>
 
@@ -10,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -23,12 +27,13 @@ memory::shared_handle<quarro::http_request> get(const std::string& url,
 }
 
 // The body's text after a completed transfer, or "error: <what>" after a failed one.
-std::string outcome(const std::string& url, quarro::i32 timeout_ms = 2000)
+std::string outcome(const std::string& url, quarro::i32 timeout_ms = 2000,
+                    const std::atomic<bool>* abort_flag = nullptr)
 {
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
     try {
-        if (!quarro::perform_http_request(get(url, timeout_ms), response, body))
+        if (!quarro::perform_http_request(get(url, timeout_ms), response, body, abort_flag))
             return "not finished";
     } catch (const err::exception& error) {
         EXPECT_EQ(body.get(), nullptr);
@@ -86,6 +91,23 @@ TEST_F(HttpConnection, FailedTransfersSayHowAndWhere)
         service.set_behaviour(c.b);
         EXPECT_EQ(outcome(latest, 300).substr(0, c.text.size()), c.text);
     }
+}
+
+TEST_F(HttpConnection, AbortFlagSetElsewhereEndsARequestTheServiceHoldsBack)
+{
+    service.set_behaviour(test_support::answer_late(10000));
+    std::atomic<bool> abort{false};
+    std::thread aborter([&] {
+        EXPECT_TRUE(test_support::eventually([&] { return service.request_count() == 1; }))
+            << "waited for the request to reach the service";
+        abort = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(outcome(latest, 10000, &abort),
+              "error: Operation was aborted by an application callback: Callback aborted (" +
+                  latest + ")");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    aborter.join();
 }
 
 TEST(HttpConnectionWithoutService, NothingListeningIsAFailure)

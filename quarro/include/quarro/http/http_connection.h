@@ -7,6 +7,7 @@
 #include <quarro/memory/shared_handle.h>
 #include <quarro/synchronization/job.h>
 
+#include <atomic>
 #include <exception>
 #include <string>
 
@@ -57,9 +58,12 @@ public:
     /// Keeps a reference to the request and the (not owned) delegate, which must outlive the
     /// connection, and makes the libcurl handle with the common limits (at most 10 redirects,
     /// http and https only, never from https down to http, certificates checked). Throws
-    /// error::http_error when libcurl can't make a handle.
+    /// error::http_error when libcurl can't make a handle. `abort_flag` (null: none) is the
+    /// caller's, must outlive the connection, and may be set from any thread: once it is true,
+    /// the transfer fails at libcurl's next progress call, within about a second.
     http_connection(const memory::shared_handle<http_request>& request,
-                    http_connection_delegate* delegate);
+                    http_connection_delegate* delegate,
+                    const std::atomic<bool>* abort_flag = nullptr);
     ~http_connection() override;
 
     /// Performs the request (a GET, or a POST with the body when it has one) and tells the
@@ -87,9 +91,11 @@ private:
 /// Runs `request` on the calling thread. Hands out the response handle (empty) and the body:
 /// the reply's bytes after a completed transfer, null otherwise. Returns true after a
 /// completed transfer. Throws error::http_connection_error with libcurl's description and the
-/// address when the transfer failed, and error::http_error when no handle can be made.
+/// address when the transfer failed, and error::http_error when no handle can be made. A set
+/// `abort_flag` fails the transfer as the connection's constructor says.
 bool perform_http_request(const memory::shared_handle<http_request>& request,
                           memory::shared_handle<http_response>& response,
-                          memory::data_ptr<memory::data>& body);
+                          memory::data_ptr<memory::data>& body,
+                          const std::atomic<bool>* abort_flag = nullptr);
 
 } // namespace quarro

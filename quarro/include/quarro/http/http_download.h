@@ -48,6 +48,10 @@ struct download_limits
     u32 stall_limit_ms = 60000;
     /// A larger total size, announced or received, stops the transfer; -1: no limit.
     i64 max_size_bytes = -1;
+    /// The caller's flag (null: none), which must outlive the transfer and may be set from any
+    /// thread: once it is true, the transfer stops at libcurl's next progress call, within
+    /// about a second, as cancel() stops it.
+    const std::atomic<bool>* abort_flag = nullptr;
 };
 
 /// One transfer; built, run once and destroyed on one thread. cancel() may come from any.

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Quit while only the firmware search runs, against a firmware service that holds its answer
+# back far longer: the program quits without a question and is gone within 2 s, cleanly.
+source "$(dirname "$0")/panel.sh"
+
+# e2e_connected_to PORT: a connection to local PORT is established (/proc/net/tcp, state 01).
+e2e_connected_to() {
+    awk -v port="$(printf ':%04X' "$1")" \
+        '$4 == "01" && substr($3, length($3) - 4) == port { found = 1 } END { exit !found }' \
+        /proc/net/tcp
+}
+
+e2e_start
+mkdir -p "$E2E_TEMP/service"
+e2e_start_service "$E2E_TEMP/service" 60000
+e2e_start_program K5R
+e2e_wait_for_speaker
+e2e_wait_for "the search to wait on the service" 10 e2e_connected_to "${E2E_SERVICE##*:}"
+
+e2e_request_quit
+e2e_wait_for "the program to end within 2 s of the quit request" 2 e2e_gone "$E2E_PROGRAM"
+status=0
+wait "$E2E_PROGRAM" || status=$?
+[ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
