@@ -10,7 +10,8 @@ class AudioVolumeSlider : public juce::Slider
 public:
     using juce::Slider::Slider;
 
-    /** The stock reading of the text, a comma counting as the decimal point ("-3,5" is -3.5). */
+    /** The stock reading of the text, a comma counting as the decimal point ("-3,5" is -3.5);
+        a text without a digit gives the current value. */
     double getValueFromText(const juce::String& text) override;
 
     /** The stock text ("3.5 dB"), with "+" in front when the value is above 0. */

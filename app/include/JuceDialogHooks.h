@@ -3,9 +3,12 @@
 
 #include <quarro/desktop/dialogs.h>
 
+#include <juce_core/juce_core.h>
+
 /** Alerts as JUCE alert windows, posted to the message thread from any thread and never
-    waited for; file panels as modal juce::FileChoosers on the message thread. The application
-    installs it at start (quarro::set_dialog_hooks) and removes it at the end. */
+    waited for; file panels as modal juce::FileChoosers on the message thread, the save panel
+    asking before it replaces a file. The application installs it at start
+    (quarro::set_dialog_hooks) and removes it at the end. */
 class JuceDialogHooks : public quarro::dialog_hooks
 {
 public:
@@ -16,4 +19,10 @@ public:
                                                    const std::string& folder,
                                                    const std::string& file_name,
                                                    const std::string& file_type) override;
+
+    /** The file a save goes to: `chosen`, its extension made `type` unless `type` is empty. The
+        save panel asks before replacing the file it names, but not a file that only the added
+        extension names: when that one exists, the desktop's yes/no box asks whether to replace
+        it, and "No" gives nothing (the save is cancelled). Message thread. */
+    static std::optional<juce::File> fileToSave(const juce::File& chosen, const juce::String& type);
 };

@@ -5,6 +5,8 @@
 
 double AudioVolumeSlider::getValueFromText(const juce::String& text)
 {
+    if (DecimalText::holdsNoDigit(text))
+        return getValue();
     return juce::Slider::getValueFromText(DecimalText::withDecimalPoints(text));
 }
 

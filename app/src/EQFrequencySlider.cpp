@@ -12,6 +12,8 @@
 
 double EQFrequencySlider::getValueFromText(const juce::String& text)
 {
+    if (DecimalText::holdsNoDigit(text))
+        return getValue();
     const auto typed = DecimalText::withDecimalPoints(text);
     double hertz = typed.getDoubleValue();
     if (hertz < 20.0 || typed.indexOfWholeWord("kHz") >= 0)

@@ -7,6 +7,8 @@
 
 double EQQSlider::getValueFromText(const juce::String& text)
 {
+    if (DecimalText::holdsNoDigit(text))
+        return getValue();
     const double typed = juce::Slider::getValueFromText(DecimalText::withDecimalPoints(text));
     return proportionOfLengthToValue(valueToProportionOfLength(typed));
 }

@@ -1,6 +1,8 @@
 // Alerts and file panels through JUCE.
 #include "JuceDialogHooks.h"
 
+#include "DesktopServices.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace {
@@ -43,10 +45,27 @@ std::optional<std::string> JuceDialogHooks::choose_file_to_save(const std::strin
     juce::FileChooser chooser(juce::String::fromUTF8(title.c_str()),
                               start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
                               type.isEmpty() ? juce::String("*") : "*." + type);
-    if (!chooser.browseForFileToSave(false))
+    if (!chooser.browseForFileToSave(true))
         return std::nullopt;
-    auto chosen = chooser.getResult();
-    if (type.isNotEmpty() && !chosen.hasFileExtension(type))
-        chosen = chosen.withFileExtension(type);
-    return chosen.getFullPathName().toStdString();
+    const auto file = fileToSave(chooser.getResult(), type);
+    if (!file)
+        return std::nullopt;
+    return file->getFullPathName().toStdString();
+}
+
+std::optional<juce::File> JuceDialogHooks::fileToSave(const juce::File& chosen,
+                                                      const juce::String& type)
+{
+    if (type.isEmpty() || chosen.hasFileExtension(type))
+        return chosen;
+    const auto file = chosen.withFileExtension(type);
+    if (!file.exists())
+        return file;
+    // Worded as the save panel's own question, so that both read alike.
+    const auto question = juce::translate("There's already a file called: FLNM")
+                              .replace("FLNM", file.getFullPathName()) +
+                          "\n\n" + juce::translate("Are you sure you want to overwrite it?");
+    if (!DesktopServices::get().askYesNo(juce::translate("File already exists"), question, nullptr))
+        return std::nullopt;
+    return file;
 }

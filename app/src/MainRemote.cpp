@@ -3,6 +3,7 @@
 
 #include "AboutBox.h"
 #include "AboutWindow.h"
+#include "DecimalText.h"
 #include "EmbeddedResources.h"
 #include "PanelLayout.h"
 
@@ -172,6 +173,16 @@ MainRemote::MainRemote()
           parametric4GainSlider.get(), parametric5GainSlider.get(), parametric6GainSlider.get()})
         slider->setTextValueSuffix(" dB");
     delaySlider->setTextValueSuffix(" ms");
+    // The stock reading of a typed delay, but a box left without a digit keeps the delay instead
+    // of reading 0 ms. juce::Slider hands the text over without its suffix.
+    delaySlider->valueFromTextFunction = [slider = delaySlider.get()](const juce::String& text) {
+        if (DecimalText::holdsNoDigit(text))
+            return slider->getValue();
+        auto number = text;
+        while (number.startsWithChar('+'))
+            number = number.substring(1).trimStart();
+        return number.initialSectionContainingOnly("0123456789.,-").getDoubleValue();
+    };
     const std::array<juce::Slider*, 8> frequencySliders{
         lowShelfFrequencySlider.get(),    parametric1FrequencySlider.get(),
         parametric2FrequencySlider.get(), parametric3FrequencySlider.get(),

@@ -61,6 +61,29 @@ TEST(EmbeddedResources, ImagesAreExactlyWhatTheGeneratorDraws)
     }
 }
 
+bool sameArea(const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (a.getPixelAt(x, y) != b.getPixelAt(x, y))
+                return false;
+    return true;
+}
+
+TEST(EmbeddedResources, TwoUserVoicingStripShowsAThirdFactoryVoicingAndGreysNoSlot)
+{
+    // Cell by cell against the three-user strip: over the top lamp (slot 3) another caption,
+    // "PRESET 3" for "USER 1"; the lamp of slot 5 (on the right) a socket like the other's.
+    const auto two = EmbeddedResources::getImage(artwork::Image::knobActivePresetTwoUser);
+    const auto three = EmbeddedResources::getImage(artwork::Image::knobActivePreset);
+    for (int cell = 0; cell < artwork::activePresetKnob.cells; ++cell) {
+        SCOPED_TRACE(cell);
+        const int top = cell * artwork::activePresetKnob.cellHeight;
+        EXPECT_FALSE(sameArea(two, three, {117, top + 50, 100, 28}));
+        EXPECT_TRUE(sameArea(two, three, {244, top + 163, 11, 11}));
+    }
+}
+
 TEST(EmbeddedResources, TypefacesLoadUnderTheirRoles)
 {
     const auto panel = EmbeddedResources::createTypeface(EmbeddedResources::FontRole::panel);

@@ -127,6 +127,33 @@ TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
               static_cast<float>(textArea.getWidth()));
 }
 
+TEST_F(MainRemoteTest, AValueBoxLeftWithoutADigitKeepsItsKnobsValue)
+{
+    panel = std::make_unique<MainRemote>();
+    int boxes = 0;
+    for (auto* child : panel->getChildren()) {
+        auto* knob = dynamic_cast<juce::Slider*>(child);
+        if (knob == nullptr || !knob->isTextBoxEditable())
+            continue;
+        auto* box = dynamic_cast<juce::Label*>(knob->getChildComponent(0));
+        ASSERT_NE(box, nullptr);
+        ++boxes;
+        // Edits committed as the box commits them; the maximum is not 0 on any knob.
+        knob->setValue(knob->getMaximum());
+        const auto shown = box->getText();
+        for (const char* typed : {"", "-", "+", ".", ",", " "}) {
+            SCOPED_TRACE(testing::Message() << shown << " then \"" << typed << "\"");
+            box->setText(typed, juce::sendNotificationSync);
+            EXPECT_EQ(knob->getValue(), knob->getMaximum());
+            EXPECT_EQ(box->getText(), shown);
+        }
+        knob->setValue(knob->getMinimum());
+        box->setText(shown, juce::sendNotificationSync);
+        EXPECT_EQ(knob->getValue(), knob->getMaximum()) << shown << " typed";
+    }
+    EXPECT_EQ(boxes, 24) << "volume, delay and the equaliser's 8 gains, 8 frequencies and 6 Qs";
+}
+
 TEST_F(MainRemoteTest, PutsItsControlsAtTheirBoundsCollapsedAndExpanded)
 {
     speaker().remove_device();

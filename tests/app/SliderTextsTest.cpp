@@ -68,9 +68,9 @@ TEST(EQFrequencySlider, TypedTextLandsOnTheScale)
     // Below 20 a number means kHz, as does a whole word "kHz"; a comma is the decimal point; a
     // value exactly on a midpoint goes up.
     const std::pair<const char*, double> rows[] = {
-        {"1k", 1000},      {"2.5 kHz", 2500}, {"15", 16000},    {"21", 20},    {"23", 24},
-        {"", 20},          {"20", 20},        {"25000", 20000}, {"30", 32},    {"30kHz", 32},
-        {"30 kHz", 20000}, {"1 khz", 1000},   {"315 Hz", 315},  {"2,5", 2500},
+        {"1k", 1000},    {"2.5 kHz", 2500}, {"15", 16000}, {"21", 20},    {"23", 24},
+        {"20", 20},      {"25000", 20000},  {"30", 32},    {"30kHz", 32}, {"30 kHz", 20000},
+        {"1 khz", 1000}, {"315 Hz", 315},   {"2,5", 2500},
     };
     EQFrequencySlider slider;
     for (const auto& [typed, hertz] : rows) {
@@ -97,7 +97,7 @@ TEST(EQFrequencySlider, ShowsHertzBelowOneKilohertzAndKilohertzFromThere)
 TEST(EQQSlider, TypedTextSnapsToTheQSteps)
 {
     const std::pair<const char*, double> rows[] = {
-        {"0.25", 0.3}, {"0.85", 0.8}, {"21", 20.0}, {"1.5", 2.0}, {"", 0.1}, {"2,5", 3.0},
+        {"0.25", 0.3}, {"0.85", 0.8}, {"21", 20.0}, {"1.5", 2.0}, {"2,5", 3.0},
     };
     EQQSlider slider;
     for (const auto& [typed, q] : rows) {

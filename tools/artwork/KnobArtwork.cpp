@@ -128,7 +128,7 @@ void paintScale(juce::Graphics& g, juce::Point<float> centre, float innerRadius,
 }
 
 /** A lamp beside a selector position: lit in the accent colour, or a dark socket. */
-void paintLamp(juce::Graphics& g, juce::Point<float> at, bool lit, bool available)
+void paintLamp(juce::Graphics& g, juce::Point<float> at, bool lit)
 {
     const float r = 5.0f;
     if (lit) {
@@ -138,7 +138,7 @@ void paintLamp(juce::Graphics& g, juce::Point<float> at, bool lit, bool availabl
         g.fillEllipse(at.x - 3.2f * r, at.y - 3.2f * r, 6.4f * r, 6.4f * r);
         g.setColour(style::colours::accentBright);
     } else {
-        g.setColour(available ? juce::Colour(0xff0d0e0f) : juce::Colour(0xff1e2023));
+        g.setColour(juce::Colour(0xff0d0e0f));
     }
     g.fillEllipse(at.x - r, at.y - r, 2.0f * r, 2.0f * r);
     g.setColour(juce::Colours::white.withAlpha(lit ? 0.5f : 0.12f));
@@ -149,7 +149,6 @@ struct SelectorPosition
 {
     juce::String caption;
     float angle;
-    bool available;
 };
 
 /** Where a caption goes beside its lamp: the text's box pushed outwards along the position's
@@ -183,15 +182,13 @@ juce::Image paintSelector(const artwork::CellLayout& layout,
             const auto& position = positions[static_cast<std::size_t>(i)];
             const bool selected = i == frame;
             const auto lamp = style::pointOnCircle(centre, lampRadius, position.angle);
-            paintLamp(g, lamp, selected, position.available);
+            paintLamp(g, lamp, selected);
             const auto text = position.caption.toUpperCase();
             const auto font = style::panelFont(captionHeight);
             // The box of the capitals: their width, and about 0.7 of the font height.
             const juce::Rectangle<float> box(font.getStringWidthFloat(text), 0.7f * captionHeight);
             const auto at = captionBeside(lamp, position.angle, captionClearance, box);
-            const auto colour = selected             ? style::colours::accentBright
-                                : position.available ? style::colours::caption
-                                                     : style::colours::captionDim.withAlpha(0.6f);
+            const auto colour = selected ? style::colours::accentBright : style::colours::caption;
             style::drawText(g, text, at.withSizeKeepingCentre(at.getWidth() + 4.0f, captionHeight),
                             font, colour);
         }
@@ -222,19 +219,22 @@ juce::Image paintKnobStrip(Finish finish)
 juce::Image paintInputSelector()
 {
     const float step = pi / 4.0f;
-    return paintSelector(artwork::inputKnob,
-                         {{"Analog", -step, true}, {"AES L", 0.0f, true}, {"AES R", step, true}});
+    return paintSelector(artwork::inputKnob, {{"Analog", -step}, {"AES L", 0.0f}, {"AES R", step}});
 }
 
 juce::Image paintActivePresetSelector(int userPresetCount)
 {
+    // The slots after the factory voicings hold the user presets, so a speaker with two user
+    // presets has a third factory voicing in slot 3.
+    const int factorySlots = 5 - userPresetCount;
     const float step = pi / 4.0f;
-    return paintSelector(artwork::activePresetKnob,
-                         {{"Tarn", -2.0f * step, true},
-                          {"QLX", -step, true},
-                          {"User 1", 0.0f, true},
-                          {"User 2", step, true},
-                          {"User 3", 2.0f * step, userPresetCount >= 3}});
+    std::vector<SelectorPosition> positions{{"Tarn", -2.0f * step}, {"QLX", -step}};
+    for (int slot = 3; slot <= 5; ++slot) {
+        const auto caption = slot <= factorySlots ? "Preset " + juce::String(slot)
+                                                  : "User " + juce::String(slot - factorySlots);
+        positions.push_back({caption, static_cast<float>(slot - 3) * step});
+    }
+    return paintSelector(artwork::activePresetKnob, positions);
 }
 
 } // namespace knobs

@@ -16,17 +16,18 @@
 
 namespace {
 
-// The first user-preset button: enabled once the panel knows the speaker's user presets.
-constexpr int firstUserPresetButton = 18;
+// The model label: the panel's timer fills it when it shows a speaker it has read.
+constexpr int modelLabel = 25;
 
-/** Waits (at most 10 s) until the panel's first read has found the speaker's user presets. */
+/** Waits (at most 10 s) until the panel's timer has shown the speaker: only then do the strip,
+    the voicing knob and the buttons fit the speaker's user presets. */
 bool waitForSpeaker(MainRemote& panel)
 {
+    auto* label = dynamic_cast<juce::Label*>(panel.getChildComponent(modelLabel));
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < limit) {
+    while (label != nullptr && std::chrono::steady_clock::now() < limit) {
         juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
-        panel.setControlsEnabled(true);
-        if (panel.getChildComponent(firstUserPresetButton)->isEnabled())
+        if (label->getText().isNotEmpty())
             return true;
     }
     return false;
