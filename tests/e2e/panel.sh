@@ -34,6 +34,8 @@ e2e_start() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
     export HOME=$E2E_TEMP/home XDG_CONFIG_HOME=$E2E_TEMP/home/.config
+    # The speaker's lock file: the test's own, shared by every program the test starts.
+    export XDG_RUNTIME_DIR=$E2E_TEMP
     mkdir -p "$XDG_CONFIG_HOME"
     E2E_FLASH=$E2E_TEMP/flash.bin
     e2e_start_display
