@@ -261,7 +261,7 @@ memory::data_ptr<preset> dsp_control::held_current_preset() const
 void dsp_control::read_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, device_log_level,
+        &device_mutex, closing, device_log_level,
         [this] {
             const device_settings settings = read_settings_block();
             memory::data_ptr<main_settings> record = decode_main_settings(settings);
@@ -293,7 +293,7 @@ void dsp_control::read_main_settings_task() noexcept
 void dsp_control::write_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, device_log_level,
+        &device_mutex, closing, device_log_level,
         [this] {
             device_settings settings = read_settings_block();
             encode_main_settings(settings, held_main_settings());
@@ -310,7 +310,7 @@ void dsp_control::write_main_settings_task() noexcept
 void dsp_control::read_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, device_log_level,
+        &device_mutex, closing, device_log_level,
         [this, index] {
             memory::data_ptr<preset> record = decode_user_preset(read_settings_block(), index);
             {
@@ -325,7 +325,7 @@ void dsp_control::read_user_preset_task(u64 index) noexcept
 void dsp_control::write_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, device_log_level,
+        &device_mutex, closing, device_log_level,
         [this, index] {
             device_settings settings = read_settings_block();
             encode_user_preset(settings, index, held_current_preset());
@@ -338,7 +338,7 @@ void dsp_control::write_user_preset_task(u64 index) noexcept
 void dsp_control::reset_device_task() noexcept
 {
     run_worker(
-        &device_mutex, device_log_level,
+        &device_mutex, closing, device_log_level,
         [this] {
             device_settings settings = read_settings_block();
             auto defaults = memory::make_data_ptr<main_settings>();

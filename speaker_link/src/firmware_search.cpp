@@ -59,6 +59,6 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 void search_firmware(const firmware_access& access, quarro::i32 time_limit_ms) noexcept
 {
     run_worker(
-        nullptr, search_log_level, [&] { search_steps(access, time_limit_ms); },
+        nullptr, access.closing(), search_log_level, [&] { search_steps(access, time_limit_ms); },
         [&] { access.callback().firmware_search_failed(access.control()); });
 }

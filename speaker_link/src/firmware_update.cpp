@@ -13,6 +13,8 @@
 #include <quarro/files/whole_file.h>
 #include <quarro/tools/text.h>
 
+#include <optional>
+
 namespace {
 
 using quarro::u32;
@@ -102,10 +104,12 @@ void run_firmware_update(const firmware_access& access,
                          const quarro::download_limits& limits) noexcept
 {
     const worker_scope scope;
-    std::unique_lock<std::mutex> lock;
+    // Held across the download too: two windows' updates never share the download's files,
+    // and the second finds the package the first completed.
+    std::optional<device_hold> hold;
     firmware_update_failure kind = firmware_update_failure::other;
     try {
-        lock = std::unique_lock<std::mutex>(access.device_mutex());
+        hold.emplace(access.device_mutex(), access.closing());
         access.set_update_running(true);
         access.callback().firmware_update_started(access.control());
         update_steps(access, limits);

@@ -9,9 +9,11 @@
 #include <support/emulated_speaker_fixture.h>
 #include <support/environment_variable.h>
 #include <support/bounded_thread.h>
+#include <support/bounded_wait.h>
 #include <support/error_text.h>
 #include <support/file_size_limit.h>
 #include <support/main_settings_record.h>
+#include <support/other_program_lock.h>
 #include <support/recording_callback.h>
 #include <support/temporary_folder.h>
 
@@ -552,6 +554,52 @@ TEST_F(DspControl, OperationsInOtherSlotsStartAtOnceAndTakeTurnsOnTheSpeaker)
     // The write needs the device lock, which the read keeps until it has reported.
     EXPECT_EQ(callback.next(), "speaker_changed");
     EXPECT_EQ(callback.next(), "main_settings_written");
+    expect_flash_unchanged();
+}
+
+TEST_F(DspControl, AnotherProgramHoldingTheSpeakerKeepsOperationsWaitingUntilItLetsGo)
+{
+    using test_support::virtual_clock;
+    // The operation just started looks for the speaker again and again, the bridge unopened.
+    const auto expect_waiting = [&] {
+        const std::uint64_t polls = virtual_clock::sleep_count() + 3;
+        EXPECT_TRUE(test_support::eventually([&] { return virtual_clock::sleep_count() >= polls; }))
+            << "the operation did not wait for the speaker";
+        EXPECT_EQ(speaker().open_count(), 0u) << "the bridge was opened while another held it";
+    };
+    test_support::other_program_lock other;
+    control->read_main_settings_from_device();
+    expect_waiting();
+    EXPECT_EQ(callback.count(), 0u);
+    other.let_go();
+    EXPECT_EQ(callback.next(), "speaker_changed");
+
+    // Closing the panel gives the wait up: the operation fails.
+    const struct
+    {
+        const char* name;
+        std::function<void(dsp_control&)> start;
+        const char* failure;
+        int kind;
+    } operations[] = {
+        {"write main settings", [](dsp_control& c) { c.write_main_settings_to_device(); },
+         "main_settings_write_failed", -1},
+        {"update firmware", [](dsp_control& c) { c.update_firmware(); }, "firmware_update_failed",
+         0},
+    };
+    for (const auto& operation : operations) {
+        SCOPED_TRACE(operation.name);
+        speaker().clear_history();
+        test_support::other_program_lock holder;
+        operation.start(*control);
+        expect_waiting();
+        test_support::bounded_thread([this] {
+            control.release();
+        }).join_within(worker_wait, "destroying dsp_control while it waits for the speaker");
+        EXPECT_EQ(callback.next(), operation.failure);
+        EXPECT_EQ(callback.reports().back().number, operation.kind);
+        control = memory::make_data_ptr<dsp_control>(callback);
+    }
     expect_flash_unchanged();
 }
 

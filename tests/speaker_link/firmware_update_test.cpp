@@ -197,6 +197,46 @@ TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
     }
 }
 
+TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedPackage)
+{
+    const std::string bytes = package_bytes('d');
+    publish("1.0.9", bytes);
+    search();
+    // The second window: a dsp_control of its own on the same speaker and data folder.
+    recording_callback second_callback;
+    auto second = memory::make_data_ptr<dsp_control>(second_callback);
+    second->read_main_settings_from_device();
+    ASSERT_EQ(second_callback.next(), "speaker_changed");
+    second->search_firmware_update();
+    ASSERT_EQ(second_callback.next(), "firmware_update_available");
+
+    // The first update is held in its download while the second starts.
+    test_support::test_latch downloading;
+    test_support::test_latch go_on;
+    callback.on("firmware_update_progress", [&](dsp_control&) {
+        downloading.open();
+        go_on.wait();
+    });
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    ASSERT_TRUE(downloading.wait());
+    second->update_firmware();
+    const std::uint64_t polls = test_support::virtual_clock::sleep_count() + 3;
+    EXPECT_TRUE(test_support::eventually([&] {
+        return test_support::virtual_clock::sleep_count() >= polls;
+    })) << "the second update did not wait for the first";
+    EXPECT_EQ(second_callback.count(), 2u) << "the second update began beside the first";
+    go_on.open();
+
+    expect_handed_over(outcome(callback, before), "1.0.9", bytes);
+    const auto second_reports = outcome(second_callback, 2);
+    expect_handed_over(second_reports, "1.0.9", bytes);
+    EXPECT_EQ(progress_count(second_reports), 0u) << "the second update downloaded again";
+    EXPECT_EQ(service->range_headers().size(), 1u);
+    EXPECT_FALSE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
+    second.release();
+}
+
 TEST_F(FirmwareUpdate, AddressNamingNoFileWritesNothing)
 {
     // Before any search there is no address at all.

@@ -57,13 +57,21 @@ protected:
     {
         const std::size_t before = callback.count();
         control->update_firmware();
+        return outcome(callback, before);
+    }
+
+    /// Waits for the outcome of an update that `reports` has reported from report `from` on;
+    /// returns those reports, the outcome last, as update() does.
+    static std::vector<test_support::recording_callback::report>
+    outcome(test_support::recording_callback& reports, std::size_t from)
+    {
         std::string name;
         while (name != "firmware_update_failed" && name != "firmware_update_succeeded" &&
                name != "(no report)")
-            name = callback.next();
-        const auto all = callback.reports();
+            name = reports.next();
+        const auto all = reports.reports();
         std::vector<test_support::recording_callback::report> mine(
-            all.begin() + static_cast<long>(before), all.end());
+            all.begin() + static_cast<long>(from), all.end());
         if (name == "(no report)")
             mine.push_back({name, {}});
         return mine;

@@ -25,7 +25,8 @@
 /// Each operation returns at once, apart from one wait: operations share five slots, and
 /// starting one waits until the earlier operation of the same slot has ended (the new one is
 /// already running then). Workers of different slots run side by side but take turns on the
-/// speaker through the device lock; the firmware search never touches the speaker.
+/// speaker through the device lock, and with other programs through speaker_lock; the
+/// firmware search never touches the speaker.
 class dsp_control : public memory::reference_counter
 {
 public:
@@ -146,7 +147,8 @@ private:
     // Guards the records and texts; held only for copies and swaps, never across the speaker
     // link, a callback or a file. Taken after device_mutex, never before.
     mutable std::mutex data_mutex;
-    // Held by every worker that touches the speaker, for its whole run.
+    // Held by every worker that touches the speaker, for its whole run; the speaker_lock
+    // against other programs is taken inside it and let go with it.
     std::mutex device_mutex;
     std::atomic<bool> firmware_update_allowed{false};
     std::atomic<bool> firmware_update_running{false};

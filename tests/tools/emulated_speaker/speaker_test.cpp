@@ -1,13 +1,15 @@
-// The emulated speaker's control interface: report faults, a second open, the flash file, and
-// the bookkeeping of faults that never fired. Unplugging, gates and flash faults are pinned by
-// the speaker link's own fault tests.
+// The emulated speaker's control interface: report faults, a second open, the flash file shared
+// by two programs, and the bookkeeping of faults that never fired. Unplugging, gates and flash
+// faults are pinned by the speaker link's own fault tests.
 #include "raw_bridge.h"
 
+#include <support/child_process.h>
 #include <support/emulated_speaker_fixture.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -79,6 +81,37 @@ TEST_F(Speaker, SecondOpenIsAViolation)
     raw_bridge second;
     EXPECT_THAT(speaker().violations(),
                 ::testing::ElementsAre("hid: the device is opened while another handle is open"));
+}
+
+// Two programs on one flash file are one speaker: what one leaves there the other reads as it
+// opens the bridge, and opening it while the other has it open is a violation.
+TEST_F(Speaker, ProgramsOnOneFlashFileShareOneSpeakerButNeverTheBridgeAtOnce)
+{
+    const std::string path = std::string(std::getenv("PELLARO_TEST_ROOT")) + "/shared.bin";
+    const std::uint32_t address = 0x20000; // a pattern byte, not 0
+    speaker().use_flash_file(path, "K5R");
+    // The other program, forked from this one, starts from a speaker of its own on the file.
+    const auto other_program = [&](const std::function<void()>& work) {
+        return test_support::run_in_child(test_support::child_user::same, [&] {
+            speaker().reset("K5R");
+            speaker().use_flash_file(path, "K5R");
+            work();
+            const std::vector<std::string> seen = speaker().violations();
+            return seen.empty() ? std::string("no violation") : seen.front();
+        });
+    };
+    EXPECT_EQ(other_program([&] {
+                  raw_bridge bridge;
+                  bridge.select_flash();
+                  bridge.write_enable();
+                  bridge.program(address, {0x00});
+              }),
+              "no violation");
+    EXPECT_NE(speaker().flash(address, 1).at(0), 0) << "read before the bridge opened";
+    raw_bridge bridge;
+    EXPECT_EQ(speaker().flash(address, 1).at(0), 0) << "the other program's byte";
+    EXPECT_EQ(other_program([] { raw_bridge second; }),
+              "hid: the device is opened while another program has it open");
 }
 
 // A file kept across starts is pinned by the end-to-end tests; one that is no image is refused.

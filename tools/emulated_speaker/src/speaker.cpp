@@ -7,11 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <stdexcept>
+
+#include <unistd.h>
 
 namespace emulated_speaker {
 namespace {
@@ -24,37 +23,6 @@ constexpr std::uint64_t report_time_us = 1000;
 // Installed as soon as a program that links the emulated speaker starts, so that the code
 // around it waits on the virtual clock from its first wait on.
 const bool clock_installed = (virtual_clock::install(), true);
-
-std::vector<std::uint8_t> read_image_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof())
-        throw std::runtime_error("emulated speaker: cannot read " + path);
-    if (image.size() != flash_size_bytes)
-        throw std::runtime_error("emulated speaker: " + path + " does not hold a 2 MiB image");
-    return image;
-}
-
-// Written beside the file and renamed over it, so that a crash never leaves half an image.
-void write_image_file(const std::string& path, const std::vector<std::uint8_t>& image)
-{
-    const std::string temporary = path + ".writing";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(image.data()),
-                   static_cast<std::streamsize>(image.size()));
-        file.close();
-        if (!file)
-            throw std::runtime_error("emulated speaker: cannot write " + temporary);
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error)
-        throw std::runtime_error("emulated speaker: cannot replace " + path + ": " +
-                                 error.message());
-}
 
 std::string kind_name(report_fault kind)
 {
@@ -97,6 +65,17 @@ bool matches(const report_filter& filter, std::uint8_t command,
 
 } // namespace
 
+// A program that preloads the emulated speaker knows nothing of it: there its violations go to
+// standard error as well, one line each, for the tests of the program to find in its output.
+void speaker::state::violation(const std::string& text)
+{
+    violations.push_back(text);
+#ifdef EMULATED_SPEAKER_VIOLATIONS_ON_STDERR
+    const std::string line = "emulated speaker: violation: " + text + "\n";
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+#endif
+}
+
 speaker::state::state()
     : flash([this](const std::string& text) { violation(text); }),
       bridge(flash, [this](const std::string& text) { violation(text); })
@@ -132,17 +111,44 @@ bool speaker::state::device_reachable()
 
 void speaker::state::flush()
 {
-    if (file_path.empty() || !flash.dirty())
+    if (!file || !flash.dirty())
         return;
-    write_image_file(file_path, flash.memory());
+    file->store(flash.memory());
     flash.clear_dirty();
+}
+
+// Another program may have changed the speaker since this one last had the bridge: the flash
+// is the file's as the bridge opens. Changes made by a test's own hand since then go first.
+void speaker::state::open_flash_file()
+{
+    if (!file || file->bridge_open())
+        return;
+    try {
+        flush();
+        if (!file->open_bridge(flash.memory()))
+            violation("hid: the device is opened while another program has it open");
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+}
+
+void speaker::state::close_flash_file()
+{
+    if (!file || !file->bridge_open())
+        return;
+    try {
+        file->close_bridge(flash.dirty() ? &flash.memory() : nullptr);
+        flash.clear_dirty();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
 }
 
 void speaker::state::forget_everything()
 {
     violations.clear();
     bridge.factory_reset(); // also the power-up settings a test may have changed
-    file_path.clear();
+    file.reset();
     removed = false;
     unplugged = false;
     removal.reset();
@@ -166,6 +172,7 @@ hid_device_* speaker::state::open()
                                     [this](const auto& handle) { return is_live(handle.get()); });
     if (live > 0)
         violation("hid: the device is opened while another handle is open");
+    open_flash_file();
     auto handle = std::make_unique<hid_device_>();
     handle->generation = generation;
     handles.push_back(std::move(handle));
@@ -193,11 +200,11 @@ void speaker::state::close(hid_device_* device)
         refused.reset();
     }
     handles.erase(found);
-    try {
-        flush();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-    }
+    const bool last = std::none_of(handles.begin(), handles.end(), [this](const auto& handle) {
+        return handle->generation == generation;
+    });
+    if (last)
+        close_flash_file();
 }
 
 int speaker::state::write(hid_device_* device, const unsigned char* data, std::size_t length)
@@ -431,17 +438,12 @@ void speaker::reset(const std::string& model)
 
 void speaker::use_flash_file(const std::string& path, const std::string& model)
 {
-    std::vector<std::uint8_t> image;
-    if (std::filesystem::exists(path)) {
-        image = read_image_file(path);
-    } else {
-        image = factory_image(model);
-        write_image_file(path, image);
-    }
+    auto file = std::make_unique<flash_file>(path);
+    std::vector<std::uint8_t> image = file->load_or_create([&] { return factory_image(model); });
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->flash.memory() = std::move(image);
     state_->flash.clear_dirty();
-    state_->file_path = path;
+    state_->file = std::move(file);
 }
 
 std::vector<std::uint8_t> speaker::flash(std::uint32_t address, std::uint32_t length) const
@@ -474,6 +476,7 @@ void speaker::set_flash(std::uint32_t address, const std::vector<std::uint8_t>& 
     if (address > memory.size() || stored.size() > memory.size() - address)
         throw std::out_of_range("emulated speaker: flash range beyond 2 MiB");
     std::copy(stored.begin(), stored.end(), memory.begin() + address);
+    state_->flash.mark_dirty();
 }
 
 void speaker::set_plain(std::uint32_t address, const std::vector<std::uint8_t>& plain)

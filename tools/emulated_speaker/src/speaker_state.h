@@ -5,6 +5,7 @@
 
 #include "armed_fault.h"
 #include "bridge_model.h"
+#include "flash_file.h"
 #include "spi_flash_model.h"
 
 #include <emulated_speaker/speaker.h>
@@ -44,12 +45,14 @@ struct speaker::state
 
     static constexpr std::size_t history_limit = 100000;
 
-    void violation(const std::string& text) { violations.push_back(text); }
+    void violation(const std::string& text);
     std::shared_ptr<armed_fault> arm(std::string description, std::uint64_t after,
                                      std::uint64_t times);
     bool is_live(const hid_device_* device) const;
     bool device_reachable();
     void flush();
+    void open_flash_file();
+    void close_flash_file();
     void forget_everything();
 
     // -- hidapi side (lock not held on entry) --
@@ -63,7 +66,8 @@ struct speaker::state
     std::vector<std::string> violations;
     spi_flash_model flash;
     bridge_model bridge;
-    std::string file_path;
+    /// The flash file shared with other programs; null while the flash lives in memory.
+    std::unique_ptr<flash_file> file;
 
     bool removed = false;
     bool unplugged = false;

@@ -55,6 +55,8 @@ public:
     /// True once a command changed the memory since the last clear_dirty().
     bool dirty() const { return dirty_; }
     void clear_dirty() { dirty_ = false; }
+    /// The memory was changed from outside (a test's own hand).
+    void mark_dirty() { dirty_ = true; }
 
     void set_busy_times(std::uint64_t erase_us, std::uint64_t program_us);
 

@@ -134,9 +134,11 @@ public:
     /// Throws std::invalid_argument for an unknown model.
     void reset(const std::string& model = "K5R");
     /// Keeps the flash in `path` from now on: loads it, or writes a factory image of `model`
-    /// there first when the file is missing. Changes are written back when a handle closes and
-    /// at exit. Throws std::runtime_error when the file cannot be read or written or does not
-    /// hold a whole image.
+    /// there first when the file is missing. Every program that names the file shares one
+    /// speaker: the flash is read from the file as the bridge opens (changes made by hand
+    /// since are written first) and written back as it closes and at exit, under the
+    /// emulator's own lock on the file. Throws std::runtime_error when the file cannot be read
+    /// or written or does not hold a whole image.
     void use_flash_file(const std::string& path, const std::string& model);
 
     /// `length` bytes from `address` as stored (bit order reversed).
@@ -170,8 +172,10 @@ public:
     std::vector<flash_command> flash_commands() const;
     /// Protocol violations: what a real speaker would not take (unknown opcodes, malformed
     /// commands, flash commands while the flash is busy, a transfer over 60 bytes, a stale
-    /// handle, a second open), a command refused as busy and not sent again, and a transaction
-    /// left unfinished at close.
+    /// handle, a second open, also by another program on the same flash file), a command
+    /// refused as busy and not sent again, and a transaction left unfinished at close. The
+    /// preloaded build also writes each to standard error as a line of its own, starting
+    /// "emulated speaker: violation: ".
     std::vector<std::string> violations() const;
     /// hid_open calls that returned a device, hid_close calls, hid_exit calls, open handles.
     std::uint64_t open_count() const;
