@@ -4,8 +4,8 @@
 #pragma once
 
 #include <speaker_link/dsp_control_callback.h>
-#include <speaker_link/main_settings.h>
-#include <speaker_link/preset.h>
+#include <speaker_link/settings/main_settings.h>
+#include <speaker_link/settings/preset.h>
 
 #include <quarro/files/filepath.h>
 #include <quarro/memory/data_ptr.h>

@@ -7,7 +7,7 @@
 // unfinished, are refused as busy. Only a cancel ends an unfinished transaction.
 #include "bridge_model.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <algorithm>
 #include <utility>

@@ -2,7 +2,7 @@
 #include "speaker_state.h"
 #include "virtual_clock.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <algorithm>
 #include <cstdio>

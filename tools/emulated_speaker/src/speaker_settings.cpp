@@ -2,7 +2,7 @@
 // instead of computing word numbers, so that it shares no arithmetic with the panel's encoder.
 #include <emulated_speaker/speaker_settings.h>
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <stdexcept>
 

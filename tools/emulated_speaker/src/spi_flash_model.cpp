@@ -2,7 +2,7 @@
 // select rises; the bytes it holds are raw flash bytes, exactly as the bridge clocks them.
 #include "spi_flash_model.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <cstdio>
 #include <utility>

@@ -1,0 +1,20 @@
+// Firmware packages: a zip archive whose "flash.json" names the Intel HEX images to install,
+// and the installation of a downloaded package into the attached speaker.
+#pragma once
+
+#include <speaker_link/firmware/firmware_description.h>
+
+#include <quarro/files/filepath.h>
+
+class dsp_control;
+
+/// Reads the package (a zip archive) and its images, checks everything that can be checked
+/// (the images, the blocks they give, the version), makes sure the attached speaker is the
+/// model `control` holds, and installs the images with install_firmware_blocks, which reports
+/// firmware_update_succeeded. A package that cannot be installed is reported by
+/// firmware_update_failed with kind 1 (download_or_package) and leaves the speaker untouched.
+/// Throws error::wrong_speaker when another model is attached (nothing written), and lets the
+/// errors of reading the speaker and of install_firmware_blocks pass.
+///
+/// Call on the firmware update worker, with the device lock held.
+void install_firmware_image(dsp_control& control, const files::filepath& package);
