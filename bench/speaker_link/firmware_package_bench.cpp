@@ -2,10 +2,10 @@
 // file in the same run, a whole 3-block installation through the emulated speaker with its
 // HID reports per 64 KB block beside the reports the programming algorithm implies, and the
 // time a real speaker takes to erase and program one block.
+#include <speaker_link/control/firmware_installation.h>
 #include <speaker_link/control/firmware_programmer.h>
 #include <speaker_link/device/dsp_session.h>
 #include <speaker_link/dsp_control.h>
-#include <speaker_link/firmware/firmware_package.h>
 #include <speaker_link/firmware/intel_hex.h>
 
 #include <emulated_speaker/speaker.h>

@@ -4,8 +4,8 @@
 #include "firmware_download_job.h"
 #include "worker_frame.h"
 
+#include <speaker_link/control/firmware_installation.h>
 #include <speaker_link/device/dsp_error.h>
-#include <speaker_link/firmware/firmware_package.h>
 #include <speaker_link/firmware/secure_crypto_data.h>
 
 #include <quarro/files/folder_operations.h>

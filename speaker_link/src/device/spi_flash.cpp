@@ -3,6 +3,7 @@
 
 #include "flash_command.h"
 
+#include <speaker_link/device/bit_order.h>
 #include <speaker_link/device/bridge.h>
 #include <speaker_link/device/bridge_protocol.h>
 #include <speaker_link/device/dsp_error.h>
@@ -28,20 +29,7 @@ constexpr int ready_poll_limit = 10000;
 constexpr u32 status_command_bytes = 2;
 constexpr u32 status_transaction_bytes = 4;
 
-constexpr u8 reversed(u8 value)
-{
-    value = static_cast<u8>(((value & 0xF0) >> 4) | ((value & 0x0F) << 4));
-    value = static_cast<u8>(((value & 0xCC) >> 2) | ((value & 0x33) << 2));
-    return static_cast<u8>(((value & 0xAA) >> 1) | ((value & 0x55) << 1));
-}
-
 } // namespace
-
-void reverse_bits_in_place(u8* buffer, i32 length)
-{
-    for (i32 i = 0; i < length; ++i)
-        buffer[i] = reversed(buffer[i]);
-}
 
 i32 spi_flash_read(hid_device* device, u8* destination, i32 length, u64 address)
 {

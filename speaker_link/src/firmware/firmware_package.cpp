@@ -1,16 +1,5 @@
-// Reading a firmware package: the zip archive, its "flash.json" and the images it names; and
-// the installation that checks everything before the first erase.
+// Reading a firmware package: the zip archive, its "flash.json" and the images it names.
 #include <speaker_link/firmware/firmware_package.h>
-
-#include "control/firmware_access.h"
-#include "control/worker_frame.h"
-
-#include <speaker_link/control/firmware_programmer.h>
-#include <speaker_link/device/dsp_error.h>
-#include <speaker_link/dsp_control.h>
-#include <speaker_link/settings/settings_block.h>
-
-#include <quarro/tools/text.h>
 
 #include <juce_core/juce_core.h>
 
@@ -22,8 +11,6 @@
 namespace {
 
 using quarro::u64;
-
-constexpr quarro::u32 package_log_level = 4;
 
 memory::data_ptr<memory::data> read_zip_entry(juce::ZipFile& archive, const std::string& name,
                                               u64 max_bytes)
@@ -63,38 +50,24 @@ std::unique_ptr<juce::ZipFile> open_archive(const files::filepath& package)
 
 } // namespace
 
-void install_firmware_image(dsp_control& control, const files::filepath& package)
+firmware_package_image read_firmware_package(const files::filepath& package,
+                                             const std::string& model)
 {
-    const firmware_access access(control);
-    const std::string model = access.read_speaker().model;
-    firmware_block_table blocks;
-    std::string version;
-    try {
-        // The archive and the images are let go before the speaker is touched.
-        const std::unique_ptr<juce::ZipFile> archive = open_archive(package);
-        const memory::data_ptr<memory::data> description =
-            read_zip_entry(*archive, "flash.json", max_firmware_entry_bytes);
-        if (!description)
-            throw firmware_package_error("firmware package has no \"flash.json\"");
-        const char* const text = reinterpret_cast<const char*>(description->bytes());
-        const firmware_package_content content = read_flash_json(
-            text, text + description->size(), [&archive](const std::string& name, u64 max_bytes) {
-                return read_zip_entry(*archive, name, max_bytes);
-            });
-        for (const memory::data_ptr<memory::data>& image : firmware_images_for(content, model))
-            parse_intel_hex(blocks, *image);
-        if (count_firmware_blocks(blocks) == 0)
-            throw firmware_package_error("firmware package images hold no data for the flash");
-        version = content.version;
-    } catch (const firmware_package_error& problem) {
-        log_failure(problem, package_log_level);
-        access.callback().firmware_update_failed(
-            control, static_cast<int>(firmware_update_failure::download_or_package));
-        return;
-    }
-
-    device_settings settings = read_settings_block();
-    if (quarro::compare_no_case(settings.model, model) != 0)
-        throw error::wrong_speaker();
-    install_firmware_blocks(control, blocks, settings, version);
+    firmware_package_image result;
+    const std::unique_ptr<juce::ZipFile> archive = open_archive(package);
+    const memory::data_ptr<memory::data> description =
+        read_zip_entry(*archive, "flash.json", max_firmware_entry_bytes);
+    if (!description)
+        throw firmware_package_error("firmware package has no \"flash.json\"");
+    const char* const text = reinterpret_cast<const char*>(description->bytes());
+    const firmware_package_content content = read_flash_json(
+        text, text + description->size(), [&archive](const std::string& name, u64 max_bytes) {
+            return read_zip_entry(*archive, name, max_bytes);
+        });
+    for (const memory::data_ptr<memory::data>& image : firmware_images_for(content, model))
+        parse_intel_hex(result.blocks, *image);
+    if (count_firmware_blocks(result.blocks) == 0)
+        throw firmware_package_error("firmware package images hold no data for the flash");
+    result.version = content.version;
+    return result;
 }

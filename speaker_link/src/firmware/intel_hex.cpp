@@ -1,7 +1,7 @@
 // Intel HEX records into 64 KB flash blocks, bit-reversed for the speaker's flash.
 #include <speaker_link/firmware/intel_hex.h>
 
-#include <speaker_link/device/spi_flash.h>
+#include <speaker_link/device/bit_order.h>
 
 #include <quarro/tools/number_text.h>
 

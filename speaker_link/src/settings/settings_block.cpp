@@ -1,6 +1,7 @@
 // Reading, sanitising and writing the settings block.
 #include <speaker_link/settings/settings_block.h>
 
+#include <speaker_link/device/bit_order.h>
 #include <speaker_link/device/bridge_protocol.h>
 #include <speaker_link/device/dsp_error.h>
 #include <speaker_link/device/spi_flash.h>

@@ -2,8 +2,8 @@
 // speaker, packages written into a fresh folder, and checks of the whole flash afterwards.
 #pragma once
 
+#include <speaker_link/control/firmware_installation.h>
 #include <speaker_link/dsp_control.h>
-#include <speaker_link/firmware/firmware_package.h>
 #include <speaker_link/firmware/intel_hex.h>
 
 #include <support/emulated_speaker_fixture.h>

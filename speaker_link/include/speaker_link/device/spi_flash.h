@@ -1,8 +1,8 @@
 // The flash commands used for the settings block and the model tag. They return 0 on success,
 // else -1 or the failed transfer's status, and print one diagnostic line to standard output on
 // failure; spi_flash_wait_ready throws, and so do the routines that wait through it.
-// spi_flash_read and spi_flash_write reverse the bit order of every byte, because the speaker
-// stores its bytes that way, so their callers see plain data.
+// spi_flash_read and spi_flash_write reverse the bit order of every byte (bit_order.h), because
+// the speaker stores its bytes that way, so their callers see plain data.
 //
 // Call on one thread at a time per handle (the device workers hold the device lock).
 #pragma once
@@ -54,6 +54,3 @@ quarro::i32 spi_flash_program_page(hid_device* device, const quarro::u8* data, q
 /// spi_flash_wait_ready.
 quarro::i32 spi_flash_write(hid_device* device, quarro::u8* buffer, quarro::i32 length,
                             quarro::u64 address);
-
-/// Reverses the bit order of every byte; a length below 1 does nothing.
-void reverse_bits_in_place(quarro::u8* buffer, quarro::i32 length);

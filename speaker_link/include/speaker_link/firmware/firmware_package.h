@@ -1,20 +1,25 @@
-// Firmware packages: a zip archive whose "flash.json" names the Intel HEX images to install,
-// and the installation of a downloaded package into the attached speaker.
+// Firmware packages: a zip archive whose "flash.json" names the Intel HEX images to install.
 #pragma once
 
 #include <speaker_link/firmware/firmware_description.h>
 
 #include <quarro/files/filepath.h>
 
-class dsp_control;
+#include <string>
 
-/// Reads the package (a zip archive) and its images, checks everything that can be checked
-/// (the images, the blocks they give, the version), makes sure the attached speaker is the
-/// model `control` holds, and installs the images with install_firmware_blocks, which reports
-/// firmware_update_succeeded. A package that cannot be installed is reported by
-/// firmware_update_failed with kind 1 (download_or_package) and leaves the speaker untouched.
-/// Throws error::wrong_speaker when another model is attached (nothing written), and lets the
-/// errors of reading the speaker and of install_firmware_blocks pass.
-///
-/// Call on the firmware update worker, with the device lock held.
-void install_firmware_image(dsp_control& control, const files::filepath& package);
+/// What a package installs on one model: its blocks and the version "flash.json" gives.
+struct firmware_package_image
+{
+    firmware_block_table blocks;
+    std::string version; ///< empty when "flash.json" has none
+};
+
+/// Reads the package (a zip archive), its "flash.json" and the images it names, and turns the
+/// images `model` gets (firmware_images_for) into flash blocks, checking everything that can be
+/// checked without the speaker. The archive and the images are let go before it returns.
+/// Throws firmware_package_error for a package that cannot be installed: no "flash.json" (also
+/// when the file is no zip archive), a named entry missing, too large or damaged, no "firmware"
+/// image, a bad version, an image outside the firmware region, or images that give no block.
+/// Any thread.
+firmware_package_image read_firmware_package(const files::filepath& package,
+                                             const std::string& model);

@@ -5,6 +5,7 @@
 
 #include <speaker_link/control/firmware_programmer.h>
 #include <speaker_link/device/dsp_error.h>
+#include <speaker_link/firmware/firmware_description.h>
 
 #include <support/firmware_fixture.h>
 #include <support/temporary_folder.h>
