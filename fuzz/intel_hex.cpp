@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     for (const auto& block : blocks)
-        if (block && block->size() != firmware_block_size_bytes)
+        if (block && block->size() != bridge_protocol::flash_block_size_bytes)
             std::abort();
     return 0;
 }

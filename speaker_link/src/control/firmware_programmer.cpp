@@ -3,8 +3,10 @@
 
 #include "firmware_access.h"
 
+#include <speaker_link/device/bridge_protocol.h>
 #include <speaker_link/device/dsp_error.h>
 #include <speaker_link/device/flash_block.h>
+#include <speaker_link/device/spi_flash.h>
 #include <speaker_link/dsp_control.h>
 #include <speaker_link/firmware/firmware_version.h>
 #include <speaker_link/settings/settings_encoding.h>
@@ -17,14 +19,13 @@
 
 namespace {
 
+namespace bp = bridge_protocol;
 using quarro::i32;
 using quarro::u32;
 using quarro::u64;
 using quarro::u8;
 
 constexpr u32 program_log_level = 7;
-// Programmed and read back per step: one block takes 2048 steps.
-constexpr u32 piece_bytes = 32;
 
 void log_line(std::string text, u64 number)
 {
@@ -75,16 +76,16 @@ private:
 void program_block(const dsp_session& session, u32 index, const memory::data& block,
                    u64 done_before, progress& written)
 {
-    const u32 base = index * firmware_block_size_bytes;
-    std::array<u8, piece_bytes> read_back{};
-    for (u32 offset = 0; offset < firmware_block_size_bytes; offset += piece_bytes) {
+    const u32 base = index * bp::flash_block_size_bytes;
+    std::array<u8, flash_write_piece_bytes> read_back{};
+    for (u32 offset = 0; offset < bp::flash_block_size_bytes; offset += flash_write_piece_bytes) {
         const u8* piece = block.bytes() + offset;
         const i32 address = static_cast<i32>(base + offset);
-        write_flash_block(session, address, piece, piece_bytes);
-        read_flash_block(session, address, read_back.data(), piece_bytes);
+        write_flash_block(session, address, piece, flash_write_piece_bytes);
+        read_flash_block(session, address, read_back.data(), flash_write_piece_bytes);
         if (!std::equal(read_back.begin(), read_back.end(), piece))
             throw error::mismatch_error();
-        written.advance(done_before + offset + piece_bytes);
+        written.advance(done_before + offset + flash_write_piece_bytes);
     }
 }
 
@@ -108,7 +109,7 @@ void program_firmware_blocks(const dsp_session& session, const firmware_block_ta
     }
     erased.report(present);
 
-    const u64 total = present * firmware_block_size_bytes;
+    const u64 total = present * bp::flash_block_size_bytes;
     progress written(callback, control, firmware_update_stage::writing, total);
     u64 done = 0;
     for (u32 index = 0; index < blocks.size(); ++index) {
@@ -136,7 +137,7 @@ void program_firmware_blocks(const dsp_session& session, const firmware_block_ta
                 log_line(text);
             }
         }
-        done += firmware_block_size_bytes;
+        done += bp::flash_block_size_bytes;
     }
     log_line("firmware update successful!");
     written.report(total);

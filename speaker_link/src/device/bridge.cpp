@@ -76,8 +76,8 @@ enum class command_role
     continues_transaction
 };
 
-using output_report = std::array<u8, bp::output_report_size>;
-using input_report = std::array<u8, bp::input_report_size>;
+using output_report = std::array<u8, bp::output_report_size_bytes>;
+using input_report = std::array<u8, bp::input_report_size_bytes>;
 
 class command_report
 {
@@ -88,7 +88,7 @@ public:
         payload(bp::command_offset) = code;
         payload(bp::sub_command_offset) = sub_command;
     }
-    u8& payload(std::size_t offset) { return bytes_.at(bp::report_number_size + offset); }
+    u8& payload(std::size_t offset) { return bytes_.at(bp::report_number_size_bytes + offset); }
     void put16(std::size_t offset, u32 value)
     {
         payload(offset) = static_cast<u8>(value);
@@ -146,7 +146,8 @@ i32 exchange_report(hid_device* device, const command_report& command, reply& an
         return bridge_read_failed;
     answer.received = static_cast<std::size_t>(received);
     if (answer.received <= bp::status_offset ||
-        answer.bytes[bp::command_offset] != report[bp::report_number_size + bp::command_offset])
+        answer.bytes[bp::command_offset] !=
+            report[bp::report_number_size_bytes + bp::command_offset])
         return bridge_read_failed;
     if (answer.bytes[bp::status_offset] != bp::bridge_status::accepted)
         return answer.bytes[bp::status_offset];
@@ -208,15 +209,16 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
         if (cancelled != 0)
             return cancelled;
     }
-    const bool transfer =
-        command.bytes()[bp::report_number_size + bp::command_offset] == bp::command::spi_transfer;
+    const bool transfer = command.bytes()[bp::report_number_size_bytes + bp::command_offset] ==
+                          bp::command::spi_transfer;
     bool cancel_tried = false;
     std::optional<quarro::u64> deadline_ms;
     for (;;) {
         // Once a transfer is written the bridge may be inside a transaction, whatever follows.
         if (transfer) {
             link.transaction_open = true;
-            link.written_bytes = command.bytes()[bp::report_number_size + bp::sub_command_offset];
+            link.written_bytes =
+                command.bytes()[bp::report_number_size_bytes + bp::sub_command_offset];
             link.written_ms = quarro::clock::now_ms();
         }
         const i32 status = exchange_report(device, command, answer, needed);
@@ -338,8 +340,8 @@ chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which
                          bp::power_up::chip_settings);
     reply answer;
     chip_settings settings;
-    settings.status =
-        run_command(device, command, answer, chip_layout::password + chip_layout::password_size);
+    settings.status = run_command(device, command, answer,
+                                  chip_layout::password + chip_layout::password_size_bytes);
     if (settings.status != 0)
         return settings;
     const u32 outputs = answer.get_pins(chip_layout::default_output);
@@ -356,7 +358,7 @@ chip_settings bridge_get_chip_settings(hid_device* device, bridge_settings which
     settings.spi_bus_release = other & 1;
     settings.access_control = answer.bytes[chip_layout::access_control];
     if (settings.access_control == chip_layout::password_protected)
-        std::copy_n(answer.bytes.begin() + chip_layout::password, chip_layout::password_size,
+        std::copy_n(answer.bytes.begin() + chip_layout::password, chip_layout::password_size_bytes,
                     settings.password.begin());
     return settings;
 }
@@ -384,7 +386,7 @@ i32 bridge_set_chip_settings(hid_device* device, bridge_settings which,
                         (settings.spi_bus_release & 1));
     command.payload(chip_layout::access_control) = static_cast<u8>(settings.access_control);
     if (settings.access_control == chip_layout::password_protected)
-        for (std::size_t i = 0; i < chip_layout::password_size; ++i)
+        for (std::size_t i = 0; i < chip_layout::password_size_bytes; ++i)
             command.payload(chip_layout::password + i) = settings.password[i];
     reply answer;
     return run_command(device, command, answer, bp::status_offset + 1);

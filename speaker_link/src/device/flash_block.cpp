@@ -17,8 +17,6 @@ namespace opcode = bridge_protocol::flash_opcode;
 using quarro::u32;
 using quarro::u8;
 
-constexpr u32 header_bytes = static_cast<u32>(bp::flash_command_header_bytes);
-
 } // namespace
 
 void erase_flash_block(const dsp_session& session, quarro::i32 block_number)
@@ -47,8 +45,8 @@ void read_flash_block(const dsp_session& session, quarro::i32 address, u8* desti
         throw error::read_data_failed();
     std::array<u8, bp::max_transfer_bytes> command{};
     flash_command::put_header(command.data(), opcode::read, static_cast<u32>(address));
-    const auto done = flash_command::run(session.device, length + header_bytes, command.data(),
-                                         header_bytes, length);
+    const auto done = flash_command::run(session.device, length + flash_command::header_bytes,
+                                         command.data(), flash_command::header_bytes, length);
     if (done.settings_failed || done.result.status != 0 || done.result.count != length)
         throw error::read_data_failed();
     std::copy_n(done.result.data.begin(), length, destination);

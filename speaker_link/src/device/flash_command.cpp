@@ -17,7 +17,6 @@ using quarro::u32;
 using quarro::u64;
 using quarro::u8;
 
-constexpr u32 header_bytes = static_cast<u32>(bp::flash_command_header_bytes);
 // A busy bridge clears within a few transfers; past this it is not coming back.
 constexpr int program_attempt_limit = 100;
 

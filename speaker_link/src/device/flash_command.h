@@ -6,13 +6,19 @@
 #pragma once
 
 #include <speaker_link/device/bridge.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <quarro/types.h>
 
 namespace flash_command {
 
-/// The most data bytes a page program carries: with the 4 command bytes, one transfer.
-constexpr quarro::u32 max_program_bytes = 56;
+/// The opcode and the 24-bit address in front of a command's data.
+constexpr quarro::u32 header_bytes =
+    static_cast<quarro::u32>(bridge_protocol::flash_command_header_bytes);
+
+/// The most data bytes a page program carries: with its header, one transfer.
+constexpr quarro::u32 max_program_bytes =
+    static_cast<quarro::u32>(bridge_protocol::max_transfer_bytes) - header_bytes;
 
 /// Reads the current SPI transfer settings, sets bytes_per_transaction and writes them back.
 /// Returns 0 or the failing status (nothing is written after a failed read). `as_read`, when
@@ -30,7 +36,7 @@ struct outcome
 outcome run(hid_device* device, quarro::u32 transaction_bytes, const quarro::u8* bytes,
             quarro::u32 length, quarro::u32 repeat_length);
 
-/// The opcode and the 24-bit address (most significant byte first) in the first 4 bytes.
+/// The opcode and the 24-bit address (most significant byte first) in the first header_bytes.
 void put_header(quarro::u8* bytes, quarro::u8 opcode, quarro::u64 address);
 
 /// Sets the flash's write-enable latch and restores the transfer settings afterwards. Prints

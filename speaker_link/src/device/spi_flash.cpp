@@ -23,8 +23,7 @@ using quarro::u64;
 using quarro::u8;
 
 constexpr i32 read_chunk_bytes = static_cast<i32>(bp::max_transfer_bytes);
-constexpr i32 write_piece_bytes = 32;
-constexpr u32 header_bytes = static_cast<u32>(bp::flash_command_header_bytes);
+constexpr i32 write_piece_bytes = static_cast<i32>(flash_write_piece_bytes);
 constexpr int ready_poll_limit = 10000;
 constexpr u32 status_command_bytes = 2;
 constexpr u32 status_transaction_bytes = 4;
@@ -38,8 +37,9 @@ i32 spi_flash_read(hid_device* device, u8* destination, i32 length, u64 address)
     for (i32 offset = 0; offset < length; offset += read_chunk_bytes) {
         const i32 chunk = std::min(read_chunk_bytes, length - offset);
         flash_command::put_header(command.data(), opcode::read, address + offset);
-        const auto done = flash_command::run(device, static_cast<u32>(chunk) + header_bytes,
-                                             command.data(), header_bytes, static_cast<u32>(chunk));
+        const auto done = flash_command::run(
+            device, static_cast<u32>(chunk) + flash_command::header_bytes, command.data(),
+            flash_command::header_bytes, static_cast<u32>(chunk));
         if (done.settings_failed) {
             std::fputs("Error setting SPI parameters.\n", stdout);
             return spi_failure;
@@ -55,7 +55,7 @@ i32 spi_flash_read(hid_device* device, u8* destination, i32 length, u64 address)
     return 0;
 }
 
-i32 read_model_tag(hid_device* device, std::array<u8, 9>& tag)
+i32 read_model_tag(hid_device* device, std::array<u8, bp::model_tag_size_bytes>& tag)
 {
     return spi_flash_read(device, tag.data(), static_cast<i32>(tag.size()), bp::model_tag_address);
 }

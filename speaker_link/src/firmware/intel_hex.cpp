@@ -10,6 +10,7 @@
 
 namespace {
 
+namespace bp = bridge_protocol;
 using quarro::u32;
 using quarro::u64;
 using quarro::u8;
@@ -40,9 +41,9 @@ memory::growable_data& block_at(firmware_block_table& blocks, u64 index)
                                      ", beyond the firmware region");
     memory::data_ptr<memory::growable_data>& slot = blocks[index];
     if (!slot) {
-        slot = memory::make_mutable_data(firmware_block_size_bytes);
-        slot->resize(firmware_block_size_bytes);
-        std::fill_n(slot->mutable_bytes(), firmware_block_size_bytes, u8{0});
+        slot = memory::make_mutable_data(bp::flash_block_size_bytes);
+        slot->resize(bp::flash_block_size_bytes);
+        std::fill_n(slot->mutable_bytes(), bp::flash_block_size_bytes, u8{0});
     }
     return *slot;
 }
@@ -76,7 +77,7 @@ void parse_intel_hex(firmware_block_table& blocks, const memory::data& image)
         if (type == end_of_file_record)
             break;
         if (type == data_record && count > 0) {
-            if (address + count > firmware_block_size_bytes)
+            if (address + count > bp::flash_block_size_bytes)
                 throw firmware_package_error(
                     "firmware image record at 0x" + std::string(text + start + 2, 4) +
                     " runs past the end of block " + block_text(current_block));

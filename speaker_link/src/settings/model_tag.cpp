@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-model_tag::model_tag(const std::array<quarro::u8, size_bytes>& bytes)
+model_tag::model_tag(const std::array<quarro::u8, bridge_protocol::model_tag_size_bytes>& bytes)
 {
     // The tag need not end in a zero byte: never read past its 9 bytes.
     const auto end = std::find(bytes.begin(), bytes.end(), quarro::u8{0});

@@ -29,7 +29,7 @@ constexpr int write_attempts = 3;
 // Reads and checks the tag; a tag that could not be read is as good as a foreign one.
 model_tag read_family_tag(hid_device* device)
 {
-    std::array<u8, model_tag::size_bytes> bytes{};
+    std::array<u8, bridge_protocol::model_tag_size_bytes> bytes{};
     if (read_model_tag(device, bytes) != 0)
         throw error::wrong_speaker();
     model_tag tag(bytes);
@@ -86,7 +86,7 @@ void erase_program_verify(const dsp_session& session, const settings_block& bloc
     if (spi_flash_write_enable(device) != 0)
         throw error::write_enable_failed();
     const auto block_number =
-        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size);
+        static_cast<u32>(session.settings_block_address / bridge_protocol::flash_block_size_bytes);
     if (spi_flash_erase_block(device, block_number) != 0)
         throw error::erase_sector_failed();
     spi_flash_wait_ready(device);

@@ -430,7 +430,7 @@ TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
                 speaker().inject(report_fault::write_fails, {{}, bp::flash_opcode::page_program},
                                  5, emulated_speaker::always);
                 changed_at = bp::settings_block_address;
-                changed_bytes = bp::flash_block_size;
+                changed_bytes = bp::flash_block_size_bytes;
             } else {
                 speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::read}, 5);
             }

@@ -103,8 +103,8 @@ protected:
     {
         std::vector<std::uint8_t> expected = old_plain;
         for (const std::uint32_t block : blocks)
-            std::fill_n(expected.begin() + block * firmware_block_size_bytes,
-                        firmware_block_size_bytes, 0);
+            std::fill_n(expected.begin() + block * bridge_protocol::flash_block_size_bytes,
+                        bridge_protocol::flash_block_size_bytes, 0);
         for (const auto& piece : plain)
             std::copy(piece.bytes.begin(), piece.bytes.end(), expected.begin() + piece.address);
         for (std::size_t i = 0; i < 3; ++i)
@@ -124,7 +124,9 @@ protected:
     /// Erase commands of firmware blocks the flash saw.
     static std::size_t erase_count()
     {
-        return flash_commands_with(0xD8, firmware_block_count * firmware_block_size_bytes).size();
+        return flash_commands_with(0xD8,
+                                   firmware_block_count * bridge_protocol::flash_block_size_bytes)
+            .size();
     }
 
     /// Log lines written from now on, each from its message text on.

@@ -71,8 +71,8 @@ TEST_P(IntelHex, FillsTheBlockTable)
             continue;
         }
         ASSERT_FALSE(blocks[index].empty()) << "block " << index << " is missing";
-        ASSERT_EQ(blocks[index]->size(), firmware_block_size_bytes);
-        for (std::uint32_t offset = 0; offset < firmware_block_size_bytes; ++offset) {
+        ASSERT_EQ(blocks[index]->size(), bridge_protocol::flash_block_size_bytes);
+        for (std::uint32_t offset = 0; offset < bridge_protocol::flash_block_size_bytes; ++offset) {
             const auto byte = expected->second.find(offset);
             const std::uint8_t want = byte == expected->second.end() ? 0x00 : byte->second;
             ASSERT_EQ(blocks[index]->bytes()[offset], want)

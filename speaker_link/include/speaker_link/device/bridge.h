@@ -13,6 +13,8 @@
 // written to the same handle. The speaker link serialises all bridge access itself.
 #pragma once
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <quarro/types.h>
 
 #include <hidapi/hidapi.h>
@@ -59,12 +61,12 @@ struct gp_pin_setting
 /// The bridge's pin and chip settings.
 struct chip_settings
 {
-    std::array<gp_pin_setting, 9> pins{};
+    std::array<gp_pin_setting, bridge_protocol::chip_settings_layout::pin_count> pins{};
     quarro::u32 remote_wakeup = 0;
     quarro::u32 interrupt_mode = 0;
     quarro::u32 spi_bus_release = 0;
     quarro::u32 access_control = 0; ///< 0x40: password protected
-    std::array<quarro::u8, 8> password{};
+    std::array<quarro::u8, bridge_protocol::chip_settings_layout::password_size_bytes> password{};
     quarro::i32 status = 0;
 };
 
@@ -73,7 +75,7 @@ struct spi_transfer_result
 {
     quarro::u32 count = 0;         ///< received bytes in `data`, at most 60
     quarro::u32 engine_status = 0; ///< 0x10 finished, 0x20 started, 0x30 data available
-    std::array<quarro::u8, 64> data{};
+    std::array<quarro::u8, bridge_protocol::payload_size_bytes> data{};
     quarro::i32 status = 0;
 };
 

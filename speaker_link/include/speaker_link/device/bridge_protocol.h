@@ -14,10 +14,10 @@ constexpr unsigned short product_id = 0x00DE;
 
 /// hid_write takes the report number 0 in front of the 64 bytes the bridge receives, so an
 /// output report is 65 bytes and payload offset n sits at report byte n + 1.
-constexpr std::size_t report_number_size = 1;
-constexpr std::size_t payload_size = 64;
-constexpr std::size_t output_report_size = report_number_size + payload_size;
-constexpr std::size_t input_report_size = payload_size;
+constexpr std::size_t report_number_size_bytes = 1;
+constexpr std::size_t payload_size_bytes = 64;
+constexpr std::size_t output_report_size_bytes = report_number_size_bytes + payload_size_bytes;
+constexpr std::size_t input_report_size_bytes = payload_size_bytes;
 
 /// Payload offsets shared by commands and replies.
 constexpr std::size_t command_offset = 0;        ///< command code; the reply echoes it
@@ -28,7 +28,7 @@ constexpr std::size_t engine_status_offset = 3;  ///< transfer reply: spi_engine
 constexpr std::size_t data_offset = 4;           ///< transfer data and settings fields
 
 /// The most data bytes one SPI transfer command carries (64 minus the 4 header bytes).
-constexpr std::size_t max_transfer_bytes = payload_size - data_offset;
+constexpr std::size_t max_transfer_bytes = payload_size_bytes - data_offset;
 
 /// Command codes (payload byte 0).
 namespace command {
@@ -57,6 +57,8 @@ constexpr std::uint8_t bus_not_available = 0xF7;
 /// A transfer came while the previous packet was still being clocked, or a settings command
 /// while a transaction is unfinished: nothing was done.
 constexpr std::uint8_t busy = 0xF8;
+/// The command code, or the power-up sub-command, is not one the bridge knows.
+constexpr std::uint8_t unknown_command = 0xF9;
 } // namespace bridge_status
 
 /// spi_engine_status values (transfer reply byte 3).
@@ -92,8 +94,8 @@ constexpr std::size_t default_direction_gp8 = 16;
 constexpr std::size_t other_settings = 17; ///< bit 4 remote wake-up, bits 1-3 interrupt mode,
                                            ///< bit 0 SPI bus release
 constexpr std::size_t access_control = 18;
-constexpr std::size_t password = 19; ///< 8 bytes, only with password protection
-constexpr std::size_t password_size = 8;
+constexpr std::size_t password = 19; ///< password_size_bytes, only with password protection
+constexpr std::size_t password_size_bytes = 8;
 constexpr std::uint8_t password_protected = 0x40;
 
 constexpr unsigned remote_wakeup_shift = 4;
@@ -126,12 +128,11 @@ constexpr std::uint8_t flash_status_write_enable_latch = 0x02;
 constexpr std::size_t flash_address_bytes = 3;
 constexpr std::size_t flash_command_header_bytes = 1 + flash_address_bytes;
 
-/// Where things live in the speaker's flash.
-constexpr std::uint32_t flash_block_size = 0x10000;
-constexpr std::uint32_t firmware_block_count = 28;
+/// Where things live in the speaker's flash. The firmware region, from address 0, is
+/// intel_hex.h's; the settings block's size is its layout's (settings_block.h).
+constexpr std::uint32_t flash_block_size_bytes = 0x10000; ///< what one block erase clears
 constexpr std::uint32_t settings_block_address = 0x1D0000;
-constexpr std::size_t settings_block_size = 516;
 constexpr std::uint32_t model_tag_address = 0x1F0000;
-constexpr std::size_t model_tag_size = 9;
+constexpr std::size_t model_tag_size_bytes = 9;
 
 } // namespace bridge_protocol

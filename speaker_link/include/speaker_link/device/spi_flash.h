@@ -7,6 +7,8 @@
 // Call on one thread at a time per handle (the device workers hold the device lock).
 #pragma once
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <quarro/types.h>
 
 #include <hidapi/hidapi.h>
@@ -16,6 +18,10 @@
 /// The result of a failed flash routine.
 constexpr quarro::i32 spi_failure = -1;
 
+/// The bytes one page program carries when a whole buffer is written, by spi_flash_write and by
+/// the firmware programmer.
+constexpr quarro::u32 flash_write_piece_bytes = 32;
+
 /// Reads `length` bytes at `address` into `destination` in chunks of at most 60, each byte's
 /// bit order reversed. Returns 0 (also for a length below 1, which sends nothing) or -1;
 /// chunks stored before a failure stay in the buffer.
@@ -23,7 +29,8 @@ quarro::i32 spi_flash_read(hid_device* device, quarro::u8* destination, quarro::
                            quarro::u64 address);
 
 /// Reads the 9-byte model tag at 0x1F0000; returns spi_flash_read's result.
-quarro::i32 read_model_tag(hid_device* device, std::array<quarro::u8, 9>& tag);
+quarro::i32 read_model_tag(hid_device* device,
+                           std::array<quarro::u8, bridge_protocol::model_tag_size_bytes>& tag);
 
 /// Sets the flash's write-enable latch; the transfer settings are restored afterwards.
 /// Returns the status of the write-enable transfer (0 success).
@@ -49,8 +56,8 @@ quarro::i32 spi_flash_wait_ready(hid_device* device);
 quarro::i32 spi_flash_program_page(hid_device* device, const quarro::u8* data, quarro::i32 length,
                                    quarro::u64 address);
 
-/// Reverses the caller's buffer in place (it stays reversed), then programs it in pieces of 32
-/// bytes, each after a ready wait. Returns 0 or -1 at the first failure. May throw as
-/// spi_flash_wait_ready.
+/// Reverses the caller's buffer in place (it stays reversed), then programs it in pieces of
+/// flash_write_piece_bytes, each after a ready wait. Returns 0 or -1 at the first failure. May
+/// throw as spi_flash_wait_ready.
 quarro::i32 spi_flash_write(hid_device* device, quarro::u8* buffer, quarro::i32 length,
                             quarro::u64 address);

@@ -2,6 +2,8 @@
 // firmware region of the speaker's flash, blocks 0 to 27 from address 0.
 #pragma once
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <quarro/err/exception.h>
 #include <quarro/memory/data.h>
 #include <quarro/types.h>
@@ -12,10 +14,10 @@
 /// Flash blocks the firmware region holds; the settings block (0x1D0000) and the model tag
 /// (0x1F0000) lie beyond them.
 constexpr std::size_t firmware_block_count = 28;
-constexpr quarro::u32 firmware_block_size_bytes = 0x10000;
 
 /// Slot i stands for the 64 KB from address i * 0x10000. An empty slot is no part of the
-/// update; a present block holds exactly firmware_block_size_bytes, in flash bit order.
+/// update; a present block holds exactly bridge_protocol::flash_block_size_bytes, in flash bit
+/// order.
 using firmware_block_table =
     std::array<memory::data_ptr<memory::growable_data>, firmware_block_count>;
 

@@ -1,6 +1,8 @@
 // The speaker's model tag: 9 bytes of text in the flash naming the model and the serial number.
 #pragma once
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <quarro/types.h>
 
 #include <array>
@@ -11,10 +13,8 @@
 class model_tag
 {
 public:
-    static constexpr std::size_t size_bytes = 9;
-
     model_tag() = default;
-    explicit model_tag(const std::array<quarro::u8, size_bytes>& bytes);
+    explicit model_tag(const std::array<quarro::u8, bridge_protocol::model_tag_size_bytes>& bytes);
 
     /// The text, at most 9 characters.
     const std::string& text() const { return text_; }
