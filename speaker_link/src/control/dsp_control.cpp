@@ -26,9 +26,6 @@ using quarro::u64;
 
 const char* const data_folder_path = "Velk Audio/Pellaro";
 const char* const log_header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
-constexpr u32 setup_log_level = 4;
-constexpr u32 device_log_level = 8;
-constexpr u32 preset_file_log_level = 4;
 // The reset selects the second factory voicing.
 constexpr u32 default_active_preset = 2;
 
@@ -44,12 +41,12 @@ void set_up_log(const files::filepath& data_folder) noexcept
         book.set_log_folder(logs);
         book.set_header(log_header);
         quarro::log_levels levels;
-        levels.file = 7;
-        levels.console = 0;
-        levels.notification = 0;
+        levels.file = quarro::log_level::info;
+        levels.console = quarro::log_level::none;
+        levels.notification = quarro::log_level::none;
         book.set_levels(levels);
     } catch (const err::exception& error) {
-        log_failure(error, setup_log_level);
+        log_failure(error, quarro::log_level::error);
     } catch (...) {
     }
 }
@@ -61,7 +58,7 @@ files::filepath user_folder() noexcept
     try {
         return files::make_path(quarro::get_user_documents_path(), data_folder_path);
     } catch (const err::exception& error) {
-        log_failure(error, setup_log_level);
+        log_failure(error, quarro::log_level::error);
     } catch (...) {
     }
     return files::filepath();
@@ -233,7 +230,7 @@ void dsp_control::load_preset_file(const files::filepath& path)
         const std::lock_guard<std::mutex> lock(data_mutex);
         std::swap(current_preset, loaded);
     } catch (const err::exception& error) {
-        log_failure(error, preset_file_log_level);
+        log_failure(error, quarro::log_level::error);
     } catch (...) {
     }
 }
@@ -245,7 +242,7 @@ void dsp_control::save_preset_file(const files::filepath& path)
         copy->name = files::split_file_name(path.get_path()).base_name;
         write_preset_file(path, *copy);
     } catch (const err::exception& error) {
-        log_failure(error, preset_file_log_level);
+        log_failure(error, quarro::log_level::error);
     } catch (...) {
     }
 }
@@ -261,7 +258,7 @@ memory::data_ptr<preset> dsp_control::held_current_preset() const
 void dsp_control::read_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, device_log_level,
+        &device_mutex, closing, quarro::log_level::debug,
         [this] {
             const device_settings settings = read_settings_block();
             memory::data_ptr<main_settings> record = decode_main_settings(settings);
@@ -293,7 +290,7 @@ void dsp_control::read_main_settings_task() noexcept
 void dsp_control::write_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, device_log_level,
+        &device_mutex, closing, quarro::log_level::debug,
         [this] {
             device_settings settings = read_settings_block();
             encode_main_settings(settings, held_main_settings());
@@ -310,7 +307,7 @@ void dsp_control::write_main_settings_task() noexcept
 void dsp_control::read_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, closing, device_log_level,
+        &device_mutex, closing, quarro::log_level::debug,
         [this, index] {
             memory::data_ptr<preset> record = decode_user_preset(read_settings_block(), index);
             {
@@ -325,7 +322,7 @@ void dsp_control::read_user_preset_task(u64 index) noexcept
 void dsp_control::write_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, closing, device_log_level,
+        &device_mutex, closing, quarro::log_level::debug,
         [this, index] {
             device_settings settings = read_settings_block();
             encode_user_preset(settings, index, held_current_preset());
@@ -338,7 +335,7 @@ void dsp_control::write_user_preset_task(u64 index) noexcept
 void dsp_control::reset_device_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, device_log_level,
+        &device_mutex, closing, quarro::log_level::debug,
         [this] {
             device_settings settings = read_settings_block();
             auto defaults = memory::make_data_ptr<main_settings>();

@@ -10,13 +10,8 @@
 #include <speaker_link/firmware/firmware_package.h>
 #include <speaker_link/settings/settings_block.h>
 
+#include <quarro/log/logbook.h>
 #include <quarro/tools/text.h>
-
-namespace {
-
-constexpr quarro::u32 package_log_level = 4;
-
-} // namespace
 
 void install_firmware_image(dsp_control& control, const files::filepath& package)
 {
@@ -27,7 +22,7 @@ void install_firmware_image(dsp_control& control, const files::filepath& package
         // The archive and the images are let go before the speaker is touched.
         image = read_firmware_package(package, model);
     } catch (const firmware_package_error& problem) {
-        log_failure(problem, package_log_level);
+        log_failure(problem, quarro::log_level::error);
         access.callback().firmware_update_failed(
             control, static_cast<int>(firmware_update_failure::download_or_package));
         return;

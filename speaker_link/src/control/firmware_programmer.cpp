@@ -25,17 +25,17 @@ using quarro::u32;
 using quarro::u64;
 using quarro::u8;
 
-constexpr u32 program_log_level = 7;
-
 void log_line(std::string text, u64 number)
 {
     quarro::append_unsigned(text, number, 1);
-    quarro::logbook::instance().message(text, program_log_level, quarro::logbook::file_and_console);
+    quarro::logbook::instance().message(text, quarro::log_level::info,
+                                        quarro::logbook::file_and_console);
 }
 
 void log_line(const std::string& text)
 {
-    quarro::logbook::instance().message(text, program_log_level, quarro::logbook::file_and_console);
+    quarro::logbook::instance().message(text, quarro::log_level::info,
+                                        quarro::logbook::file_and_console);
 }
 
 // Progress of one stage. It never goes backwards: the pieces of a block programmed again are

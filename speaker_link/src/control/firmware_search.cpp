@@ -9,11 +9,10 @@
 
 #include <quarro/err/exception.h>
 #include <quarro/http/http_connection.h>
+#include <quarro/log/logbook.h>
 #include <quarro/tools/text.h>
 
 namespace {
-
-constexpr quarro::u32 search_log_level = 8;
 
 void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 {
@@ -59,6 +58,7 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 void search_firmware(const firmware_access& access, quarro::i32 time_limit_ms) noexcept
 {
     run_worker(
-        nullptr, access.closing(), search_log_level, [&] { search_steps(access, time_limit_ms); },
+        nullptr, access.closing(), quarro::log_level::debug,
+        [&] { search_steps(access, time_limit_ms); },
         [&] { access.callback().firmware_search_failed(access.control()); });
 }

@@ -11,6 +11,7 @@
 #include <quarro/files/folder_operations.h>
 #include <quarro/files/hdd_file.h>
 #include <quarro/files/whole_file.h>
+#include <quarro/log/logbook.h>
 #include <quarro/tools/text.h>
 
 #include <optional>
@@ -18,8 +19,6 @@
 namespace {
 
 using quarro::u32;
-
-constexpr u32 update_log_level = 4;
 
 void report_failure(const firmware_access& access, firmware_update_failure kind)
 {
@@ -29,7 +28,7 @@ void report_failure(const firmware_access& access, firmware_update_failure kind)
 // A download or package problem: said in the log, reported as kind 1.
 void report_package_problem(const firmware_access& access, const std::string& text)
 {
-    log_failure(err::runtime_error(text), update_log_level);
+    log_failure(err::runtime_error(text), quarro::log_level::error);
     report_failure(access, firmware_update_failure::download_or_package);
 }
 
@@ -116,10 +115,10 @@ void run_firmware_update(const firmware_access& access,
         access.set_update_running(false);
         return;
     } catch (const error::dsp_error& error) {
-        log_failure(error, update_log_level);
+        log_failure(error, quarro::log_level::error);
         kind = firmware_update_failure::speaker_link;
     } catch (const err::exception& error) {
-        log_failure(error, update_log_level);
+        log_failure(error, quarro::log_level::error);
     } catch (...) {
     }
     // What the failure report throws is dropped: there is nobody left to report it to.

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr quarro::u32 unusable_log_level = 4;
-
 std::string error_text(int error)
 {
     return std::error_code(error, std::generic_category()).message();
@@ -31,7 +29,7 @@ void log_unusable(const std::string& path, const std::string& reason) noexcept
         quarro::logbook::instance().message(
             "The speaker's lock file " + path + " cannot be used (" + reason +
                 "): other programs using the speaker are not waited for",
-            unusable_log_level, quarro::logbook::file_and_console);
+            quarro::log_level::error, quarro::logbook::file_and_console);
     } catch (...) {
     }
 }

@@ -173,8 +173,9 @@ TEST_F(DspControlSetUp, DataFoldersAndLogComeUpInAFreshDocumentsFolder)
     EXPECT_TRUE(std::filesystem::is_directory(data + "/presets"));
     const quarro::log_levels levels = book.get_levels();
     EXPECT_EQ(std::vector<int>({levels.file, levels.console, levels.notification}),
-              std::vector<int>({7, 0, 0}));
-    book.message("first line", 7, quarro::logbook::file_and_console);
+              std::vector<int>(
+                  {quarro::log_level::info, quarro::log_level::none, quarro::log_level::none}));
+    book.message("first line", quarro::log_level::info, quarro::logbook::file_and_console);
     EXPECT_EQ(book.get_log_file().get_parent().get_path(), data + "/logs");
 }
 
@@ -477,7 +478,8 @@ TEST_F(DspControl, ThrowingReportsAreContained)
         {"std::exception", [] { throw std::runtime_error("panel fell over"); }},
         {"anything else", [] { throw 7; }},
     };
-    quarro::logbook::instance().set_levels({8, 0, 0});
+    quarro::logbook::instance().set_levels(
+        {quarro::log_level::debug, quarro::log_level::none, quarro::log_level::none});
     int serial = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -82,7 +82,7 @@ TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
     test_support::temporary_folder logs;
     quarro::logbook& book = quarro::logbook::instance();
     book.set_log_folder(files::filepath(logs.path()));
-    book.set_levels({7, 0, 0});
+    book.set_levels({quarro::log_level::info, quarro::log_level::none, quarro::log_level::none});
     const std::atomic<bool> give_up{false};
     const struct
     {

@@ -23,8 +23,8 @@ public:
     /// Waits until the lock is had, looking again every poll_interval_ms on quarro's clock.
     /// Throws err::runtime_error when `give_up` is found set while another holder keeps it
     /// (the panel is closing). A lock file that cannot be opened safely (not a regular file of
-    /// this user, a link, no such folder) or locked at all is logged at level 4, each time, and
-    /// the operation goes on without the lock: one window still works.
+    /// this user, a link, no such folder) or locked at all is logged at log_level::error, each
+    /// time, and the operation goes on without the lock: one window still works.
     explicit speaker_lock(const std::atomic<bool>& give_up);
     /// Lets go of the lock.
     ~speaker_lock();
