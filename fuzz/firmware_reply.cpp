@@ -1,7 +1,7 @@
 // libFuzzer target: the JSON token reader and the firmware search's walk and checks over any
 // reply text. Every token must lie inside the input and reading must always move on.
-#include <speaker_link/firmware_service_reply.h>
-#include <speaker_link/json_token.h>
+#include <speaker_link/firmware/firmware_service_reply.h>
+#include <speaker_link/firmware/json_token.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzzes the reading of a package's "flash.json": every entry it names is found (with a small
 // image), and the description either comes out complete (a firmware image, a valid version)
 // or is refused with firmware_package_error.
-#include <speaker_link/firmware_description.h>
+#include <speaker_link/firmware/firmware_description.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Fuzzes parse_intel_hex: any text either fills the block table within its 28 blocks of
 // 64 KB or is refused with firmware_package_error; nothing is written outside the table.
-#include <speaker_link/intel_hex.h>
+#include <speaker_link/firmware/intel_hex.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     for (const auto& block : blocks)
-        if (block && block->size() != firmware_block_size_bytes)
+        if (block && block->size() != bridge_protocol::flash_block_size_bytes)
             std::abort();
     return 0;
 }

@@ -1,6 +1,6 @@
 // Fuzzes the number and text parsers: preset numbers and band types, integer texts, fixed
 // notation, case folding, UTF-8 checks, replacing and tokenising.
-#include <speaker_link/preset_file.h>
+#include <speaker_link/settings/preset_file.h>
 
 #include <quarro/tools/number_text.h>
 #include <quarro/tools/string_tokenizer.h>

@@ -1,6 +1,6 @@
 // Fuzzes the XML layer with the preset reader behind it, and checks that the flat nesting
 // check never finds less depth than TinyXML's own parser builds.
-#include <speaker_link/preset_file.h>
+#include <speaker_link/settings/preset_file.h>
 
 #include <quarro/err/exception.h>
 #include <quarro/xml/tiny_xml.h>

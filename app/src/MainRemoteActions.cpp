@@ -265,7 +265,8 @@ void MainRemote::runGuarded(const char* failureTitle, const std::function<void()
 void MainRemote::reportFailure(const char* title, const std::string& text) noexcept
 {
     try {
-        quarro::logbook::instance().message(std::string(title) + ": " + text, 4,
+        quarro::logbook::instance().message(std::string(title) + ": " + text,
+                                            quarro::log_level::error,
                                             quarro::logbook::file_and_console);
         DesktopServices::get().showMessage(juce::translate(title),
                                            juce::String::fromUTF8(text.c_str()), this);

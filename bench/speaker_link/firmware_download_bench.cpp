@@ -1,7 +1,7 @@
 // The firmware package's download and checksum, each beside its command-line counterpart in the
 // same run: a 16 MiB download with quarro::download_job and with `curl -s -o`, and the MD5 of
 // 64 MiB with secure_crypto_data::md5 and with `md5sum`. Each reports both times and the ratio.
-#include <speaker_link/secure_crypto_data.h>
+#include <speaker_link/firmware/secure_crypto_data.h>
 
 #include <support/bench_environment.h>
 

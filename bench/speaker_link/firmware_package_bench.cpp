@@ -2,11 +2,11 @@
 // file in the same run, a whole 3-block installation through the emulated speaker with its
 // HID reports per 64 KB block beside the reports the programming algorithm implies, and the
 // time a real speaker takes to erase and program one block.
+#include <speaker_link/control/firmware_installation.h>
+#include <speaker_link/control/firmware_programmer.h>
+#include <speaker_link/device/dsp_session.h>
 #include <speaker_link/dsp_control.h>
-#include <speaker_link/dsp_session.h>
-#include <speaker_link/firmware_package.h>
-#include <speaker_link/firmware_programmer.h>
-#include <speaker_link/intel_hex.h>
+#include <speaker_link/firmware/intel_hex.h>
 
 #include <emulated_speaker/speaker.h>
 
@@ -35,8 +35,8 @@ const std::string& full_image()
     static const std::string text = [] {
         std::vector<hex_bytes> pieces;
         for (std::uint32_t block = 0; block < firmware_block_count; ++block)
-            pieces.push_back({block * firmware_block_size_bytes,
-                              test_support::counting_bytes(firmware_block_size_bytes,
+            pieces.push_back({block * bridge_protocol::flash_block_size_bytes,
+                              test_support::counting_bytes(bridge_protocol::flash_block_size_bytes,
                                                            static_cast<std::uint8_t>(block))});
         return test_support::intel_hex(pieces);
     }();
@@ -150,7 +150,7 @@ void BM_ProgramOneFirmwareBlock(benchmark::State& state)
     auto control = memory::make_data_ptr<dsp_control>(callback);
     firmware_block_table blocks;
     const std::vector<std::uint8_t> bytes =
-        test_support::counting_bytes(firmware_block_size_bytes, 7);
+        test_support::counting_bytes(bridge_protocol::flash_block_size_bytes, 7);
     blocks[1] = memory::make_data_copy(bytes.data(), bytes.size());
     bench_support::run_on_speaker(state, [&] {
         const dsp_session_guard session;

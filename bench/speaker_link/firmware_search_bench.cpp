@@ -1,7 +1,7 @@
 // The firmware search end to end (request, parse, compare) against the local firmware service,
 // beside `curl -s` of the same address; and the JSON token reader's throughput over 1 MiB.
 #include <speaker_link/dsp_control.h>
-#include <speaker_link/json_token.h>
+#include <speaker_link/firmware/json_token.h>
 
 #include <support/bench_environment.h>
 

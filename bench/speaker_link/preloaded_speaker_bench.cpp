@@ -2,10 +2,10 @@
 // libpellaro_emulated_speaker.so preloaded, as a demonstration or an end-to-end test runs the
 // panel, it times a settings read, a settings write and a one-block firmware installation on
 // the wall clock. Without the preloaded speaker every benchmark stops with an error.
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/control/firmware_installation.h>
+#include <speaker_link/device/bridge_protocol.h>
 #include <speaker_link/dsp_control.h>
-#include <speaker_link/firmware_package.h>
-#include <speaker_link/settings_block.h>
+#include <speaker_link/settings/settings_block.h>
 
 #include <support/connected_control.h>
 #include <support/firmware_package_builder.h>

@@ -1,10 +1,10 @@
 // Reading, writing and resetting the settings block through the emulated speaker: HID reports
 // per operation, the time a real speaker takes for them beside the floor of 1 ms per HID
 // report, and the CPU time per operation.
-#include <speaker_link/main_settings.h>
-#include <speaker_link/preset.h>
-#include <speaker_link/settings_block.h>
-#include <speaker_link/settings_encoding.h>
+#include <speaker_link/settings/main_settings.h>
+#include <speaker_link/settings/preset.h>
+#include <speaker_link/settings/settings_block.h>
+#include <speaker_link/settings/settings_encoding.h>
 
 #include <emulated_speaker/speaker.h>
 

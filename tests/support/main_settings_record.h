@@ -1,7 +1,7 @@
 // Builds main settings records for tests in one line.
 #pragma once
 
-#include <speaker_link/main_settings.h>
+#include <speaker_link/settings/main_settings.h>
 
 #include <quarro/memory/data_ptr.h>
 

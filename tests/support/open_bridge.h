@@ -3,9 +3,9 @@
 // reports the emulated speaker saw.
 #pragma once
 
-#include <speaker_link/bridge.h>
-#include <speaker_link/bridge_protocol.h>
-#include <speaker_link/dsp_session.h>
+#include <speaker_link/device/bridge.h>
+#include <speaker_link/device/bridge_protocol.h>
+#include <speaker_link/device/dsp_session.h>
 
 #include <support/emulated_speaker_fixture.h>
 

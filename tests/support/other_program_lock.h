@@ -2,7 +2,7 @@
 // file, holding the flock as a second panel would.
 #pragma once
 
-#include <speaker_link/speaker_lock.h>
+#include <speaker_link/device/speaker_lock.h>
 #include <support/bounded_wait.h>
 
 #include <gtest/gtest.h>

@@ -166,7 +166,8 @@ filepath make_path(const filepath& folder, const std::string& relative_path)
             result = get_or_create_folder(result, name);
         return result;
     } catch (const err::exception& failure) {
-        quarro::logbook::instance().message(failure.what(), 7, quarro::logbook::file_and_console);
+        quarro::logbook::instance().message(failure.what(), quarro::log_level::info,
+                                            quarro::logbook::file_and_console);
         return filepath();
     } catch (...) {
         return filepath();

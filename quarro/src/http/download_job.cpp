@@ -12,8 +12,6 @@
 namespace quarro {
 namespace {
 
-constexpr u32 resume_failure_log_level = 4;
-
 std::string joined(const files::filepath& folder, const std::string& name)
 {
     std::string path = folder.get_path();
@@ -151,8 +149,7 @@ void download_job::on_stopped(http_download& download, const std::string&)
         save_resume_file(download);
     } catch (const err::exception& error) {
         try {
-            logbook::instance().message(error.what(), resume_failure_log_level,
-                                        logbook::file_and_console);
+            logbook::instance().message(error.what(), log_level::error, logbook::file_and_console);
         } catch (...) {
         }
     }

@@ -21,8 +21,6 @@ std::string name_in(const std::string& url)
     return separator == std::string::npos ? url : url.substr(separator + 1);
 }
 
-constexpr u32 callback_failure_log_level = 4;
-
 } // namespace
 
 // Nothing may cross libcurl: every callback catches, keeps the reason and returns the value
@@ -43,7 +41,7 @@ struct http_download::callbacks
             self.stop_text_ = "unknown failure";
         }
         try {
-            logbook::instance().message("download: " + self.stop_text_, callback_failure_log_level,
+            logbook::instance().message("download: " + self.stop_text_, log_level::error,
                                         logbook::file_and_console);
         } catch (...) {
         }

@@ -91,7 +91,7 @@ void logbook::flush()
     if (failed) {
         reporting_file_failure = true;
         try {
-            message(failure, 7, file_and_console);
+            message(failure, log_level::info, file_and_console);
         } catch (...) {
         }
         reporting_file_failure = false;
@@ -111,7 +111,7 @@ void logbook::write_to_file(const std::string& text)
 
 void logbook::close()
 {
-    message("~logbook", 8, file_and_console);
+    message("~logbook", log_level::debug, file_and_console);
     closed_.store(true);
 }
 

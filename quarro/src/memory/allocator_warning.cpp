@@ -8,7 +8,8 @@ namespace memory::detail {
 void report_allocator_warning(const char* text)
 {
     try {
-        quarro::logbook::instance().message(text, 7, quarro::logbook::file_and_console);
+        quarro::logbook::instance().message(text, quarro::log_level::info,
+                                            quarro::logbook::file_and_console);
     } catch (...) {
         // Called from a destructor: a warning that can't be logged is dropped.
     }

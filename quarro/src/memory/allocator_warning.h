@@ -3,7 +3,7 @@
 
 namespace memory::detail {
 
-/// Reports the text at level 7 to the log file and the console.
+/// Reports the text at log_level::info to the log file and the console.
 void report_allocator_warning(const char* text);
 
 } // namespace memory::detail

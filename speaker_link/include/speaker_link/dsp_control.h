@@ -4,8 +4,8 @@
 #pragma once
 
 #include <speaker_link/dsp_control_callback.h>
-#include <speaker_link/main_settings.h>
-#include <speaker_link/preset.h>
+#include <speaker_link/settings/main_settings.h>
+#include <speaker_link/settings/preset.h>
 
 #include <quarro/files/filepath.h>
 #include <quarro/memory/data_ptr.h>
@@ -108,7 +108,7 @@ public:
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
 
     // -- Preset files, on the calling thread (the message thread). Neither reports to the
-    // caller: a failure is logged at level 4 (file and console) and changes nothing.
+    // caller: a failure is logged at log_level::error (file and console) and changes nothing.
 
     /// The preset in the file becomes the current preset. A file that can't be read, or
     /// holds no preset with eight bands, leaves the current preset as it was.

@@ -129,7 +129,8 @@ TEST_F(FolderOperations, MakePathSplitsAtBothSeparatorsAndLogsAFileInTheWay)
     EXPECT_EQ(files::create_file_at_path(parent / "work/p\\q.part").get_path(),
               parent / "work/p/q.part");
 
-    quarro::logbook::instance().set_levels({0, 7, 0});
+    quarro::logbook::instance().set_levels(
+        {quarro::log_level::none, quarro::log_level::info, quarro::log_level::none});
     testing::internal::CaptureStderr();
     EXPECT_FALSE(files::make_path(work, "file.txt/x").exists_flag_set());
     const std::string console = testing::internal::GetCapturedStderr();

@@ -30,6 +30,7 @@
 namespace {
 
 using quarro::logbook;
+namespace level = quarro::log_level;
 using test_support::read_text;
 using test_support::temporary_folder;
 
@@ -139,16 +140,16 @@ TEST_F(Logbook, EachTargetTakesTheLinesOfItsLevel)
     logbook::get_notification_center().add_observer(&watcher, "quarro::logbook::message", 0);
     testing::internal::CaptureStderr();
     // The default levels (file 0, console 5), and no folder: no file.
-    book.message("error line", 4, logbook::file_and_console);
-    book.message("file only", 0, logbook::file_target);
+    book.message("error line", level::error, logbook::file_and_console);
+    book.message("file only", level::none, logbook::file_target);
     EXPECT_FALSE(book.get_log_file().exists_flag_set());
-    use_folder({7, 0, 5});
-    book.message("posted", 5, logbook::notification_target);
-    book.message("too detailed", 6, logbook::notification_target);
-    book.message("first", 7, logbook::file_and_console);
-    book.message("not for the file", 8, logbook::file_and_console);
-    book.message("", 4, logbook::file_and_console);
-    book.message("console", 0, logbook::console_target);
+    use_folder({level::info, level::none, level::warning});
+    book.message("posted", level::warning, logbook::notification_target);
+    book.message("too detailed", level::notice, logbook::notification_target);
+    book.message("first", level::info, logbook::file_and_console);
+    book.message("not for the file", level::debug, logbook::file_and_console);
+    book.message("", level::error, logbook::file_and_console);
+    book.message("console", level::none, logbook::console_target);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "error line\nconsole\n");
     logbook::get_notification_center().remove_observer(&watcher);
     EXPECT_EQ(watcher.received, std::vector<std::string>{"posted/5"});
@@ -162,14 +163,14 @@ TEST_F(Logbook, EachTargetTakesTheLinesOfItsLevel)
 
 TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
 {
-    use_folder({7, 7, 0});
+    use_folder({level::info, level::info, level::none});
     std::filesystem::remove_all(folder.path());
     const std::string report = "cannot create the file! it may be opened by another "
                                "application?\nfull path: \"" +
                                folder.path() + "/";
     for (const std::string line : {"lost", "tried again"}) {
         testing::internal::CaptureStderr();
-        book.message(line, 7, logbook::file_and_console);
+        book.message(line, level::info, logbook::file_and_console);
         const std::string console = testing::internal::GetCapturedStderr();
         // The report, once, then the line itself on the console.
         ASSERT_EQ(console.compare(0, report.size(), report), 0) << console;
@@ -179,20 +180,20 @@ TEST_F(Logbook, FolderThatCannotTakeTheFileReportsOnceToTheConsole)
         EXPECT_EQ(console.substr(name_end), "\"\n" + line + "\n");
     }
     std::filesystem::create_directory(folder.path());
-    book.message("back", 7, logbook::file_target);
+    book.message("back", level::info, logbook::file_target);
     EXPECT_EQ(files_in(folder.path()).size(), 1u);
 }
 
 TEST_F(Logbook, EveryThreadsLinesArriveInOrder)
 {
-    use_folder({7, 0, 0});
+    use_folder({level::info, level::none, level::none});
     constexpr int threads = 8, lines = 1000;
     const auto text_of = [](int t, int i) { return std::to_string(t) + "." + std::to_string(i); };
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&, t] {
             for (int i = 0; i < lines; ++i)
-                book.message(text_of(t, i), 7, logbook::file_target);
+                book.message(text_of(t, i), level::info, logbook::file_target);
         });
     for (auto& worker : workers)
         worker.join();
@@ -214,9 +215,9 @@ TEST(LogbookAtExit, ClosingLineOnlyWhereLevel8IsAdmitted)
 {
     // levels; the console; the log without time stamps (empty: no file at all)
     const std::tuple<quarro::log_levels, std::string, std::string> cases[] = {
-        {{8, 0, 0}, "", "T (debug)\t\t~logbook\r\n"},
-        {{0, 8, 0}, "~logbook\n", ""},
-        {{7, 0, 0}, "", ""}};
+        {{level::debug, level::none, level::none}, "", "T (debug)\t\t~logbook\r\n"},
+        {{level::none, level::debug, level::none}, "~logbook\n", ""},
+        {{level::info, level::none, level::none}, "", ""}};
     for (const auto& [levels, console_text, file_text] : cases) {
         temporary_folder folder, console;
         const pid_t child = fork();

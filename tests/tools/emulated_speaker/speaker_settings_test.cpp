@@ -1,7 +1,7 @@
 // The emulated speaker's own settings encoder against the block layout, and its factory image.
 #include <emulated_speaker/speaker_settings.h>
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include <demo_firmware/demo_package.h>
 
 #include <emulated_speaker/speaker_settings.h>
+#include <speaker_link/device/bridge_protocol.h>
 #include <support/firmware_package_builder.h>
 
 #include <filesystem>
@@ -12,14 +13,14 @@
 namespace demo_firmware {
 namespace {
 
-constexpr std::uint32_t block_size = 0x10000;
+namespace bp = bridge_protocol;
 
 // The image bytes as the firmware has them: the flash reverses each byte's bits as it stores it.
 std::vector<std::uint8_t> block_image(std::uint32_t block)
 {
-    std::vector<std::uint8_t> bytes(block_size);
-    for (std::uint32_t i = 0; i < block_size; ++i)
-        bytes[i] = emulated_speaker::mirror(installed_byte(block * block_size + i));
+    std::vector<std::uint8_t> bytes(bp::flash_block_size_bytes);
+    for (std::uint32_t i = 0; i < bp::flash_block_size_bytes; ++i)
+        bytes[i] = emulated_speaker::mirror(installed_byte(block * bp::flash_block_size_bytes + i));
     return bytes;
 }
 
@@ -39,12 +40,13 @@ std::string write_demo_package(const std::string& root, const std::string& model
     const std::string path = folder + "/firmware.zip";
     const std::string model_entry = model + ".hex";
     test_support::write_zip(
-        path, {{"flash.json", R"({"version": ")" + version + R"(", "firmware": "firmware.hex", ")" +
-                                  model + R"(": ")" + model_entry + R"("})"},
-               {"firmware.hex", test_support::intel_hex(
-                                    {{firmware_block * block_size, block_image(firmware_block)}})},
-               {model_entry,
-                test_support::intel_hex({{model_block * block_size, block_image(model_block)}})}});
+        path,
+        {{"flash.json", R"({"version": ")" + version + R"(", "firmware": "firmware.hex", ")" +
+                            model + R"(": ")" + model_entry + R"("})"},
+         {"firmware.hex", test_support::intel_hex({{firmware_block * bp::flash_block_size_bytes,
+                                                    block_image(firmware_block)}})},
+         {model_entry, test_support::intel_hex({{model_block * bp::flash_block_size_bytes,
+                                                 block_image(model_block)}})}});
     if (std::filesystem::file_size(path, error) == 0 || error)
         throw std::runtime_error("demo_firmware: could not write " + path);
     return path;

@@ -7,7 +7,7 @@
 // unfinished, are refused as busy. Only a cancel ends an unfinished transaction.
 #include "bridge_model.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <algorithm>
 #include <utility>
@@ -160,7 +160,7 @@ chip_state bridge_model::take_chip(const payload& command)
     bank.other_settings = command[chip_layout::other_settings];
     bank.access_control = command[chip_layout::access_control];
     if (bank.access_control == chip_layout::password_protected)
-        std::copy_n(command.begin() + chip_layout::password, chip_layout::password_size,
+        std::copy_n(command.begin() + chip_layout::password, chip_layout::password_size_bytes,
                     bank.password.begin());
     return bank;
 }
@@ -219,7 +219,7 @@ bridge_model::payload bridge_model::answer(const payload& command, std::uint64_t
                 chip_power_up_ = take_chip(command);
         } else {
             report_violation_("bridge: unknown power-up settings " + std::to_string(which));
-            reply[bp::status_offset] = 0xF9;
+            reply[bp::status_offset] = bp::bridge_status::unknown_command;
         }
         break;
     }
@@ -233,7 +233,7 @@ bridge_model::payload bridge_model::answer(const payload& command, std::uint64_t
         break;
     default:
         report_violation_("bridge: unknown command " + std::to_string(code));
-        reply[bp::status_offset] = 0xF9;
+        reply[bp::status_offset] = bp::bridge_status::unknown_command;
         break;
     }
     return reply;

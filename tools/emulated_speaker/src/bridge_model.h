@@ -8,6 +8,8 @@
 
 #include <emulated_speaker/speaker.h>
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -20,7 +22,7 @@ namespace emulated_speaker {
 class bridge_model
 {
 public:
-    using payload = std::array<std::uint8_t, 64>;
+    using payload = std::array<std::uint8_t, bridge_protocol::payload_size_bytes>;
     using violation_sink = std::function<void(const std::string&)>;
 
     /// The pin that selects the flash.

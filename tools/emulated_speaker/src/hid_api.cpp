@@ -4,7 +4,7 @@
 
 #include <hidapi/hidapi.h>
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <cstdlib>
 #include <cstring>

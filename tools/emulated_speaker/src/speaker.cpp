@@ -2,7 +2,7 @@
 #include "speaker_state.h"
 #include "virtual_clock.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -243,14 +243,15 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         violation("hid: hid_write of " + std::to_string(length) + " bytes");
         return -1;
     }
-    if (length != bp::output_report_size)
+    if (length != bp::output_report_size_bytes)
         violation("hid: output report of " + std::to_string(length) + " bytes");
     if (data[0] != 0)
         violation("hid: report number " + std::to_string(data[0]));
 
     bridge_model::payload command{};
-    std::copy_n(data + bp::report_number_size,
-                std::min(length - bp::report_number_size, bp::payload_size), command.begin());
+    std::copy_n(data + bp::report_number_size_bytes,
+                std::min(length - bp::report_number_size_bytes, bp::payload_size_bytes),
+                command.begin());
     report_record* record = nullptr;
     if (history.size() < history_limit) {
         history.push_back({std::vector<std::uint8_t>(data, data + length), {}});
@@ -489,14 +490,14 @@ void speaker::set_plain(std::uint32_t address, const std::vector<std::uint8_t>& 
 
 void speaker::set_model_tag(const std::string& tag)
 {
-    std::vector<std::uint8_t> bytes(bp::model_tag_size, 0);
+    std::vector<std::uint8_t> bytes(bp::model_tag_size_bytes, 0);
     std::copy_n(tag.begin(), std::min(tag.size(), bytes.size()), bytes.begin());
     set_plain(bp::model_tag_address, bytes);
 }
 
 std::string speaker::model_tag() const
 {
-    const std::vector<std::uint8_t> bytes = plain(bp::model_tag_address, bp::model_tag_size);
+    const std::vector<std::uint8_t> bytes = plain(bp::model_tag_address, bp::model_tag_size_bytes);
     const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
     return std::string(bytes.begin(), end);
 }

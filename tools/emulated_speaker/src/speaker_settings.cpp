@@ -2,7 +2,7 @@
 // instead of computing word numbers, so that it shares no arithmetic with the panel's encoder.
 #include <emulated_speaker/speaker_settings.h>
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <stdexcept>
 
@@ -155,14 +155,14 @@ std::vector<std::uint8_t> factory_image(const std::string& model)
         image[address] = factory_pattern(address);
 
     const std::uint32_t settings_address = bridge_protocol::settings_block_address;
-    const std::uint32_t block_size = bridge_protocol::flash_block_size;
+    const std::uint32_t block_size = bridge_protocol::flash_block_size_bytes;
     for (std::uint32_t i = 0; i < block_size; ++i)
         image[settings_address + i] = 0xFF;
     const auto settings = encode_settings(factory_settings());
     for (std::size_t i = 0; i < settings.size(); ++i)
         image[settings_address + i] = mirror(settings[i]);
 
-    for (std::size_t i = 0; i < bridge_protocol::model_tag_size; ++i) {
+    for (std::size_t i = 0; i < bridge_protocol::model_tag_size_bytes; ++i) {
         const auto plain = i < tag.size() ? static_cast<std::uint8_t>(tag[i]) : std::uint8_t{0};
         image[bridge_protocol::model_tag_address + i] = mirror(plain);
     }

@@ -2,7 +2,7 @@
 // select rises; the bytes it holds are raw flash bytes, exactly as the bridge clocks them.
 #include "spi_flash_model.h"
 
-#include <speaker_link/bridge_protocol.h>
+#include <speaker_link/device/bridge_protocol.h>
 
 #include <cstdio>
 #include <utility>
@@ -244,7 +244,7 @@ command_outcome spi_flash_model::execute()
 
 bool spi_flash_model::is_protected(std::uint32_t address)
 {
-    const std::uint32_t block = address / bridge_protocol::flash_block_size;
+    const std::uint32_t block = address / bridge_protocol::flash_block_size_bytes;
     bool hit = false;
     for (auto& entry : protected_blocks)
         if (entry.block == block)
@@ -265,8 +265,8 @@ command_outcome spi_flash_model::erase_block()
     busy_until_us_ = time_us_ + erase_busy_us_;
     if (take_any(erase_faults))
         return command_outcome::ignored_by_fault;
-    const std::uint32_t first = address - address % bridge_protocol::flash_block_size;
-    for (std::uint32_t i = 0; i < bridge_protocol::flash_block_size; ++i)
+    const std::uint32_t first = address - address % bridge_protocol::flash_block_size_bytes;
+    for (std::uint32_t i = 0; i < bridge_protocol::flash_block_size_bytes; ++i)
         memory_[first + i] = 0xFF;
     dirty_ = true;
     return command_outcome::executed;

@@ -43,7 +43,7 @@ filepath create_file_at_path(const std::string& full_path);
 /// The folder reached from `folder` through the components of `relative_path` (separated by
 /// '/' or '\', empty components skipped), each got or made with get_or_create_folder. The
 /// empty filepath when a component is refused (nothing is made then) or can't be made; an
-/// err::exception on the way is logged at level 7 to the file and console.
+/// err::exception on the way is logged at log_level::info to the file and console.
 filepath make_path(const filepath& folder, const std::string& relative_path);
 
 /// make_path from "/".

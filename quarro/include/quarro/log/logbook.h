@@ -14,12 +14,27 @@
 
 namespace quarro {
 
+/// The levels of a line, named as log_level_text shows them: the lower, the graver. A target
+/// takes the lines up to its own level; none (0) as a target's level takes only lines of 0.
+namespace log_level {
+constexpr u32 none = 0;
+constexpr u32 emergency = 1;
+constexpr u32 alert = 2;
+constexpr u32 critical = 3;
+constexpr u32 error = 4;
+constexpr u32 warning = 5;
+constexpr u32 notice = 6;
+constexpr u32 info = 7;
+constexpr u32 debug = 8;
+constexpr u32 user = 9;
+} // namespace log_level
+
 /// The highest level each target takes.
 struct log_levels
 {
-    u8 file = 0;
-    u8 console = 5;
-    u8 notification = 0;
+    u8 file = log_level::none;
+    u8 console = log_level::warning;
+    u8 notification = log_level::none;
 };
 
 /// The one log of the process. Every line is written on the calling thread: nothing here
@@ -33,9 +48,9 @@ public:
     static constexpr u32 file_and_console = file_target | console_target;
 
     /// The logbook, built on first use. It is never destroyed: at exit it logs "~logbook" at
-    /// level 8 to the file and console, and from then on only the console target works, so
-    /// code that logs from a static destructor never touches anything already destroyed.
-    /// Any thread.
+    /// log_level::debug to the file and console, and from then on only the console target
+    /// works, so code that logs from a static destructor never touches anything already
+    /// destroyed. Any thread.
     static logbook& instance();
 
     /// The center that the notification target posts "quarro::logbook::message" (id 0, the
@@ -48,7 +63,7 @@ public:
     /// Sends the text to each target in `targets` whose level admits `level`. The file target
     /// needs a log folder; the run's log file is made at its first line (with the header
     /// first). A file that can't be made or written loses that line; its error is logged at
-    /// level 7 to the console only (never to the file again, so a failing file can't
+    /// log_level::info to the console only (never to the file again, so a failing file can't
     /// recurse), and the next line tries again. Throws only what allocation or a notification
     /// observer throws. Any thread.
     void message(const std::string& text, u32 level, u32 targets);
@@ -80,9 +95,9 @@ private:
     files::filepath log_file_;
     std::string header_;
     std::atomic<bool> folder_set_{false};
-    std::atomic<u8> file_level_{0};
-    std::atomic<u8> console_level_{5};
-    std::atomic<u8> notification_level_{0};
+    std::atomic<u8> file_level_{log_level::none};
+    std::atomic<u8> console_level_{log_level::warning};
+    std::atomic<u8> notification_level_{log_level::none};
     std::atomic<bool> closed_{false};
 };
 

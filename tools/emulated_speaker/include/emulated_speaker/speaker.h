@@ -6,6 +6,8 @@
 #include <emulated_speaker/report_gate.h>
 #include <emulated_speaker/speaker_settings.h>
 
+#include <speaker_link/device/bridge_protocol.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -88,10 +90,10 @@ struct pin_state
 /// The bridge's pin and chip settings, as it holds them.
 struct chip_state
 {
-    std::array<pin_state, 9> pins{};
+    std::array<pin_state, bridge_protocol::chip_settings_layout::pin_count> pins{};
     std::uint8_t other_settings = 0; ///< bit 4 wake-up, bits 1-3 interrupt mode, bit 0 release
     std::uint8_t access_control = 0;
-    std::array<std::uint8_t, 8> password{};
+    std::array<std::uint8_t, bridge_protocol::chip_settings_layout::password_size_bytes> password{};
 };
 
 /// The bridge's SPI transfer settings, as it holds them.

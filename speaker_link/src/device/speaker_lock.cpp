@@ -1,0 +1,110 @@
+// The lock that serialises the speaker across programs: a flock on a lock file of the user's.
+#include <speaker_link/device/speaker_lock.h>
+
+#include <quarro/err/exception.h>
+#include <quarro/log/logbook.h>
+#include <quarro/tools/clock.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string error_text(int error)
+{
+    return std::error_code(error, std::generic_category()).message();
+}
+
+// The panel works without the lock, as it did with one window: say so and go on.
+void log_unusable(const std::string& path, const std::string& reason) noexcept
+{
+    try {
+        quarro::logbook::instance().message(
+            "The speaker's lock file " + path + " cannot be used (" + reason +
+                "): other programs using the speaker are not waited for",
+            quarro::log_level::error, quarro::logbook::file_and_console);
+    } catch (...) {
+    }
+}
+
+// The temporary folder is shared by every user: a link or another user's file put there in
+// our name is refused rather than followed or locked.
+int open_lock_file(const std::string& path, std::string& reason)
+{
+    const int descriptor =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (descriptor < 0) {
+        reason = error_text(errno);
+        return -1;
+    }
+    struct stat status
+    {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid()) {
+        ::close(descriptor);
+        reason = "not a regular file of this user";
+        return -1;
+    }
+    return descriptor;
+}
+
+} // namespace
+
+std::string speaker_lock_path()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0')
+        return std::string(runtime) + "/pellaro-speaker.lock";
+    std::error_code error;
+    std::string folder = std::filesystem::temp_directory_path(error).string();
+    if (error || folder.empty())
+        folder = "/tmp";
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder + "/pellaro-speaker-" + std::to_string(::geteuid()) + ".lock";
+}
+
+speaker_lock::speaker_lock(const std::atomic<bool>& give_up)
+{
+    const std::string path = speaker_lock_path();
+    std::string reason;
+    const int descriptor = open_lock_file(path, reason);
+    if (descriptor < 0) {
+        log_unusable(path, reason);
+        return;
+    }
+    // A blocking flock could not be given up when the panel closes: poll instead.
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+            descriptor_ = descriptor;
+            return;
+        }
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EWOULDBLOCK) {
+            ::close(descriptor);
+            log_unusable(path, error_text(error));
+            return;
+        }
+        if (give_up.load()) {
+            ::close(descriptor);
+            throw err::runtime_error("Another program is using the speaker; the wait for it "
+                                     "was given up as the panel closes");
+        }
+        quarro::clock::sleep_ms(poll_interval_ms);
+    }
+}
+
+speaker_lock::~speaker_lock()
+{
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+}

@@ -1,0 +1,207 @@
+// Installing firmware packages made by the test through the real dsp_control into the emulated
+// speaker: which images go where, and every package that must be refused before the speaker
+// is touched.
+#include "firmware_install_fixture.h"
+
+#include <speaker_link/control/firmware_programmer.h>
+#include <speaker_link/device/dsp_error.h>
+#include <speaker_link/firmware/firmware_description.h>
+
+#include <support/firmware_fixture.h>
+#include <support/temporary_folder.h>
+
+namespace {
+
+using test_support::counting_bytes;
+using test_support::hex_bytes;
+using test_support::hex_record;
+using test_support::intel_hex;
+
+using entries = std::map<std::string, std::string>;
+
+struct install_case
+{
+    const char* name;
+    entries package;
+    std::vector<std::uint32_t> blocks; ///< touched blocks
+    std::vector<hex_bytes> plain;      ///< their bytes that are not 0x00
+    std::array<std::uint32_t, 3> version;
+};
+
+void PrintTo(const install_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const std::vector<hex_bytes> two_blocks = {{0x000000, {0x01, 0x0F, 0xA5}},
+                                           {0x010010, counting_bytes(40, 0x80)}};
+
+// Each image writes into byte 0 (and a block of its own), so the last one installed shows.
+std::string image_of(std::uint8_t marker, std::uint32_t own_block)
+{
+    return intel_hex({{0x000000, {marker}}, {own_block << 16, {marker, marker}}});
+}
+
+const install_case install_cases[] = {
+    {"LowerCaseMemberNames",
+     {{"flash.json", R"({"format": 0, "version": "1.0.9", "firmware": "fw.hex"})"},
+      {"fw.hex", intel_hex(two_blocks)}},
+     {0, 1},
+     two_blocks,
+     {1, 0, 9}},
+    {"CapitalMemberNames",
+     {{"flash.json", R"({"FORMAT": "x", "VERSION": "1.0.9.7", "FIRMWARE": "fw.hex"})"},
+      {"fw.hex", intel_hex(two_blocks)}},
+     {0, 1},
+     two_blocks,
+     {1, 0, 9}},
+    {"K5RGetsFirmwareThenTuningThenItsOwnImage",
+     {{"flash.json", R"({"version": "2.1.0", "firmware": "fw.hex", "K7R": "k7r.hex",
+        "production_tuning": "tuning.hex", "K4R": "k4r.hex", "K5T": "k5t.hex",
+        "K5R": "images/k5r.hex", "K7T": "k7t.hex"})"},
+      {"fw.hex", image_of(0x11, 1)},
+      {"tuning.hex", image_of(0x22, 2)},
+      {"images/k5r.hex", image_of(0x33, 3)},
+      {"k4r.hex", image_of(0x44, 4)},
+      {"k5t.hex", image_of(0x44, 4)},
+      {"k7t.hex", image_of(0x44, 4)},
+      {"k7r.hex", image_of(0x44, 4)}},
+     {0, 1, 2, 3},
+     {{0x000000, {0x33}},
+      {0x010000, {0x11, 0x11}},
+      {0x020000, {0x22, 0x22}},
+      {0x030000, {0x33, 0x33}}},
+     {2, 1, 0}},
+    {"RecordAfterExtendedAddressWithoutVersion",
+     {{"flash.json", R"({"firmware": "fw.hex"})"},
+      {"fw.hex", ":020000040003F7\n" + hex_record(0, 0x1234, {0x01, 0x0F}) + "\n:00000001FF\n"}},
+     {3},
+     {{0x031234, {0x01, 0x0F}}},
+     {0, 0, 0}},
+};
+
+class FirmwarePackageInstall : public FirmwareInstall,
+                               public ::testing::WithParamInterface<install_case>
+{};
+
+TEST_P(FirmwarePackageInstall, FlashHoldsTheImagesAndTheNewVersion)
+{
+    const install_case& c = GetParam();
+    install(c.package);
+    EXPECT_EQ(callback.next(), "firmware_update_succeeded");
+    EXPECT_EQ(erase_count(), c.blocks.size());
+    expect_flash(c.blocks, c.plain, c.version);
+    EXPECT_EQ(control->get_firmware_version(), std::to_string(c.version[0]) + "." +
+                                                   std::to_string(c.version[1]) + "." +
+                                                   std::to_string(c.version[2]));
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, FirmwarePackageInstall, ::testing::ValuesIn(install_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct refused_case
+{
+    const char* name;
+    entries package; ///< empty: the file is no zip archive at all
+};
+
+void PrintTo(const refused_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const std::string good_image = intel_hex({{0x000000, {0x01}}});
+
+entries with_json(const std::string& json, entries images = {{"fw.hex", good_image}})
+{
+    images["flash.json"] = json;
+    return images;
+}
+
+const refused_case refused_cases[] = {
+    {"NotAZipArchive", {}},
+    {"NoFlashJson", {{"fw.hex", good_image}}},
+    {"NamedEntryMissing", with_json(R"({"firmware": "other.hex"})")},
+    {"EntryNameDiffersInCase", with_json(R"({"firmware": "FW.hex"})")},
+    {"EntryNameIsNoPath", with_json(R"({"firmware": "../fw.hex"})", {{"fw.hex", good_image}})},
+    {"NoFirmwareMember", with_json(R"({"production_tuning": "fw.hex"})")},
+    {"FormatOneBeforeFirmware", with_json(R"({"format": 1, "firmware": "fw.hex"})")},
+    {"ImagesGiveNoBlock", with_json(R"({"firmware": "fw.hex"})", {{"fw.hex", ":00000001FF\n"}})},
+    {"VersionFirstNumberOver1000", with_json(R"({"version": "1001.0.0", "firmware": "fw.hex"})")},
+    {"EntryOver16MiB",
+     with_json(R"({"firmware": "fw.hex"})",
+               {{"fw.hex", good_image + std::string(max_firmware_entry_bytes, '\n')}})},
+    {"ImagesOver64MiBTogether",
+     with_json(R"({"firmware": "a", "production_tuning": "b", "K4R": "c", "K5T": "d",
+                   "K5R": "e"})",
+               {{"a", good_image + std::string(14 << 20, '\n')},
+                {"b", std::string(14 << 20, '\n')},
+                {"c", std::string(14 << 20, '\n')},
+                {"d", std::string(14 << 20, '\n')},
+                {"e", std::string(14 << 20, '\n')}})},
+};
+
+class FirmwarePackageRefused : public FirmwareInstall,
+                               public ::testing::WithParamInterface<refused_case>
+{};
+
+TEST_P(FirmwarePackageRefused, BeforeTheSpeakerIsTouched)
+{
+    const refused_case& c = GetParam();
+    if (c.package.empty()) {
+        test_support::write_text(folder / "package.zip", "PK but not really a zip archive");
+        install_firmware_image(*control, files::filepath(folder / "package.zip"));
+    } else {
+        install(c.package);
+    }
+    EXPECT_EQ(callback.next(), "firmware_update_failed");
+    EXPECT_EQ(callback.reports().back().number,
+              static_cast<int>(firmware_update_failure::download_or_package));
+    EXPECT_EQ(speaker().report_count(), 0u) << "the speaker was touched";
+    expect_flash_unchanged();
+    EXPECT_EQ(control->get_firmware_version(), old_version);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, FirmwarePackageRefused, ::testing::ValuesIn(refused_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FirmwareInstall, AnotherModelAttachedIsRefusedBeforeAnyErase)
+{
+    speaker().set_model_tag("K4R004711");
+    EXPECT_THROW(install(firmware_only(good_image)), error::wrong_speaker);
+    EXPECT_EQ(erase_count(), 0u);
+    EXPECT_EQ(control->get_firmware_version(), old_version);
+}
+
+using FirmwareUpdateToTheSpeaker = FirmwareTest;
+
+TEST_F(FirmwareUpdateToTheSpeaker, FromSearchToSuccessAfterAFailedAttempt)
+{
+    const std::vector<hex_bytes> image = {{0x010000, counting_bytes(100, 3)}};
+    const std::string old_version = control->get_firmware_version();
+    const test_support::temporary_folder made;
+    test_support::write_zip(made / "firmware.zip",
+                            {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
+                             {"fw.hex", intel_hex(image)}});
+    publish("1.0.9", test_support::read_text(made / "firmware.zip"));
+    control->search_firmware_update();
+    ASSERT_EQ(callback.next(), "firmware_update_available");
+
+    // A block that fails all its attempts: a speaker-link failure, and the update stays open.
+    speaker().ignore_program(firmware_block_attempts);
+    const auto failed = update();
+    ASSERT_EQ(failed.back().name, "firmware_update_failed");
+    EXPECT_EQ(failed.back().number, static_cast<int>(firmware_update_failure::speaker_link));
+    EXPECT_EQ(control->get_firmware_version(), old_version);
+    EXPECT_TRUE(control->is_firmware_update_allowed());
+
+    const auto succeeded = update();
+    ASSERT_EQ(succeeded.back().name, "firmware_update_succeeded");
+    EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
+    EXPECT_EQ(speaker().settings().firmware_version, (std::array<std::uint32_t, 3>{1, 0, 9}));
+    EXPECT_EQ(control->get_firmware_version(), "1.0.9");
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+}
+
+} // namespace

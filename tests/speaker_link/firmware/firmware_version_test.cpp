@@ -1,0 +1,57 @@
+// Firmware version texts: the numbers read from them and which of two is newer.
+#include <speaker_link/firmware/firmware_version.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using numbers = std::array<quarro::u32, 4>;
+
+TEST(FirmwareVersion, ParsesUpToFourNumbers)
+{
+    const struct
+    {
+        const char* text;
+        numbers expected;
+    } cases[] = {
+        {"", {0, 0, 0, 0}},
+        {"1.0.7", {1, 0, 7, 0}},
+        {"1.2.3.4.5", {1, 2, 3, 4}},
+        {"1..2", {1, 2, 0, 0}},
+        {".5", {5, 0, 0, 0}},
+        {"2.x.3", {2, 0, 3, 0}},
+        {"10b.7rc1", {10, 7, 0, 0}},
+        {"99999999999.1", {2147483647, 1, 0, 0}},
+        {"-1.2", {4294967295u, 2, 0, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parse_firmware_version(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(FirmwareVersion, NewerComparesNumbersNotText)
+{
+    const struct
+    {
+        const char* online;
+        const char* current;
+        bool newer;
+    } cases[] = {
+        {"1.0.10", "1.0.9", true},
+        {"1.1", "1.0.8", true},
+        {"1.0.8", "1.0.8", false},
+        {"", "1.0.8", false},
+        {"0.0.1", "", true},
+        {"2.0.0", "10.0.0", false},
+        {"1.0.8.1", "1.0.8", true},
+        {"1.0.8.0.9", "1.0.8", false},
+        {"1.0.8.1.0", "1.0.8.1.9", false},
+        // The difference is signed: a negative number reads as a huge one but is not newer.
+        {"-1.0", "1.0", false},
+        {"1.0", "-1.0", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(is_newer_firmware_version(c.online, c.current), c.newer)
+            << c.online << " against " << c.current;
+}
+
+} // namespace
