@@ -30,7 +30,8 @@ STATUS_LABEL_AREA=(626 263 192 24)
 # flash file, and a display with openbox; everything is stopped when the test exits.
 e2e_start() {
     E2E_TEMP=$(mktemp -d "${TMPDIR:-/tmp}/pellaro-e2e-XXXXXX")
-    trap 'e2e_report_failure; e2e_cleanup' EXIT
+    # Under set -e a failing command in the trap would end it before the clean-up.
+    trap 'e2e_finish $?' EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
     export HOME=$E2E_TEMP/home XDG_CONFIG_HOME=$E2E_TEMP/home/.config
@@ -41,17 +42,20 @@ e2e_start() {
     e2e_start_display
 }
 
-# On a failed test: the program's output (sanitizer reports included) and where a picture of
-# the whole screen was kept.
-e2e_report_failure() {
-    local status=$? picture
-    [ "$status" -ne 0 ] || return 0
-    picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
-    import -window root "$picture" 2>/dev/null &&
-        echo "e2e: the screen at the failure: $picture" >&2
-    echo "e2e: the program's output:" >&2
-    tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null || true
-    return "$status"
+# e2e_finish STATUS: on a failed test (STATUS not 0) the program's output (sanitizer reports
+# included) and where a picture of the whole screen was kept, then the clean-up, whatever
+# failed in the report.
+e2e_finish() {
+    local picture
+    set +e
+    if [ "$1" -ne 0 ]; then
+        picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
+        timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
+            echo "e2e: the screen at the failure: $picture" >&2
+        echo "e2e: the program's output:" >&2
+        tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null
+    fi
+    e2e_cleanup
 }
 
 # -- The program -----------------------------------------------------------------------------
