@@ -62,16 +62,41 @@ e2e_finish() {
 
 # e2e_start_program [MODEL]: starts the program with an emulated speaker of MODEL (default K5R)
 # on the test's flash file and waits until its window is painted; sets E2E_PROGRAM (its pid) and
-# E2E_WINDOW. The firmware service is $E2E_SERVICE, else a closed local port, so that no test
-# asks the internet.
+# E2E_WINDOW. Until then no other window of the program may be on the screen: a window mapped
+# before it is complete flashes at the user. The firmware service is $E2E_SERVICE, else a
+# closed local port, so that no test asks the internet.
 e2e_start_program() {
     e2e_spawn "$E2E_TEMP/program.log" env \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
         PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
         LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-    E2E_PROGRAM=$E2E_LAST_PID
-    E2E_WINDOW=$(e2e_wait_window '^Velk Audio Pellaro$' 60)
-    e2e_wait_for "the panel's first painted frame" 20 e2e_painted
+    E2E_PROGRAM=$E2E_LAST_PID E2E_WINDOW='' E2E_WRONG_WINDOW=''
+    e2e_wait_for "the program's window, painted" 60 e2e_started
+    [ -z "$E2E_WRONG_WINDOW" ] ||
+        e2e_fail "before its painted main window the program showed $E2E_WRONG_WINDOW"
+}
+
+# Whether the start has ended: the main window (named "Velk Audio Pellaro", the collapsed
+# panel's size) is painted, or another window of the program is on the screen (noted in
+# E2E_WRONG_WINDOW).
+e2e_started() {
+    local id name size
+    for id in $(xdotool search --onlyvisible --pid "$E2E_PROGRAM"); do
+        # A window that has gone since the search is skipped.
+        name=$(xdotool getwindowname "$id") && size=$(e2e_window_size "$id") || continue
+        if [ "$name" = "Velk Audio Pellaro" ] && [ "$size" = 1100x303 ]; then
+            E2E_WINDOW=$id
+        else
+            E2E_WRONG_WINDOW="a window '$name' of $size"
+            return 0
+        fi
+    done
+    [ -n "$E2E_WINDOW" ] && e2e_painted
+}
+
+# e2e_window_size ID: the window's size, WIDTHxHEIGHT.
+e2e_window_size() {
+    xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: //p' | grep .
 }
 
 # The header's face at (60, 20) is the artwork's anthracite once painted, black before.
