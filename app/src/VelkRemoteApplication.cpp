@@ -2,6 +2,7 @@
 #include "VelkRemoteApplication.h"
 
 #include "DesktopServices.h"
+#include "FixedWindowSize.h"
 #include "JuceDialogHooks.h"
 #include "QuitSignals.h"
 
@@ -19,6 +20,8 @@ VelkRemoteApplication::MainWindow::MainWindow(const juce::String& name)
     setContentOwned(new MainRemote(), true);
     centreWithSize(getWidth(), getHeight());
     addToDesktop();
+    // Without a resizable border the size is the panel's, and no window manager may change it.
+    fixedSize = std::make_unique<FixedWindowSize>(*this);
     setVisible(true);
 }
 

@@ -99,6 +99,16 @@ e2e_window_size() {
     xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: //p' | grep .
 }
 
+# e2e_expect_fixed_size WIDTH HEIGHT: asked to make the window smaller, the window manager leaves
+# it at WIDTH x HEIGHT. The window then moves to the screen's top left: the move, asked for
+# after the resize, shows when the window manager has handled both. Once per window.
+e2e_expect_fixed_size() {
+    timeout "$E2E_WAIT_SECONDS" xdotool windowsize "$E2E_WINDOW" 600 200 \
+        windowmove --sync "$E2E_WINDOW" 0 0 || e2e_fail "the window did not move" || return 1
+    [ "$(e2e_window_size "$E2E_WINDOW")" = "${1}x$2" ] ||
+        e2e_fail "the window manager resized the window to $(e2e_window_size "$E2E_WINDOW")"
+}
+
 # The header's face at (60, 20) is the artwork's anthracite once painted, black before.
 e2e_painted() {
     local shot=$E2E_TEMP/painted.png colour
