@@ -60,13 +60,14 @@ e2e_finish() {
 
 # -- The program -----------------------------------------------------------------------------
 
-# e2e_start_program [MODEL]: starts the program with an emulated speaker of MODEL (default K5R)
-# on the test's flash file and waits until its window is painted; sets E2E_PROGRAM (its pid) and
-# E2E_WINDOW. Until then no other window of the program may be on the screen: a window mapped
-# before it is complete flashes at the user. The firmware service is $E2E_SERVICE, else a
-# closed local port, so that no test asks the internet.
+# e2e_start_program [MODEL [LOG]]: starts the program with an emulated speaker of MODEL (default
+# K5R) on the test's flash file, its output in LOG (default $E2E_TEMP/program.log), and waits
+# until its window is painted; sets E2E_PROGRAM (its pid) and E2E_WINDOW (found by the pid, as
+# every program's window has the same name). Until then no other window of the program may be
+# on the screen: a window mapped before it is complete flashes at the user. The firmware
+# service is $E2E_SERVICE, else a closed local port, so that no test asks the internet.
 e2e_start_program() {
-    e2e_spawn "$E2E_TEMP/program.log" env \
+    e2e_spawn "${2:-$E2E_TEMP/program.log}" env \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
         PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
         LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
@@ -133,17 +134,6 @@ e2e_quit_program() {
 
 # -- More than one program on the speaker ---------------------------------------------------
 
-# e2e_window_of PID: the id of the visible window of the program with that process id.
-e2e_window_of() {
-    xdotool search --all --onlyvisible --pid "$1" --name '^Velk Audio Pellaro$' 2>/dev/null |
-        head -n 1 | grep .
-}
-
-# The window has taken the panel's width (it starts smaller, and is sized and centred later).
-e2e_window_sized() {
-    xdotool getwindowgeometry --shell "$E2E_WINDOW" | grep -qx 'WIDTH=1100'
-}
-
 # e2e_window_moved X Y: asks to move $E2E_WINDOW to X Y and tells whether it is there (its
 # position as reported lies below the title bar). A window still being placed may ignore one
 # request: the next try asks again.
@@ -154,27 +144,18 @@ e2e_window_moved() {
         [ "$X" -ge "$1" ] && [ "$X" -le $(($1 + 10)) ] && [ "$Y" -ge "$2" ] && [ "$Y" -le $(($2 + 40)) ]
 }
 
-# e2e_move_window X Y: moves $E2E_WINDOW there once it has its size and place, so that the
-# windows of two programs never cover each other (a picture of a window shows what is on the
-# screen in its place).
+# e2e_move_window X Y: moves $E2E_WINDOW there, so that the windows of two programs never cover
+# each other (a picture of a window shows what is on the screen in its place).
 e2e_move_window() {
-    e2e_wait_for "the window to take the panel's size" 20 e2e_window_sized
     e2e_wait_for "the window to move to $1,$2" 20 e2e_window_moved "$1" "$2"
 }
 
 # e2e_start_another_program LOG X Y [MODEL]: as e2e_start_program, for one more program on the
-# test's flash file, its output in LOG and its window (every one has the same name: found by
-# its process id) at X Y; sets E2E_PROGRAM and E2E_WINDOW to it.
+# test's flash file, its output in LOG and its window at X Y; sets E2E_PROGRAM and E2E_WINDOW
+# to it.
 e2e_start_another_program() {
-    e2e_spawn "$1" env \
-        PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${4:-K5R}" \
-        PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
-        LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-    E2E_PROGRAM=$E2E_LAST_PID
-    e2e_wait_for "a visible window of program $E2E_PROGRAM" 60 e2e_window_of "$E2E_PROGRAM"
-    E2E_WINDOW=$(e2e_window_of "$E2E_PROGRAM")
+    e2e_start_program "${4:-K5R}" "$1"
     e2e_move_window "$2" "$3"
-    e2e_wait_for "the panel's first painted frame" 20 e2e_painted
 }
 
 # e2e_expect_no_violation LOG...: the preloaded emulated speaker reported no violation (two
