@@ -54,6 +54,8 @@ e2e_finish() {
             echo "e2e: the screen at the failure: $picture" >&2
         echo "e2e: the program's output:" >&2
         tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null
+        echo "e2e: the output of Xvfb and openbox:" >&2
+        tail -n 20 "$E2E_TEMP/display.log" >&2 2>/dev/null
     fi
     e2e_cleanup
 }
