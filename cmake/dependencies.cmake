@@ -10,5 +10,6 @@ pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
-# Xlib, only for the X error handler of the interface tests and the preview tool.
+# Xlib, for the program's check for a display, the X error handler of the interface tests
+# and the preview tool.
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)

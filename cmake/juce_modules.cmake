@@ -31,7 +31,9 @@ target_compile_definitions(pellaro_juce_core
         JUCE_USE_CURL=0
         JUCE_DISPLAY_SPLASH_SCREEN=0
         JUCE_STANDALONE_APPLICATION=1
-        JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1)
+        JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
+        # Debug builds would print JUCE's version on standard error at every start, before main.
+        JUCE_DISABLE_JUCE_VERSION_PRINTING=1)
 pellaro_export_juce_settings(pellaro_juce_core)
 
 # The GUI modules' own sources and settings, without the juce_core that their interface

@@ -3,8 +3,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** A document window on the desktop, 400 x 300 until its owner sizes it. It never lays out its
-    content: the content keeps its own size at the top left. Message thread. */
+/** A document window, 400 x 300 until its owner sizes it; its owner puts it on the desktop
+    when it first shows it. It never lays out its content: the content keeps its own size at
+    the top left. Message thread. */
 class AboutWindow : public juce::DocumentWindow
 {
 public:

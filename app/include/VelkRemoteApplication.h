@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class FixedWindowSize;
 class QuitSignals;
 
 /** The JUCE application object. Message thread. */
@@ -40,6 +41,7 @@ public:
 
     private:
         juce::ComponentDragger dragger;
+        std::unique_ptr<FixedWindowSize> fixedSize;
 
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainWindow)
     };

@@ -3,7 +3,8 @@
 
 AboutWindow::AboutWindow(const juce::String& name, juce::Colour backgroundColour,
                          int requiredButtons)
-    : juce::DocumentWindow(name, backgroundColour, requiredButtons, true)
+    // Put on the desktop by whoever first shows it: nothing can map a window not yet there.
+    : juce::DocumentWindow(name, backgroundColour, requiredButtons, false)
 {
     setSize(400, 300);
 }

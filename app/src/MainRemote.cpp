@@ -199,10 +199,6 @@ MainRemote::MainRemote()
     aboutWindow->centreWithSize(aboutWindow->getWidth(), aboutWindow->getHeight());
     aboutWindow->setUsingNativeTitleBar(true);
     aboutWindow->setVisible(false);
-    // Changing the title bar makes JUCE 7 bring the new native window to the front, which maps
-    // it although the component stays hidden (and so setVisible(false) changes nothing).
-    if (auto* peer = aboutWindow->getPeer())
-        peer->setVisible(false);
 
     setSize(panel::width, panel::collapsedHeight);
 

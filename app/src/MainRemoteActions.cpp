@@ -78,6 +78,8 @@ void MainRemote::runAction(juce::Button* button)
         expandOrCollapse(openCloseButton->getToggleState());
     } else if (button == helpButton.get()) {
         aboutWindow->centreWithSize(650, 240);
+        if (!aboutWindow->isOnDesktop())
+            aboutWindow->addToDesktop();
         aboutWindow->setVisible(true);
     }
 }

@@ -2,20 +2,26 @@
 #include "VelkRemoteApplication.h"
 
 #include "DesktopServices.h"
+#include "FixedWindowSize.h"
 #include "JuceDialogHooks.h"
 #include "QuitSignals.h"
 
 // -- MainWindow ---------------------------------------------------------------------------------
 
+// The native window is made only once the window is complete: JUCE maps a window that is on
+// the desktop when its title bar changes, and an empty one would flash before the panel.
 VelkRemoteApplication::MainWindow::MainWindow(const juce::String& name)
     : juce::DocumentWindow(name, juce::Colours::lightgrey,
                            juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton,
-                           true)
+                           false)
 {
     setUsingNativeTitleBar(true);
     setDraggable(true);
     setContentOwned(new MainRemote(), true);
     centreWithSize(getWidth(), getHeight());
+    addToDesktop();
+    // Without a resizable border the size is the panel's, and no window manager may change it.
+    fixedSize = std::make_unique<FixedWindowSize>(*this);
     setVisible(true);
 }
 

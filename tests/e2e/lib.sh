@@ -19,16 +19,19 @@ e2e_spawn() {
     E2E_PIDS+=("$E2E_LAST_PID")
 }
 
+# e2e_gone PID: the process this shell started with that id has ended. Once it has been
+# reaped its id may belong to any other process: only a child of this shell still counts.
 e2e_gone() {
-    ! kill -0 "$1" 2>/dev/null
+    local parent
+    ! parent=$(ps -o ppid= -p "$1") || [ "$parent" -ne $$ ]
 }
 
-# Stops what e2e_spawn started, newest first: SIGTERM, then SIGKILL for what is still there
-# after a second; removes $E2E_TEMP.
+# Stops what e2e_spawn started and is still running, newest first: SIGTERM, then SIGKILL for
+# what is still there after a second; removes $E2E_TEMP.
 e2e_cleanup() {
     local i pid
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM "${E2E_PIDS[i]}" 2>/dev/null || true
+        e2e_gone "${E2E_PIDS[i]}" || kill -TERM "${E2E_PIDS[i]}" 2>/dev/null || true
     done
     for pid in "${E2E_PIDS[@]}"; do
         e2e_wait_for "process $pid to end" 1 e2e_gone "$pid" 2>/dev/null ||

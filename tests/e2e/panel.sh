@@ -30,7 +30,8 @@ STATUS_LABEL_AREA=(626 263 192 24)
 # flash file, and a display with openbox; everything is stopped when the test exits.
 e2e_start() {
     E2E_TEMP=$(mktemp -d "${TMPDIR:-/tmp}/pellaro-e2e-XXXXXX")
-    trap 'e2e_report_failure; e2e_cleanup' EXIT
+    # Under set -e a failing command in the trap would end it before the clean-up.
+    trap 'e2e_finish $?' EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
     export HOME=$E2E_TEMP/home XDG_CONFIG_HOME=$E2E_TEMP/home/.config
@@ -41,33 +42,74 @@ e2e_start() {
     e2e_start_display
 }
 
-# On a failed test: the program's output (sanitizer reports included) and where a picture of
-# the whole screen was kept.
-e2e_report_failure() {
-    local status=$? picture
-    [ "$status" -ne 0 ] || return 0
-    picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
-    import -window root "$picture" 2>/dev/null &&
-        echo "e2e: the screen at the failure: $picture" >&2
-    echo "e2e: the program's output:" >&2
-    tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null || true
-    return "$status"
+# e2e_finish STATUS: on a failed test (STATUS not 0) the program's output (sanitizer reports
+# included) and where a picture of the whole screen was kept, then the clean-up, whatever
+# failed in the report.
+e2e_finish() {
+    local picture
+    set +e
+    if [ "$1" -ne 0 ]; then
+        picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
+        timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
+            echo "e2e: the screen at the failure: $picture" >&2
+        echo "e2e: the program's output:" >&2
+        tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null
+        echo "e2e: the output of Xvfb and openbox:" >&2
+        tail -n 20 "$E2E_TEMP/display.log" >&2 2>/dev/null
+    fi
+    e2e_cleanup
 }
 
 # -- The program -----------------------------------------------------------------------------
 
-# e2e_start_program [MODEL]: starts the program with an emulated speaker of MODEL (default K5R)
-# on the test's flash file and waits until its window is painted; sets E2E_PROGRAM (its pid) and
-# E2E_WINDOW. The firmware service is $E2E_SERVICE, else a closed local port, so that no test
-# asks the internet.
+# e2e_start_program [MODEL [LOG]]: starts the program with an emulated speaker of MODEL (default
+# K5R) on the test's flash file, its output in LOG (default $E2E_TEMP/program.log), and waits
+# until its window is painted; sets E2E_PROGRAM (its pid) and E2E_WINDOW (found by the pid, as
+# every program's window has the same name). Until then no other window of the program may be
+# on the screen: a window mapped before it is complete flashes at the user. The firmware
+# service is $E2E_SERVICE, else a closed local port, so that no test asks the internet.
 e2e_start_program() {
-    e2e_spawn "$E2E_TEMP/program.log" env \
+    e2e_spawn "${2:-$E2E_TEMP/program.log}" env \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
         PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
         LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-    E2E_PROGRAM=$E2E_LAST_PID
-    E2E_WINDOW=$(e2e_wait_window '^Velk Audio Pellaro$' 60)
-    e2e_wait_for "the panel's first painted frame" 20 e2e_painted
+    E2E_PROGRAM=$E2E_LAST_PID E2E_WINDOW='' E2E_WRONG_WINDOW=''
+    e2e_wait_for "the program's window, painted" 60 e2e_started
+    [ -z "$E2E_WRONG_WINDOW" ] ||
+        e2e_fail "before its painted main window the program showed $E2E_WRONG_WINDOW"
+}
+
+# Whether the start has ended: the main window (named "Velk Audio Pellaro", the collapsed
+# panel's size) is painted, or another window of the program is on the screen (noted in
+# E2E_WRONG_WINDOW).
+e2e_started() {
+    local id name size
+    for id in $(xdotool search --onlyvisible --pid "$E2E_PROGRAM"); do
+        # A window that has gone since the search is skipped.
+        name=$(xdotool getwindowname "$id") && size=$(e2e_window_size "$id") || continue
+        if [ "$name" = "Velk Audio Pellaro" ] && [ "$size" = 1100x303 ]; then
+            E2E_WINDOW=$id
+        else
+            E2E_WRONG_WINDOW="a window '$name' of $size"
+            return 0
+        fi
+    done
+    [ -n "$E2E_WINDOW" ] && e2e_painted
+}
+
+# e2e_window_size ID: the window's size, WIDTHxHEIGHT.
+e2e_window_size() {
+    xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: //p' | grep .
+}
+
+# e2e_expect_fixed_size WIDTH HEIGHT: asked to make the window smaller, the window manager leaves
+# it at WIDTH x HEIGHT. The window then moves to the screen's top left: the move, asked for
+# after the resize, shows when the window manager has handled both. Once per window.
+e2e_expect_fixed_size() {
+    timeout "$E2E_WAIT_SECONDS" xdotool windowsize "$E2E_WINDOW" 600 200 \
+        windowmove --sync "$E2E_WINDOW" 0 0 || e2e_fail "the window did not move" || return 1
+    [ "$(e2e_window_size "$E2E_WINDOW")" = "${1}x$2" ] ||
+        e2e_fail "the window manager resized the window to $(e2e_window_size "$E2E_WINDOW")"
 }
 
 # The header's face at (60, 20) is the artwork's anthracite once painted, black before.
@@ -94,17 +136,6 @@ e2e_quit_program() {
 
 # -- More than one program on the speaker ---------------------------------------------------
 
-# e2e_window_of PID: the id of the visible window of the program with that process id.
-e2e_window_of() {
-    xdotool search --all --onlyvisible --pid "$1" --name '^Velk Audio Pellaro$' 2>/dev/null |
-        head -n 1 | grep .
-}
-
-# The window has taken the panel's width (it starts smaller, and is sized and centred later).
-e2e_window_sized() {
-    xdotool getwindowgeometry --shell "$E2E_WINDOW" | grep -qx 'WIDTH=1100'
-}
-
 # e2e_window_moved X Y: asks to move $E2E_WINDOW to X Y and tells whether it is there (its
 # position as reported lies below the title bar). A window still being placed may ignore one
 # request: the next try asks again.
@@ -115,27 +146,18 @@ e2e_window_moved() {
         [ "$X" -ge "$1" ] && [ "$X" -le $(($1 + 10)) ] && [ "$Y" -ge "$2" ] && [ "$Y" -le $(($2 + 40)) ]
 }
 
-# e2e_move_window X Y: moves $E2E_WINDOW there once it has its size and place, so that the
-# windows of two programs never cover each other (a picture of a window shows what is on the
-# screen in its place).
+# e2e_move_window X Y: moves $E2E_WINDOW there, so that the windows of two programs never cover
+# each other (a picture of a window shows what is on the screen in its place).
 e2e_move_window() {
-    e2e_wait_for "the window to take the panel's size" 20 e2e_window_sized
     e2e_wait_for "the window to move to $1,$2" 20 e2e_window_moved "$1" "$2"
 }
 
 # e2e_start_another_program LOG X Y [MODEL]: as e2e_start_program, for one more program on the
-# test's flash file, its output in LOG and its window (every one has the same name: found by
-# its process id) at X Y; sets E2E_PROGRAM and E2E_WINDOW to it.
+# test's flash file, its output in LOG and its window at X Y; sets E2E_PROGRAM and E2E_WINDOW
+# to it.
 e2e_start_another_program() {
-    e2e_spawn "$1" env \
-        PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${4:-K5R}" \
-        PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
-        LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-    E2E_PROGRAM=$E2E_LAST_PID
-    e2e_wait_for "a visible window of program $E2E_PROGRAM" 60 e2e_window_of "$E2E_PROGRAM"
-    E2E_WINDOW=$(e2e_window_of "$E2E_PROGRAM")
+    e2e_start_program "${4:-K5R}" "$1"
     e2e_move_window "$2" "$3"
-    e2e_wait_for "the panel's first painted frame" 20 e2e_painted
 }
 
 # e2e_expect_no_violation LOG...: the preloaded emulated speaker reported no violation (two

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# User presets: an equaliser value typed on the expanded panel is stored with user preset 1's
-# "send" (a K5R keeps it in slot 2 of its settings block, after its two factory voicings), and
-# after a restart of the program the preset's "get" brings it back onto the knob.
+# User presets: an equaliser value typed on the expanded panel (which the window manager cannot
+# shrink either) is stored with user preset 1's "send" (a K5R keeps it in slot 2 of its
+# settings block, after its two factory voicings), and after a restart of the program the
+# preset's "get" brings it back onto the knob.
 source "$(dirname "$0")/panel.sh"
 
 band1_gain_word=$((5 + 18 * 2))
@@ -15,6 +16,7 @@ e2e_remember_idle
 e2e_press "${OPEN_CLOSE_BUTTON[@]}"
 e2e_wait_for "the expanded panel's band 1 gain box" 5 \
     e2e_area_has_text "${BAND1_GAIN_BOX_AREA[@]}"
+e2e_expect_fixed_size 1100 700
 e2e_settled_crop "${BAND1_GAIN_BOX_AREA[@]}" "$untouched"
 cp "$untouched" "$typed"
 e2e_enter_and_see "${BAND1_GAIN_BOX_AREA[@]}" 5.5 "$typed"
