@@ -110,6 +110,19 @@ public:
     dsp_control& getSpeakerLink() const noexcept { return *dspControl; }
 
 private:
+    // -- The constructor's steps, in their order.
+    /** The 44 controls with their ranges, value boxes, texts and listeners. */
+    void createControls();
+    /** The background images. */
+    void loadArtwork();
+    /** The About window, hidden and off the desktop until the help button shows it. */
+    void createAboutWindow();
+    /** The panel font, the label fonts and the skins of every knob and button. */
+    void applySkins();
+    /** What the panel shows before the first read: input AES L, the speaker buttons disabled,
+        the equaliser's buttons hidden, the status labels empty. */
+    void setStartState();
+
     void expandOrCollapse(bool expand);
     void storeStatusText(const std::string& text);
     void placeUserPresetButtons();

@@ -113,7 +113,19 @@ MainRemote::MainRemote()
 {
     dspControl = memory::make_data_ptr<dsp_control>(static_cast<dsp_control_callback&>(*this));
     setOpaque(true);
+    createControls();
+    loadArtwork();
+    createAboutWindow();
+    // It starts collapsed.
+    setSize(panel::width, panel::collapsedHeight);
+    applySkins();
+    setStartState();
+    dspControl->read_main_settings_from_device();
+    startTimerHz(60);
+}
 
+void MainRemote::createControls()
+{
     parametric5FrequencySlider = makeFrequencyKnob(*this);
     readSettingsButton = makeButton<juce::TextButton>(*this, "Reset", "Get");
     volumeSlider = makeKnob<AudioVolumeSlider>(*this, -60, 12, 0.1, panel::valueBoxWidth,
@@ -162,11 +174,6 @@ MainRemote::MainRemote()
     openCloseButton = makeButton<juce::ToggleButton>(*this, "openclosebutton", "new toggle button");
     helpButton = makeButton<juce::TextButton>(*this, "helpButton", "Help!");
 
-    backgroundExpandedImage = EmbeddedResources::getImage(Image::backgroundExpanded);
-    backgroundCollapsedImage = EmbeddedResources::getImage(Image::backgroundCollapsed);
-    userPresetStrip3Image = EmbeddedResources::getImage(Image::userPresets3);
-    userPresetStrip2Image = EmbeddedResources::getImage(Image::userPresets2);
-
     for (auto* slider :
          {volumeSlider.get(), lowShelfGainSlider.get(), highShelfGainSlider.get(),
           parametric1GainSlider.get(), parametric2GainSlider.get(), parametric3GainSlider.get(),
@@ -183,30 +190,35 @@ MainRemote::MainRemote()
             number = number.substring(1).trimStart();
         return number.initialSectionContainingOnly("0123456789.,-").getDoubleValue();
     };
-    const std::array<juce::Slider*, 8> frequencySliders{
-        lowShelfFrequencySlider.get(),    parametric1FrequencySlider.get(),
-        parametric2FrequencySlider.get(), parametric3FrequencySlider.get(),
-        parametric4FrequencySlider.get(), parametric5FrequencySlider.get(),
-        parametric6FrequencySlider.get(), highShelfFrequencySlider.get()};
-    for (auto* slider : frequencySliders)
-        slider->setTextValueSuffix(" Hz");
+    for (const auto& band : equaliserKnobs())
+        band.frequency->setTextValueSuffix(" Hz");
     inputSlider->setTextBoxIsEditable(false);
     activePresetSlider->setTextBoxIsEditable(false);
+}
 
+void MainRemote::loadArtwork()
+{
+    backgroundExpandedImage = EmbeddedResources::getImage(Image::backgroundExpanded);
+    backgroundCollapsedImage = EmbeddedResources::getImage(Image::backgroundCollapsed);
+    userPresetStrip3Image = EmbeddedResources::getImage(Image::userPresets3);
+    userPresetStrip2Image = EmbeddedResources::getImage(Image::userPresets2);
+}
+
+void MainRemote::createAboutWindow()
+{
     aboutWindow = std::make_unique<AboutWindow>(juce::String(), juce::Colour(0xffd3d3d3),
                                                 juce::DocumentWindow::closeButton);
     aboutWindow->setContentOwned(new AboutBox(), true);
     aboutWindow->centreWithSize(aboutWindow->getWidth(), aboutWindow->getHeight());
     aboutWindow->setUsingNativeTitleBar(true);
     aboutWindow->setVisible(false);
+}
 
-    setSize(panel::width, panel::collapsedHeight);
-
+void MainRemote::applySkins()
+{
     panelFont = juce::Font(EmbeddedResources::createTypeface(EmbeddedResources::FontRole::panel));
     panelFont.setHeight(21.0f);
     panelFont.setExtraKerningFactor(0.05f);
-
-    inputSlider->setValue(1, juce::sendNotificationAsync);
 
     presetNameLabel->setFont(panelFont.withHeight(16.0f));
     for (auto* label : {modelLabel.get(), firmwareLabel.get(), statusLabel.get()})
@@ -238,8 +250,8 @@ MainRemote::MainRemote()
          {parametric1QSlider.get(), parametric2QSlider.get(), parametric3QSlider.get(),
           parametric4QSlider.get(), parametric5QSlider.get(), parametric6QSlider.get()})
         slider->setLookAndFeel(&silverKnobLookAndFeel);
-    for (auto* slider : frequencySliders)
-        slider->setLookAndFeel(&goldKnobLookAndFeel);
+    for (const auto& band : equaliserKnobs())
+        band.frequency->setLookAndFeel(&goldKnobLookAndFeel);
 
     sendButtonLookAndFeel.buttonSprite = EmbeddedResources::getImage(Image::buttonSendSettings);
     writeSettingsButton->setLookAndFeel(&sendButtonLookAndFeel);
@@ -263,7 +275,11 @@ MainRemote::MainRemote()
     openCloseButton->setLookAndFeel(&openCloseButtonLookAndFeel);
     helpButtonLookAndFeel.buttonSprite = EmbeddedResources::getImage(Image::buttonHelp);
     helpButton->setLookAndFeel(&helpButtonLookAndFeel);
+}
 
+void MainRemote::setStartState()
+{
+    inputSlider->setValue(1, juce::sendNotificationAsync);
     const std::array<juce::Component*, 6> userPresetButtons{
         readUserPreset1Button.get(),  writeUserPreset1Button.get(), readUserPreset2Button.get(),
         writeUserPreset2Button.get(), readUserPreset3Button.get(),  writeUserPreset3Button.get()};
@@ -279,9 +295,6 @@ MainRemote::MainRemote()
 
     for (auto* label : {modelLabel.get(), firmwareLabel.get(), statusLabel.get()})
         label->setText({}, juce::dontSendNotification);
-
-    dspControl->read_main_settings_from_device();
-    startTimerHz(60);
 }
 
 MainRemote::~MainRemote()
