@@ -94,11 +94,6 @@ public:
     bool isBusy() const noexcept { return busy.load(); }
     /** True from the start of a firmware update until it succeeds or fails. Any thread. */
     bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
-    /** True while the lower half (equaliser and preset files) is shown. */
-    bool isExpanded() const noexcept { return expanded; }
-
-    /** The period of the timer that carries results to the controls, in ms. */
-    using juce::Timer::getTimerInterval;
 
     /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
         result. A tick never runs inside another (a message box's modal loop lets the timer

@@ -17,7 +17,6 @@ struct Bounds
     constexpr int right() const { return x + width; }
     constexpr int bottom() const { return y + height; }
     constexpr int centreX() const { return x + width / 2; }
-    constexpr int centreY() const { return y + height / 2; }
 };
 
 inline constexpr int width = 1100;

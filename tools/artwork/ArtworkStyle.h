@@ -20,7 +20,6 @@ inline const juce::Colour heading{0xffc9cdd1};
 inline const juce::Colour accent{0xffc18f5e};
 inline const juce::Colour accentBright{0xffe0b07a};
 inline const juce::Colour tick{0xff6b7075};
-inline const juce::Colour aboutBackground{0xff343434};
 } // namespace colours
 
 /** Loads the panel and text typefaces from their font files; false when either cannot be read.

@@ -17,9 +17,32 @@ constexpr u64 max_first_version_number = 1000;
 // Larger numbers would not survive parse_firmware_version.
 constexpr u64 max_version_number = INT32_MAX;
 
-bool same_name(const json_token& token, const char* name)
+// What a member of "flash.json" sets, looked up by its name.
+enum class member_role
 {
-    return quarro::compare_no_case(std::string(token.text, token.length), name) == 0;
+    format,
+    version,
+    image
+};
+
+struct member_slot
+{
+    const char* name;
+    member_role role;
+    memory::data_ptr<memory::data>* image; ///< where an image member's entry goes
+};
+
+// The members the reader knows; the images in the order the limits count them.
+std::vector<member_slot> member_slots(firmware_package_content& content)
+{
+    std::vector<member_slot> slots = {
+        {"format", member_role::format, nullptr},
+        {"version", member_role::version, nullptr},
+        {"firmware", member_role::image, &content.firmware},
+        {"production_tuning", member_role::image, &content.production_tuning}};
+    for (std::size_t m = 0; m < firmware_model_codes.size(); ++m)
+        slots.push_back({firmware_model_codes[m], member_role::image, &content.model_images[m]});
+    return slots;
 }
 
 // The leading decimal number of a "format" value is not 0: a format this reader does not know.
@@ -76,18 +99,12 @@ firmware_package_content read_flash_json(const char* begin, const char* end,
 {
     firmware_package_content content;
     bool has_version = false;
-    const auto images = [&content] {
-        std::vector<memory::data_ptr<memory::data>*> all = {&content.firmware,
-                                                            &content.production_tuning};
-        for (auto& image : content.model_images)
-            all.push_back(&image);
-        return all;
-    };
+    const std::vector<member_slot> slots = member_slots(content);
     const auto read_image = [&](memory::data_ptr<memory::data>& slot, const std::string& name) {
         u64 others = 0;
-        for (const memory::data_ptr<memory::data>* image : images())
-            if (image != &slot)
-                others += held_bytes(*image);
+        for (const member_slot& other : slots)
+            if (other.image != nullptr && other.image != &slot)
+                others += held_bytes(*other.image);
         const u64 room = max_firmware_images_bytes - std::min(others, max_firmware_images_bytes);
         memory::data_ptr<memory::data> read =
             read_entry(name, std::min(room, max_firmware_entry_bytes));
@@ -101,45 +118,24 @@ firmware_package_content read_flash_json(const char* begin, const char* end,
          token = next_json_token(next, end, next)) {
         if (token.kind != json_token_kind::key)
             continue;
-        memory::data_ptr<memory::data>* image = nullptr;
-        bool is_format = false;
-        bool is_version = false;
-        switch (token.length) {
-        case 3:
-            for (std::size_t m = 0; m < firmware_model_codes.size(); ++m)
-                if (same_name(token, firmware_model_codes[m]))
-                    image = &content.model_images[m];
-            break;
-        case 6:
-            is_format = same_name(token, "format");
-            break;
-        case 7:
-            is_version = same_name(token, "version");
-            break;
-        case 8:
-            if (same_name(token, "firmware"))
-                image = &content.firmware;
-            break;
-        case 17:
-            if (same_name(token, "production_tuning"))
-                image = &content.production_tuning;
-            break;
-        default:
-            break;
-        }
-        if (!is_format && !is_version && image == nullptr)
+        const std::string key(token.text, token.length);
+        const auto member =
+            std::find_if(slots.begin(), slots.end(), [&key](const member_slot& slot) {
+                return quarro::compare_no_case(key, slot.name) == 0;
+            });
+        if (member == slots.end())
             continue;
         const json_token value = next_json_token(next, end, next);
         const std::string text = value.kind == json_token_kind::none
                                      ? std::string()
                                      : std::string(value.text, value.length);
-        if (is_format && is_unknown_format(value))
+        if (member->role == member_role::format && is_unknown_format(value))
             break;
-        if (is_version) {
+        if (member->role == member_role::version) {
             content.version = text;
             has_version = true;
-        } else if (image != nullptr) {
-            read_image(*image, text);
+        } else if (member->role == member_role::image) {
+            read_image(*member->image, text);
         }
     }
     if (!content.firmware)

@@ -221,14 +221,63 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
         run();
 
     std::lock_guard<std::mutex> lock(mutex);
+    const std::optional<bridge_model::payload> command = accept_report(device, data, length);
+    if (!command)
+        return -1;
+    report_record* record = nullptr;
+    if (history.size() < history_limit) {
+        history.push_back({std::vector<std::uint8_t>(data, data + length), {}});
+        record = &history.back();
+    }
+
+    check_busy_retry(*command);
+    virtual_clock::advance_us(report_time_us);
+    const std::uint64_t arrived_us = virtual_clock::now_us();
+
+    const std::uint8_t code = (*command)[bp::command_offset];
+    const std::optional<std::uint8_t> opcode = bridge.flash_opcode_of(*command);
+    std::vector<const report_rule*> firing;
+    for (report_rule& rule : report_rules)
+        if (matches(rule.filter, code, opcode) && rule.fault->take())
+            firing.push_back(&rule);
+
+    std::optional<bridge_model::payload> answer;
+    if (const std::optional<int> result = apply_request_faults(firing, code, answer))
+        return *result;
+    if (!answer)
+        answer = bridge.answer(*command, arrived_us);
+    if ((*answer)[bp::status_offset] == bp::bridge_status::busy && !refused) {
+        refused = *command;
+        refused_retried = false;
+    }
+
+    hid_device_::reply reply;
+    reply.bytes.assign(answer->begin(), answer->end());
+    reply.ready_us = arrived_us + report_time_us;
+    if (apply_reply_faults(firing, code, reply)) {
+        if (record != nullptr)
+            record->reply = reply.bytes;
+        device->replies.push_back(std::move(reply));
+    }
+    return static_cast<int>(length);
+}
+
+bool speaker::state::check_handle(const hid_device_* device, const char* call)
+{
     const bool known = std::any_of(handles.begin(), handles.end(),
                                    [device](const auto& handle) { return handle.get() == device; });
     if (!known) {
-        violation("hid: hid_write on a handle that is not open");
-        return -1;
+        violation(std::string("hid: ") + call + " on a handle that is not open");
+        return false;
     }
-    if (!is_live(device))
-        return -1;
+    return is_live(device);
+}
+
+std::optional<bridge_model::payload>
+speaker::state::accept_report(hid_device_* device, const unsigned char* data, std::size_t length)
+{
+    if (!check_handle(device, "hid_write"))
+        return std::nullopt;
     ++reports_written;
     if (unplug && unplug->take()) {
         // Unplugged, the bridge loses its power: a transaction in progress is gone.
@@ -237,11 +286,11 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
             handle->lost = true;
         bridge.power_cycle(virtual_clock::now_us());
         refused.reset(); // nothing is left to send again
-        return -1;
+        return std::nullopt;
     }
     if (data == nullptr || length < 2) {
         violation("hid: hid_write of " + std::to_string(length) + " bytes");
-        return -1;
+        return std::nullopt;
     }
     if (length != bp::output_report_size_bytes)
         violation("hid: output report of " + std::to_string(length) + " bytes");
@@ -252,45 +301,32 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
     std::copy_n(data + bp::report_number_size_bytes,
                 std::min(length - bp::report_number_size_bytes, bp::payload_size_bytes),
                 command.begin());
-    report_record* record = nullptr;
-    if (history.size() < history_limit) {
-        history.push_back({std::vector<std::uint8_t>(data, data + length), {}});
-        record = &history.back();
-    }
+    return command;
+}
 
-    check_busy_retry(command);
-    virtual_clock::advance_us(report_time_us);
-    const std::uint64_t arrived_us = virtual_clock::now_us();
-
-    const std::uint8_t code = command[bp::command_offset];
-    const std::optional<std::uint8_t> opcode = bridge.flash_opcode_of(command);
-    std::vector<const report_rule*> firing;
-    for (report_rule& rule : report_rules)
-        if (matches(rule.filter, code, opcode) && rule.fault->take())
-            firing.push_back(&rule);
-
-    hid_device_::reply reply;
-    bridge_model::payload answer{};
-    bool answered = true;
+std::optional<int>
+speaker::state::apply_request_faults(const std::vector<const report_rule*>& firing,
+                                     std::uint8_t code,
+                                     std::optional<bridge_model::payload>& answer)
+{
     for (const report_rule* rule : firing) {
         if (rule->kind == report_fault::write_fails)
             return -1;
         if (rule->kind == report_fault::short_write)
             return rule->value;
         if (rule->kind == report_fault::bridge_status) {
-            answer[bp::command_offset] = code;
-            answer[bp::status_offset] = rule->value;
-            answered = false;
+            if (!answer)
+                answer.emplace();
+            (*answer)[bp::command_offset] = code;
+            (*answer)[bp::status_offset] = rule->value;
         }
     }
-    if (answered)
-        answer = bridge.answer(command, arrived_us);
-    if (answer[bp::status_offset] == bp::bridge_status::busy && !refused) {
-        refused = command;
-        refused_retried = false;
-    }
-    reply.bytes.assign(answer.begin(), answer.end());
-    reply.ready_us = arrived_us + report_time_us;
+    return std::nullopt;
+}
+
+bool speaker::state::apply_reply_faults(const std::vector<const report_rule*>& firing,
+                                        std::uint8_t code, hid_device_::reply& reply)
+{
     bool queued = true;
     for (const report_rule* rule : firing) {
         switch (rule->kind) {
@@ -315,12 +351,7 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
             break;
         }
     }
-    if (queued) {
-        if (record != nullptr)
-            record->reply = reply.bytes;
-        device->replies.push_back(std::move(reply));
-    }
-    return static_cast<int>(length);
+    return queued;
 }
 
 void speaker::state::check_busy_retry(const bridge_model::payload& command)
@@ -340,13 +371,7 @@ int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t l
                          int timeout_ms)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    const bool known = std::any_of(handles.begin(), handles.end(),
-                                   [device](const auto& handle) { return handle.get() == device; });
-    if (!known) {
-        violation("hid: hid_read on a handle that is not open");
-        return -1;
-    }
-    if (!is_live(device))
+    if (!check_handle(device, "hid_read"))
         return -1;
     // A read waits on the virtual clock: for its reply to cross the bus, or for its whole
     // timeout when none comes in time (a blocking read with nothing coming returns at once).

@@ -60,7 +60,25 @@ struct speaker::state
     void close(hid_device_* device);
     int write(hid_device_* device, const unsigned char* data, std::size_t length);
     int read(hid_device_* device, unsigned char* data, std::size_t length, int timeout_ms);
+
+    // -- the steps of a report (lock held) --
+    struct report_rule;
+    /// True when `device` is open and still reaches the speaker. A handle that is not open is
+    /// a violation named after `call`; a stale or lost one just fails, as after an unplug.
+    bool check_handle(const hid_device_* device, const char* call);
+    /// Checks and counts one output report (it may be the one the speaker is unplugged at)
+    /// and takes its payload; none when hid_write fails.
+    std::optional<bridge_model::payload>
+    accept_report(hid_device_* device, const unsigned char* data, std::size_t length);
     void check_busy_retry(const bridge_model::payload& command);
+    /// The faults that act before the bridge: hid_write's result when one ends the write,
+    /// else none, with `answer` set when a status fault answers in the bridge's place.
+    std::optional<int> apply_request_faults(const std::vector<const report_rule*>& firing,
+                                            std::uint8_t code,
+                                            std::optional<bridge_model::payload>& answer);
+    /// The faults that spoil the bridge's reply; false when the reply never comes.
+    bool apply_reply_faults(const std::vector<const report_rule*>& firing, std::uint8_t code,
+                            hid_device_::reply& reply);
 
     mutable std::mutex mutex;
     std::vector<std::string> violations;

@@ -123,13 +123,21 @@ std::uint8_t spi_flash_model::clock(std::uint8_t mosi)
         return status_register();
     if (code == opcode::read && position >= bridge_protocol::flash_command_header_bytes &&
         !busy_at_start_) {
-        const std::uint32_t start =
-            (std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3];
         const auto offset =
             static_cast<std::uint32_t>(position - bridge_protocol::flash_command_header_bytes);
-        return read_byte((start + offset) % flash_size_bytes);
+        return read_byte((command_address() + offset) % flash_size_bytes);
     }
     return 0xFF;
+}
+
+// Addresses beyond the 2 MiB wrap around, as on the real part, whose upper address bits are
+// don't-cares.
+std::uint32_t spi_flash_model::command_address() const
+{
+    std::uint32_t address = 0;
+    for (std::size_t i = 1; i <= bridge_protocol::flash_address_bytes; ++i)
+        address = (address << 8) | bytes_[i];
+    return address % flash_size_bytes;
 }
 
 void spi_flash_model::abort()
@@ -183,9 +191,7 @@ void spi_flash_model::end_command(chip_select_rise rise)
     const std::size_t header =
         has_address(command.opcode) ? bridge_protocol::flash_command_header_bytes : std::size_t{1};
     if (has_address(command.opcode) && bytes_.size() >= header)
-        command.address =
-            ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
-            flash_size_bytes;
+        command.address = command_address();
     command.length =
         bytes_.size() > header ? static_cast<std::uint32_t>(bytes_.size() - header) : 0;
     command.outcome =
@@ -257,9 +263,7 @@ command_outcome spi_flash_model::erase_block()
     if (!write_enable_latch_)
         return command_outcome::ignored_without_write_enable;
     write_enable_latch_ = false;
-    const std::uint32_t address =
-        ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
-        flash_size_bytes;
+    const std::uint32_t address = command_address();
     if (is_protected(address))
         return command_outcome::ignored_protected;
     busy_until_us_ = time_us_ + erase_busy_us_;
@@ -277,9 +281,7 @@ command_outcome spi_flash_model::program_page()
     if (!write_enable_latch_)
         return command_outcome::ignored_without_write_enable;
     write_enable_latch_ = false;
-    const std::uint32_t start =
-        ((std::uint32_t{bytes_[1]} << 16) | (std::uint32_t{bytes_[2]} << 8) | bytes_[3]) %
-        flash_size_bytes;
+    const std::uint32_t start = command_address();
     if (is_protected(start))
         return command_outcome::ignored_protected;
     busy_until_us_ = time_us_ + program_busy_us_;

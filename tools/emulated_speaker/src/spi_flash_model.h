@@ -89,6 +89,8 @@ private:
     bool whole() const;
     bool busy() const;
     std::uint8_t read_byte(std::uint32_t address);
+    /// The address of the command being clocked (its header must be whole), in the flash.
+    std::uint32_t command_address() const;
     std::uint8_t status_register() const;
     command_outcome execute();
     command_outcome erase_block();

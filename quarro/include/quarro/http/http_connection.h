@@ -71,12 +71,6 @@ public:
     /// the reply pass to the caller.
     void run() override;
 
-    /// The reply collected so far: an empty block until data arrives.
-    const memory::data_ptr<memory::growable_data>& get_response_buffer() const noexcept
-    {
-        return response_buffer_;
-    }
-
 private:
     static size_t write(char* data, size_t size, size_t count, void* connection) noexcept;
 

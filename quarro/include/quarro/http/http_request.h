@@ -26,7 +26,6 @@ public:
     const std::string& get_url() const noexcept { return url_; }
     i32 get_timeout_ms() const noexcept { return timeout_ms_; }
     const memory::data_ptr<memory::data>& get_body() const noexcept { return body_; }
-    const std::string& get_method() const noexcept { return method_; }
     /// True for the method POST, in any case.
     bool is_post() const;
 

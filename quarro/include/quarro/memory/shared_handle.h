@@ -66,7 +66,6 @@ public:
     T* operator->() const noexcept { return object_; }
     T& operator*() const noexcept { return *object_; }
     explicit operator bool() const noexcept { return object_ != nullptr; }
-    quarro::u64 use_count() const noexcept { return counter_ ? counter_->load() : 0; }
 
 private:
     using counter = std::atomic<quarro::u64>;
