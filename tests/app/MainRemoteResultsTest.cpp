@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -20,35 +21,40 @@ using MainRemoteResultsTest = PanelTest;
 const char* const checkConnection =
     "Please make sure a compatible speaker is connected to your computer's USB port.";
 
-TEST_F(MainRemoteResultsTest, ShowsEachFirmwareTextOnTheNextTick)
+TEST_F(MainRemoteResultsTest, ShowsEachFirmwareResultOnTheNextTick)
 {
     speaker().remove_device();
     panel = std::make_unique<MainRemote>();
     ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
         << "the first read never failed";
     auto& link = panel->getSpeakerLink();
-    const std::pair<std::function<void()>, const char*> rows[] = {
-        {[&] { panel->firmware_update_started(link); }, "updating firmware..."},
-        {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%"},
-        {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%"},
-        {[&] { panel->firmware_update_progress(link, 4, 3, 2); }, "writing firmware: 66.6%"},
-        {[&] { panel->firmware_update_progress(link, 1, 0, 52480); },
-         "downloading firmware: 52480"},
-        {[&] { panel->firmware_update_progress(link, 2, 4, 1); }, ""},
-        {[&] { panel->firmware_update_failed(link, 0); }, "firmware update failed!"},
-        {[&] { panel->firmware_update_failed(link, 1); }, "firmware download failed!"},
-        {[&] { panel->firmware_update_succeeded(link); }, "firmware update succeeded!"},
-        {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)"},
-        {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)"},
+    // No search has allowed an update: enabling the controls leaves "Update Firmware" off.
+    const std::tuple<std::function<void()>, const char*, bool> rows[] = {
+        {[&] { panel->firmware_update_started(link); }, "updating firmware...", true},
+        {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%",
+         true},
+        {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%", true},
+        {[&] { panel->firmware_update_progress(link, 4, 3, 2); }, "writing firmware: 66.6%", true},
+        {[&] { panel->firmware_update_progress(link, 1, 0, 52480); }, "downloading firmware: 52480",
+         true},
+        {[&] { panel->firmware_update_progress(link, 2, 4, 1); }, "", true},
+        {[&] { panel->firmware_update_failed(link, 0); }, "firmware update failed!", false},
+        {[&] { panel->firmware_update_failed(link, 1); }, "firmware download failed!", false},
+        {[&] { panel->firmware_update_succeeded(link); }, "firmware update succeeded!", false},
+        {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)", false},
+        {[&] { panel->firmware_up_to_date(link); }, "", false},
+        {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)",
+         true},
     };
-    for (const auto& [report, shown] : rows) {
+    for (const auto& [report, shown, updateEnabled] : rows) {
         as<juce::Label>(statusLabel).setText("before", juce::dontSendNotification);
+        control(updateFirmwareButton).setEnabled(true);
         report();
         EXPECT_EQ(text(statusLabel), "before") << "shown before the tick: " << shown;
         panel->timerCallback();
         EXPECT_EQ(text(statusLabel), shown);
+        EXPECT_EQ(control(updateFirmwareButton).isEnabled(), updateEnabled) << shown;
     }
-    EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
     EXPECT_TRUE(desktop->boxes.empty());
 }
 
