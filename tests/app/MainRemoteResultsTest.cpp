@@ -63,13 +63,7 @@ TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheContr
     EXPECT_TRUE(desktop->boxes.empty()) << "the first failed read is not news";
 
     auto& link = panel->getSpeakerLink();
-    struct Row
-    {
-        std::function<void()> report;
-        const char* title;
-        const char* text;
-    };
-    const Row rows[] = {
+    const std::tuple<std::function<void()>, const char*, const char*> rows[] = {
         {[&] { panel->main_settings_read_failed(link); }, "No Orvik speaker found",
          "Please connect an Velk Orvik speaker to your computer's USB port and try again!"},
         {[&] { panel->user_preset_read_failed(link); }, "Read preset failed", checkConnection},
@@ -77,17 +71,17 @@ TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheContr
          checkConnection},
         {[&] { panel->device_reset_failed(link); }, "Reset failed", checkConnection},
     };
-    for (const auto& row : rows) {
+    for (const auto& [report, title, text] : rows) {
         desktop->boxes.clear();
         panel->setControlsEnabled(false);
-        row.report();
-        row.report(); // two equal results between two ticks are one
+        report();
+        report(); // two equal results between two ticks are one
         panel->timerCallback();
         panel->timerCallback();
-        ASSERT_EQ(desktop->boxes.size(), 1u) << row.title;
-        EXPECT_EQ(desktop->boxes[0].title, row.title);
-        EXPECT_EQ(desktop->boxes[0].text, row.text);
-        EXPECT_FALSE(panel->isBusy()) << row.title;
+        ASSERT_EQ(desktop->boxes.size(), 1u) << title;
+        EXPECT_EQ(desktop->boxes[0].title, title);
+        EXPECT_EQ(desktop->boxes[0].text, text);
+        EXPECT_FALSE(panel->isBusy()) << title;
     }
 }
 

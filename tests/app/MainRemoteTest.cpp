@@ -22,15 +22,6 @@ protected:
     juce::Image snapshot() { return panel->createComponentSnapshot(panel->getLocalBounds()); }
 };
 
-AboutWindow* findAboutWindow()
-{
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* window = dynamic_cast<AboutWindow*>(desktop.getComponent(i)))
-            return window;
-    return nullptr;
-}
-
 /** The panel pixel at (x, y) shows the image drawn at half size with its top left at `origin`:
     it is close to the mean of the image's 2 x 2 pixels there. */
 testing::AssertionResult shows(const juce::Image& panelImage, int x, int y,
@@ -92,17 +83,17 @@ TEST_F(MainRemoteTest, HelpShowsTheSameAboutWindowEachTime)
 {
     panel = std::make_unique<MainRemote>();
     // Not on the desktop before it is opened, so no native window of it can show.
-    EXPECT_EQ(findAboutWindow(), nullptr);
+    EXPECT_EQ(findOnDesktop<AboutWindow>(), nullptr);
     AboutWindow* about = nullptr;
     for (int showing = 0; showing < 2; ++showing) {
         panel->buttonClicked(&as<juce::Button>(helpButton));
-        about = about != nullptr ? about : findAboutWindow();
+        about = about != nullptr ? about : findOnDesktop<AboutWindow>();
         ASSERT_NE(about, nullptr);
         EXPECT_TRUE(about->isVisible());
         EXPECT_EQ(about->getWidth(), 650);
         about->closeButtonPressed();
         EXPECT_FALSE(about->isVisible());
-        EXPECT_EQ(findAboutWindow(), about);
+        EXPECT_EQ(findOnDesktop<AboutWindow>(), about);
     }
 }
 
