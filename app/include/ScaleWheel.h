@@ -6,8 +6,8 @@
 namespace ScaleWheel {
 
 /** +1 for a notch that turns the knob up, -1 for down, 0 for no movement: the larger of the
-    two wheel axes decides (a sideways push to the right turns down, as in juce::Slider), and a
-    reversed wheel turns the other way. */
+    two wheel axes decides, a sideways movement counting with its sign turned as in
+    juce::Slider, and a reversed wheel turns the other way. */
 int directionOf(const juce::MouseWheelDetails& wheel) noexcept;
 
 /** The scale index `steps` away from the one the slider shows now, clamped to 0 ... lastIndex.

@@ -11,6 +11,8 @@
 
 namespace {
 
+const double notANumber = std::numeric_limits<double>::quiet_NaN();
+
 TEST(EqualiserScales, EveryStepMapsToItsPlaceAndBack)
 {
     const auto& frequencies = EqualiserScales::frequencies;
@@ -27,7 +29,6 @@ TEST(EqualiserScales, EveryStepMapsToItsPlaceAndBack)
 
 TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct
     {
         double proportion;
@@ -36,7 +37,7 @@ TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
     } rows[] = {
         {-0.01, 20.0, 0.1},
         {1.5, 20000.0, 20.0},
-        {nan, 20.0, 0.1},
+        {notANumber, 20.0, 0.1},
         {0.999, 18000.0, 19.0},
     };
     for (const auto& row : rows) {
@@ -46,34 +47,20 @@ TEST(EqualiserScales, ProportionsOutsideTheTravelGiveTheEnds)
     }
 }
 
-TEST(EqualiserScales, FrequenciesBetweenStepsGoToTheNearerByTheWholeHertzMidpoint)
+TEST(EqualiserScales, ValuesBetweenStepsGoToTheNearerByTheirMidpoints)
 {
-    const std::pair<double, int> rows[] = {
+    // Frequencies by the whole-hertz midpoint, Q by the exact mean: that of 0.8 and 0.9 in
+    // doubles lies just above 0.85, that of 0.3 and 0.4 at 0.35.
+    const std::pair<double, int> frequencies[] = {
         {21.9, 0}, {22.0, 1},    {-5.0, 0},    {29.9, 4},
         {30.0, 5}, {1049.9, 35}, {1050.0, 36}, {25000.0, 61},
     };
-    for (const auto& [hertz, step] : rows) {
-        SCOPED_TRACE(hertz);
-        EXPECT_EQ(EqualiserScales::proportionOfFrequency(hertz), step / 61.0);
-    }
-}
-
-TEST(EqualiserScales, QValuesBetweenStepsGoToTheNearerByTheExactMean)
-{
-    const std::pair<double, int> rows[] = {
-        // The mean of 0.8 and 0.9 in doubles lies just above 0.85; that of 0.3 and 0.4 at 0.35.
-        {0.25, 2},
-        {0.35, 3},
-        {0.85, 7},
-        {1.5, 10},
-        {1.49, 9},
-        {21.0, 28},
-        {std::numeric_limits<double>::quiet_NaN(), 0},
-    };
-    for (const auto& [q, step] : rows) {
-        SCOPED_TRACE(q);
-        EXPECT_EQ(EqualiserScales::proportionOfQ(q), step / 28.0);
-    }
+    for (const auto& [hertz, step] : frequencies)
+        EXPECT_EQ(EqualiserScales::proportionOfFrequency(hertz), step / 61.0) << hertz;
+    const std::pair<double, int> qs[] = {{0.25, 2}, {0.35, 3},  {0.85, 7},      {1.5, 10},
+                                         {1.49, 9}, {21.0, 28}, {notANumber, 0}};
+    for (const auto& [q, step] : qs)
+        EXPECT_EQ(EqualiserScales::proportionOfQ(q), step / 28.0) << q;
 }
 
 } // namespace

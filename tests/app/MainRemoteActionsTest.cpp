@@ -16,16 +16,17 @@ struct SentSettings
     quarro::u32 code;                    // what is sent
     double sentVolume, sentDelay;
     quarro::u32 sentActive;
+    double inputRead; // the input knob after "Get" reads the code back
 };
 
 TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndDelay)
 {
     startPanel();
     const SentSettings rows[] = {
-        {0, -61, 6, 3, 1, -60, 5, 3},
-        {1, 12.5, -1, 1, 0, 12, 0, 1},
-        {2, -6.5, 1.2, 5, 2, -6.5, 1.2, 5},
-        {3, 0, 0, 2, 0, 0, 0, 2}, // beyond the table: code 0
+        {0, -61, 6, 3, 1, -60, 5, 3, 0},
+        {1, 12.5, -1, 1, 0, 12, 0, 1, 1},
+        {2, -6.5, 1.2, 5, 2, -6.5, 1.2, 5, 2},
+        {3, 0, 0, 2, 0, 0, 0, 2, 1}, // beyond the table: code 0
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.input);
@@ -40,21 +41,11 @@ TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndD
         EXPECT_EQ(stored.volume_tenths_db, std::lround(row.sentVolume * 10));
         EXPECT_EQ(stored.delay_tenths_ms, std::lround(row.sentDelay * 10));
         EXPECT_EQ(stored.active_preset, row.sentActive);
-    }
-    EXPECT_TRUE(desktop->boxes.empty());
-}
-
-TEST_F(MainRemoteActionsTest, ShowsThePositionOfEachInputCodeRead)
-{
-    startPanel();
-    for (const auto& [code, position] : {std::pair{0u, 1.0}, {1u, 0.0}, {2u, 2.0}}) {
-        auto settings = speaker().settings();
-        settings.input = code;
-        speaker().set_settings(settings);
         click(readSettingsButton);
         ASSERT_TRUE(tickUntilIdle()) << "the settings were never read";
-        EXPECT_EQ(value(inputSlider), position) << "code " << code;
+        EXPECT_EQ(value(inputSlider), row.inputRead);
     }
+    EXPECT_TRUE(desktop->boxes.empty());
 }
 
 TEST_F(MainRemoteActionsTest, SendsAUserPresetWithItsGainsLimited)
@@ -68,10 +59,7 @@ TEST_F(MainRemoteActionsTest, SendsAUserPresetWithItsGainsLimited)
     click(writeUserPreset2Button);
     EXPECT_TRUE(panel->isBusy());
 
-    const auto held = panel->getSpeakerLink().get_current_preset();
-    EXPECT_EQ(held->name, "Vocal");
-    EXPECT_EQ(held->bands[0]->gain, -12.0);
-    EXPECT_EQ(held->bands[3]->gain, 12.0);
+    EXPECT_EQ(panel->getSpeakerLink().get_current_preset()->name, "Vocal");
     ASSERT_TRUE(tickUntilIdle()) << "the preset was never written";
     const auto slot = speaker().settings().slots[2 + 1]; // after the two factory voicings
     EXPECT_EQ(slot.low_shelf.gain_tenths_db, -120);

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -20,54 +21,49 @@ using MainRemoteResultsTest = PanelTest;
 const char* const checkConnection =
     "Please make sure a compatible speaker is connected to your computer's USB port.";
 
-TEST_F(MainRemoteResultsTest, ShowsEachFirmwareTextOnTheNextTick)
+TEST_F(MainRemoteResultsTest, ShowsEachFirmwareResultOnTheNextTick)
 {
     speaker().remove_device();
-    panel = std::make_unique<MainRemote>();
-    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
-        << "the first read never failed";
+    startPanel();
     auto& link = panel->getSpeakerLink();
-    const std::pair<std::function<void()>, const char*> rows[] = {
-        {[&] { panel->firmware_update_started(link); }, "updating firmware..."},
-        {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%"},
-        {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%"},
-        {[&] { panel->firmware_update_progress(link, 4, 3, 2); }, "writing firmware: 66.6%"},
-        {[&] { panel->firmware_update_progress(link, 1, 0, 52480); },
-         "downloading firmware: 52480"},
-        {[&] { panel->firmware_update_progress(link, 2, 4, 1); }, ""},
-        {[&] { panel->firmware_update_failed(link, 0); }, "firmware update failed!"},
-        {[&] { panel->firmware_update_failed(link, 1); }, "firmware download failed!"},
-        {[&] { panel->firmware_update_succeeded(link); }, "firmware update succeeded!"},
-        {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)"},
-        {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)"},
+    // No search has allowed an update: enabling the controls leaves "Update Firmware" off.
+    const std::tuple<std::function<void()>, const char*, bool> rows[] = {
+        {[&] { panel->firmware_update_started(link); }, "updating firmware...", true},
+        {[&] { panel->firmware_update_progress(link, 1, 3, 1); }, "downloading firmware: 33.3%",
+         true},
+        {[&] { panel->firmware_update_progress(link, 3, 7, 3); }, "erasing sectors: 42.8%", true},
+        {[&] { panel->firmware_update_progress(link, 4, 3, 2); }, "writing firmware: 66.6%", true},
+        {[&] { panel->firmware_update_progress(link, 1, 0, 52480); }, "downloading firmware: 52480",
+         true},
+        {[&] { panel->firmware_update_progress(link, 2, 4, 1); }, "", true},
+        {[&] { panel->firmware_update_failed(link, 0); }, "firmware update failed!", false},
+        {[&] { panel->firmware_update_failed(link, 1); }, "firmware download failed!", false},
+        {[&] { panel->firmware_update_succeeded(link); }, "firmware update succeeded!", false},
+        {[&] { panel->firmware_search_failed(link); }, "(firmware search failed)", false},
+        {[&] { panel->firmware_up_to_date(link); }, "", false},
+        {[&] { panel->firmware_update_available(link, "1.2.3"); }, "(Firmware V1.2.3 available)",
+         true},
     };
-    for (const auto& [report, shown] : rows) {
+    for (const auto& [report, shown, updateEnabled] : rows) {
         as<juce::Label>(statusLabel).setText("before", juce::dontSendNotification);
+        control(updateFirmwareButton).setEnabled(true);
         report();
         EXPECT_EQ(text(statusLabel), "before") << "shown before the tick: " << shown;
         panel->timerCallback();
         EXPECT_EQ(text(statusLabel), shown);
+        EXPECT_EQ(control(updateFirmwareButton).isEnabled(), updateEnabled) << shown;
     }
-    EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
     EXPECT_TRUE(desktop->boxes.empty());
 }
 
 TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheControls)
 {
     speaker().remove_device();
-    panel = std::make_unique<MainRemote>();
-    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
-        << "the first read never failed";
+    startPanel();
     EXPECT_TRUE(desktop->boxes.empty()) << "the first failed read is not news";
 
     auto& link = panel->getSpeakerLink();
-    struct Row
-    {
-        std::function<void()> report;
-        const char* title;
-        const char* text;
-    };
-    const Row rows[] = {
+    const std::tuple<std::function<void()>, const char*, const char*> rows[] = {
         {[&] { panel->main_settings_read_failed(link); }, "No Orvik speaker found",
          "Please connect an Velk Orvik speaker to your computer's USB port and try again!"},
         {[&] { panel->user_preset_read_failed(link); }, "Read preset failed", checkConnection},
@@ -75,33 +71,24 @@ TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheContr
          checkConnection},
         {[&] { panel->device_reset_failed(link); }, "Reset failed", checkConnection},
     };
-    for (const auto& row : rows) {
+    for (const auto& [report, title, text] : rows) {
         desktop->boxes.clear();
         panel->setControlsEnabled(false);
-        row.report();
-        row.report(); // two equal results between two ticks are one
+        report();
+        report(); // two equal results between two ticks are one
         panel->timerCallback();
         panel->timerCallback();
-        ASSERT_EQ(desktop->boxes.size(), 1u) << row.title;
-        EXPECT_EQ(desktop->boxes[0].title, row.title);
-        EXPECT_EQ(desktop->boxes[0].text, row.text);
-        EXPECT_FALSE(panel->isBusy()) << row.title;
+        ASSERT_EQ(desktop->boxes.size(), 1u) << title;
+        EXPECT_EQ(desktop->boxes[0].title, title);
+        EXPECT_EQ(desktop->boxes[0].text, text);
+        EXPECT_FALSE(panel->isBusy()) << title;
     }
-    // A real "Get" without a speaker: one box per press.
-    desktop->boxes.clear();
-    click(readSettingsButton);
-    ASSERT_TRUE(tickUntilIdle()) << "the read never failed";
-    panel->timerCallback();
-    ASSERT_EQ(desktop->boxes.size(), 1u);
-    EXPECT_EQ(desktop->boxes[0].title, "No Orvik speaker found");
 }
 
 TEST_F(MainRemoteResultsTest, ATickNeverRunsInsideAnotherOnesMessageBox)
 {
     speaker().remove_device();
-    panel = std::make_unique<MainRemote>();
-    ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
-        << "the first read never failed";
+    startPanel();
 
     // The box's modal loop lets the timer fire, while another failure arrives.
     struct ModalDesktop : RecordingDesktopServices
@@ -158,56 +145,44 @@ TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusy
     EXPECT_FALSE(panel->isBusy());
 }
 
-struct SearchRow
+TEST_F(MainRemoteResultsTest, OffersTheUpdateAndAsksBeforeReinstallingTheSameVersion)
 {
-    const char* name;
-    const char* published;
-    const char* status;
-    bool asks;
-};
+    const struct
+    {
+        const char* published;
+        const char* status;
+        bool asks;
+    } rows[] = {{"1.0.9", "(Firmware V1.0.9 available)", false}, {"1.0.7", "", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.published);
+        const std::string folder = packages / "K5R/" + row.published;
+        std::filesystem::create_directories(folder);
+        test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+        startPanel();
+        ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+            << "the search never enabled the update";
+        EXPECT_EQ(text(statusLabel), row.status);
 
-void PrintTo(const SearchRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
-class FirmwareSearchTest : public PanelTest, public testing::WithParamInterface<SearchRow>
-{};
-
-TEST_P(FirmwareSearchTest, OffersTheUpdateAndAsksBeforeReinstallingTheSameVersion)
-{
-    const auto& row = GetParam();
-    const std::string folder = packages / "K5R/" + row.published;
-    std::filesystem::create_directories(folder);
-    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
-    startPanel();
-    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
-        << "the search never enabled the update";
-    EXPECT_EQ(text(statusLabel), row.status);
-
-    desktop->answerYes = false;
-    click(updateFirmwareButton);
-    EXPECT_EQ(desktop->boxes.size(), row.asks ? 1u : 0u);
-    if (row.asks) {
-        EXPECT_EQ(desktop->boxes[0].title, "Update Firmware");
-        EXPECT_EQ(desktop->boxes[0].text,
-                  "Are you sure you want to update the firmware V1.0.7 to your speaker again?");
-        EXPECT_FALSE(panel->isBusy());
-        EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
-        desktop->answerYes = true;
+        desktop->boxes.clear();
+        desktop->answerYes = false;
         click(updateFirmwareButton);
+        EXPECT_EQ(desktop->boxes.size(), row.asks ? 1u : 0u);
+        if (row.asks) {
+            EXPECT_EQ(desktop->boxes[0].title, "Update Firmware");
+            EXPECT_EQ(desktop->boxes[0].text,
+                      "Are you sure you want to update the firmware V1.0.7 to your speaker again?");
+            EXPECT_FALSE(panel->isBusy());
+            EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
+            desktop->answerYes = true;
+            click(updateFirmwareButton);
+        }
+        EXPECT_TRUE(panel->isBusy());
+        ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
+        EXPECT_EQ(text(statusLabel), "firmware download failed!");
+        EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
+        expect_flash_unchanged();
+        std::filesystem::remove_all(folder);
     }
-    EXPECT_TRUE(panel->isBusy());
-    ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
-    EXPECT_EQ(text(statusLabel), "firmware download failed!");
-    EXPECT_EQ(text(firmwareLabel), "Firmware: 1.0.7");
-    expect_flash_unchanged();
 }
-
-INSTANTIATE_TEST_SUITE_P(Versions, FirmwareSearchTest,
-                         testing::Values(SearchRow{"Newer", "1.0.9", "(Firmware V1.0.9 available)",
-                                                   false},
-                                         SearchRow{"Same", "1.0.7", "", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -13,34 +13,29 @@
 
 namespace {
 
-const std::pair<double, const char*> slots[] = {
-    {1.0, "Preset 1: Tarn"}, {2.0, "Preset 2: QLX"}, {3.0, "User Preset 1"},
-    {4.0, "User Preset 2"},  {5.0, "User Preset 3"},
-};
-
-TEST(ActivePresetSlider, NamesTheSlotsBothWays)
+TEST(SelectorSliders, NameTheirPositionsBothWays)
 {
-    ActivePresetSlider slider;
-    for (const auto& [value, text] : slots) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(slider.getTextFromValue(value), juce::String(text));
-        EXPECT_EQ(slider.getValueFromText(text), value);
+    ActivePresetSlider preset;
+    AudioInputSlider input;
+    const struct
+    {
+        juce::Slider& slider;
+        double value;
+        const char* text;
+    } rows[] = {
+        {preset, 1, "Preset 1: Tarn"}, {preset, 2, "Preset 2: QLX"}, {preset, 3, "User Preset 1"},
+        {preset, 4, "User Preset 2"},  {preset, 5, "User Preset 3"}, {input, 0, "Analog"},
+        {input, 1, "AES L"},           {input, 2, "AES R"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(row.slider.getTextFromValue(row.value), juce::String(row.text));
+        EXPECT_EQ(row.slider.getValueFromText(row.text), row.value);
     }
-    EXPECT_EQ(slider.getTextFromValue(6.0), "unknown");
-    EXPECT_EQ(slider.getValueFromText("user preset 1"), 0.0);
-}
-
-TEST(AudioInputSlider, NamesTheInputsBothWays)
-{
-    const char* const names[] = {"Analog", "AES L", "AES R"};
-    AudioInputSlider slider;
-    for (int input = 0; input < 3; ++input) {
-        SCOPED_TRACE(input);
-        EXPECT_EQ(slider.getTextFromValue(input), juce::String(names[input]));
-        EXPECT_EQ(slider.getValueFromText(names[input]), input);
-    }
-    EXPECT_EQ(slider.getTextFromValue(3.0), "Analog");
-    EXPECT_EQ(slider.getValueFromText("aes l"), 0.0);
+    EXPECT_EQ(preset.getTextFromValue(6.0), "unknown");
+    EXPECT_EQ(preset.getValueFromText("user preset 1"), 0.0);
+    EXPECT_EQ(input.getTextFromValue(3.0), "Analog");
+    EXPECT_EQ(input.getValueFromText("aes l"), 0.0);
 }
 
 TEST(AudioVolumeSlider, ShowsBoostsWithAPlusSignAndReadsTypedDecibels)
@@ -104,16 +99,6 @@ TEST(EQQSlider, TypedTextSnapsToTheQSteps)
         SCOPED_TRACE(typed);
         EXPECT_EQ(slider.getValueFromText(typed), q);
     }
-}
-
-TEST(EQQSlider, ShowsOneDecimalWithThePanelsStep)
-{
-    EQQSlider slider;
-    slider.setRange(0.1, 20, 0.1);
-    slider.setValue(slider.getValueFromText("0.25"), juce::dontSendNotification);
-    // The range's interval snap leaves a trace of rounding noise on the stored value.
-    EXPECT_NEAR(slider.getValue(), 0.3, 1e-9);
-    EXPECT_EQ(slider.getTextFromValue(slider.getValue()), "0.3");
 }
 
 } // namespace

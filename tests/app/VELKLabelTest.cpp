@@ -26,13 +26,7 @@ struct KnobWithValueBox
     }
     ~KnobWithValueBox() { slider.setLookAndFeel(nullptr); }
 
-    juce::Label& valueBox()
-    {
-        for (auto* child : slider.getChildren())
-            if (auto* label = dynamic_cast<juce::Label*>(child))
-                return *label;
-        throw std::logic_error("the slider has no value box");
-    }
+    juce::Label& valueBox() { return dynamic_cast<juce::Label&>(*slider.getChildComponent(0)); }
 
     /** Opens the box's editor, empties it and types the text key by key. Off screen the editor
         cannot take the keyboard focus (JUCE logs an assertion saying so); nothing here needs it,

@@ -17,8 +17,7 @@ status=0
 TMPDIR=$E2E_TEMP bash -c '
     source "$1/panel.sh"
     e2e_start
-    mkdir "$E2E_TEMP/service"
-    e2e_start_service "$E2E_TEMP/service" 0
+    e2e_start_service 0
     e2e_start_program K5R
     echo "$E2E_TEMP" >"$2"
     ps -o pid=,lstart=,comm= -p "$(IFS=,; echo "${E2E_PIDS[*]}")" >"$3"

@@ -7,47 +7,41 @@
 source "$(dirname "$0")/panel.sh"
 
 e2e_start
-e2e_make_package "$E2E_TEMP/service" K5R 1.0.9
+e2e_make_package K5R 1.0.9
 # Every answer is held back 2 s: the search still runs when the read is shown, and the
 # download keeps the panel busy long enough for the quit request to meet it.
-e2e_start_service "$E2E_TEMP/service" 2000
+e2e_start_service 2000
 e2e_start_program K5R
-e2e_wait_for_speaker
-e2e_remember_idle
-searching=$E2E_TEMP/status-searching.png
-old_label=$E2E_TEMP/firmware-label-old.png
-new_label=$E2E_TEMP/firmware-label-new.png
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" "$searching"
-e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" "$old_label"
+e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
+e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" firmware-label-old
 
 # A disabled "Update Firmware" looks like an enabled one; the status label tells when the
 # search has ended ("(searching online...)" becomes "(Firmware V1.0.9 available)").
 e2e_wait_for "the search to end: the status label changing" 20 \
-    e2e_area_differs "${STATUS_LABEL_AREA[@]}" "$searching"
+    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
 # Block 1 is not in the package: the update must leave it as it is.
 dd if="$E2E_FLASH" of="$E2E_TEMP/block1-before.bin" bs=65536 skip=1 count=1 status=none
 e2e_press "${UPDATE_BUTTON[@]}"
-e2e_wait_for "the update to make the panel busy: Get disabled" 10 e2e_busy
+e2e_wait_for "the update to make the panel busy: Get disabled" 10 \
+    e2e_area_differs "${GET_BUTTON_AREA[@]}" get-enabled
 e2e_request_quit
 e2e_answer_box "Firmware update in progress" Return
 e2e_gone "$E2E_PROGRAM" && e2e_fail "the program quit during the firmware update"
 
 e2e_wait_for "the flash to hold the package's version 1.0.9 (words 126-128)" 60 \
     e2e_settings_word_is 128 9
-e2e_expect_word 126 1
-e2e_expect_word 127 0
+e2e_expect_words 126=1 127=0
 e2e_flash_block_is 0 "$E2E_TEMP/expected-block0.bin" || e2e_fail "block 0 is not the package's"
 e2e_flash_block_is 1 "$E2E_TEMP/block1-before.bin" || e2e_fail "the update changed block 1"
 e2e_wait_for_idle
-e2e_area_differs "${FIRMWARE_LABEL_AREA[@]}" "$old_label" ||
+e2e_area_differs "${FIRMWARE_LABEL_AREA[@]}" firmware-label-old ||
     e2e_fail "the firmware label still shows the old version"
-e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" "$new_label"
+e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" firmware-label-new
 grep -q 'firmware update successful!' "$HOME/Documents/Velk Audio/Pellaro/logs/"* ||
     e2e_fail "the log does not tell of the success"
 e2e_quit_program
 
 e2e_start_program K5R
-e2e_wait_for_speaker
 e2e_wait_for "the firmware label to show the version read from the speaker" 5 \
-    e2e_area_is "${FIRMWARE_LABEL_AREA[@]}" "$new_label"
+    e2e_area_is "${FIRMWARE_LABEL_AREA[@]}" firmware-label-new
 e2e_quit_program

@@ -76,12 +76,6 @@ e2e_no_window() {
     ! e2e_window "$1"
 }
 
-# e2e_wait_window NAME [SECONDS]: e2e_window once there is one.
-e2e_wait_window() {
-    e2e_wait_for "a visible window named '$1'" "${2:-$E2E_WAIT_SECONDS}" e2e_window "$1" &&
-        e2e_window "$1"
-}
-
 # e2e_key WINDOW KEY...: activates the window and presses the keys (xdotool names: Return, Tab).
 e2e_key() {
     timeout "$E2E_WAIT_SECONDS" xdotool windowactivate --sync "$1" key -- "${@:2}"

@@ -17,6 +17,7 @@ OPEN_CLOSE_BUTTON=(1021 248)
 UPDATE_BUTTON=(931 275)
 PRESET1_GET_BUTTON=(430 272)
 PRESET1_SEND_BUTTON=(540 272)
+GET_BUTTON=(893 80)
 # Areas: x y width height. Value boxes are clicked at their centre.
 VOLUME_BOX_AREA=(345 70 76 20)
 DELAY_BOX_AREA=(503 70 76 20)
@@ -66,8 +67,10 @@ e2e_finish() {
 # K5R) on the test's flash file, its output in LOG (default $E2E_TEMP/program.log), and waits
 # until its window is painted; sets E2E_PROGRAM (its pid) and E2E_WINDOW (found by the pid, as
 # every program's window has the same name). Until then no other window of the program may be
-# on the screen: a window mapped before it is complete flashes at the user. The firmware
-# service is $E2E_SERVICE, else a closed local port, so that no test asks the internet.
+# on the screen: a window mapped before it is complete flashes at the user. Then waits until
+# the panel shows the speaker it read (the model label filled in) and keeps the enabled Get
+# button's look (get-enabled) for e2e_wait_for_idle. The firmware service is $E2E_SERVICE, else
+# a closed local port, so that no test asks the internet.
 e2e_start_program() {
     e2e_spawn "${2:-$E2E_TEMP/program.log}" env \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
@@ -76,7 +79,10 @@ e2e_start_program() {
     E2E_PROGRAM=$E2E_LAST_PID E2E_WINDOW='' E2E_WRONG_WINDOW=''
     e2e_wait_for "the program's window, painted" 60 e2e_started
     [ -z "$E2E_WRONG_WINDOW" ] ||
-        e2e_fail "before its painted main window the program showed $E2E_WRONG_WINDOW"
+        e2e_fail "before its painted main window the program showed $E2E_WRONG_WINDOW" || return 1
+    e2e_wait_for "the model label to show the speaker that was read" 30 \
+        e2e_area_has_text "${MODEL_LABEL_AREA[@]}" &&
+        e2e_settled_crop "${GET_BUTTON_AREA[@]}" get-enabled
 }
 
 # Whether the start has ended: the main window (named "Velk Audio Pellaro", the collapsed
@@ -125,11 +131,14 @@ e2e_request_quit() {
     kill -TERM "$E2E_PROGRAM"
 }
 
-# Quits the program and waits for its end, which must be a clean one.
+# e2e_quit_program [SECONDS]: quits the program and waits for its end, at most SECONDS (default
+# 30), which must be a clean one.
+# shellcheck disable=SC2120 # SECONDS is optional
 e2e_quit_program() {
     local status=0
     e2e_request_quit
-    e2e_wait_for "the program to end after the quit request" 30 e2e_gone "$E2E_PROGRAM"
+    e2e_wait_for "the program to end within ${1:-30} s of the quit request" "${1:-30}" \
+        e2e_gone "$E2E_PROGRAM"
     wait "$E2E_PROGRAM" || status=$?
     [ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
 }
@@ -150,14 +159,6 @@ e2e_window_moved() {
 # each other (a picture of a window shows what is on the screen in its place).
 e2e_move_window() {
     e2e_wait_for "the window to move to $1,$2" 20 e2e_window_moved "$1" "$2"
-}
-
-# e2e_start_another_program LOG X Y [MODEL]: as e2e_start_program, for one more program on the
-# test's flash file, its output in LOG and its window at X Y; sets E2E_PROGRAM and E2E_WINDOW
-# to it.
-e2e_start_another_program() {
-    e2e_start_program "${4:-K5R}" "$1"
-    e2e_move_window "$2" "$3"
 }
 
 # e2e_expect_no_violation LOG...: the preloaded emulated speaker reported no violation (two
@@ -186,58 +187,53 @@ e2e_enter() {
     e2e_key "$E2E_WINDOW" Return
 }
 
-# e2e_crop X Y W H FILE: that area of the panel as it is now.
+# Pictures of the panel are kept by NAME, in $E2E_TEMP/NAME.png.
+
+# e2e_crop X Y W H NAME: that area of the panel as it is now.
 e2e_crop() {
     import -window "$E2E_WINDOW" "$E2E_TEMP/crop-source.png" &&
-        convert "$E2E_TEMP/crop-source.png" -crop "${3}x${4}+${1}+${2}" +repage "$5"
+        convert "$E2E_TEMP/crop-source.png" -crop "${3}x${4}+${1}+${2}" +repage "$E2E_TEMP/$5.png"
 }
 
-# e2e_settled_crop X Y W H FILE: the area once two pictures a tenth of a second apart agree, so
+# e2e_settled_crop X Y W H NAME: the area once two pictures a tenth of a second apart agree, so
 # that a reference is never taken from a frame still being painted.
 e2e_settled_crop() {
-    local before=$E2E_TEMP/settling.png
     e2e_crop "$@"
     for _ in $(seq 50); do
-        cp "$5" "$before"
+        cp "$E2E_TEMP/$5.png" "$E2E_TEMP/settling.png"
         sleep 0.1
         e2e_crop "$@"
-        e2e_same_image "$before" "$5" && return 0
+        e2e_same_image settling "$5" && return 0
     done
     e2e_fail "the area $1,$2 ${3}x$4 kept changing for 5 s"
 }
 
-# e2e_same_image A B: the two pictures agree. Text drawn again after an edit can differ in the
-# last bits of its smoothing, so colours closer than 3% count as equal.
+# e2e_same_image NAME NAME: the two pictures agree. Text drawn again after an edit can differ in
+# the last bits of its smoothing, so colours closer than 3% count as equal.
 e2e_same_image() {
-    [ "$(compare -fuzz 3% -metric AE "$1" "$2" null: 2>&1)" = 0 ]
+    [ "$(compare -fuzz 3% -metric AE "$E2E_TEMP/$1.png" "$E2E_TEMP/$2.png" null: 2>&1)" = 0 ]
 }
 
-# e2e_area_is X Y W H FILE / e2e_area_differs X Y W H FILE: the area now against a picture.
+# e2e_area_is X Y W H NAME / e2e_area_differs X Y W H NAME: the area now against a picture.
 e2e_area_is() {
-    e2e_crop "${@:1:4}" "$E2E_TEMP/crop-now.png" && e2e_same_image "$E2E_TEMP/crop-now.png" "$5"
+    e2e_crop "${@:1:4}" now && e2e_same_image now "$5"
 }
 
 e2e_area_differs() {
-    e2e_crop "${@:1:4}" "$E2E_TEMP/crop-now.png" && ! e2e_same_image "$E2E_TEMP/crop-now.png" "$5"
+    e2e_crop "${@:1:4}" now && ! e2e_same_image now "$5"
 }
 
 # e2e_area_has_text X Y W H: the labels draw light grey on the dark panel, so an area with text
 # has pixels above half brightness and an empty one has none.
 e2e_area_has_text() {
-    local area=$E2E_TEMP/text-area.png
-    e2e_crop "$@" "$area" &&
-        [ "$(convert "$area" -colorspace gray -threshold 50% -format '%[fx:mean>0]' info:)" = 1 ]
+    e2e_crop "$@" text-area && [ "$(convert "$E2E_TEMP/text-area.png" -colorspace gray \
+        -threshold 50% -format '%[fx:mean>0]' info:)" = 1 ]
 }
 
-# Waits until the panel shows a speaker it has read: the model label is filled in.
-e2e_wait_for_speaker() {
-    e2e_wait_for "the model label to show the speaker that was read" 30 \
-        e2e_area_has_text "${MODEL_LABEL_AREA[@]}"
-}
-
-# e2e_enter_and_see X Y W H VALUE PICTURE: enters VALUE into the box in that area and waits
-# until the box differs from PICTURE, then keeps the settled box as PICTURE.
+# e2e_enter_and_see X Y W H VALUE NAME: enters VALUE into the box in that area and waits until
+# the box differs from what it showed, then keeps the settled box as NAME.
 e2e_enter_and_see() {
+    e2e_settled_crop "${@:1:4}" "$6"
     e2e_enter "${@:1:5}"
     e2e_wait_for "the box to show the typed $5" 5 e2e_area_differs "${@:1:4}" "$6"
     e2e_settled_crop "${@:1:4}" "$6"
@@ -246,46 +242,35 @@ e2e_enter_and_see() {
 # e2e_check_value_box X Y W H VALUE OTHER: the value box in the area shows VALUE: typing OTHER
 # changes its picture, and typing VALUE brings it back exactly. Leaves VALUE in the box.
 e2e_check_value_box() {
-    local shown=$E2E_TEMP/shown.png
-    e2e_settled_crop "${@:1:4}" "$shown"
+    e2e_settled_crop "${@:1:4}" shown
     e2e_enter "${@:1:4}" "$6"
-    e2e_wait_for "the box to show $6 in place of $5" 5 e2e_area_differs "${@:1:4}" "$shown"
+    e2e_wait_for "the box to show $6 in place of $5" 5 e2e_area_differs "${@:1:4}" shown
     e2e_enter "${@:1:5}"
-    e2e_wait_for "the box to show $5 as it did before" 5 e2e_area_is "${@:1:4}" "$shown"
-}
-
-# e2e_remember_idle: the Get button as it looks enabled, for e2e_wait_for_idle and e2e_busy.
-e2e_remember_idle() {
-    E2E_IDLE=$E2E_TEMP/get-enabled.png
-    e2e_settled_crop "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
-}
-
-e2e_busy() {
-    e2e_area_differs "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
+    e2e_wait_for "the box to show $5 as it did before" 5 e2e_area_is "${@:1:4}" shown
 }
 
 # Waits until an operation has ended: the Get button is enabled again.
 e2e_wait_for_idle() {
     e2e_wait_for "the Get button to be enabled again at the operation's end" 60 \
-        e2e_area_is "${GET_BUTTON_AREA[@]}" "$E2E_IDLE"
+        e2e_area_is "${GET_BUTTON_AREA[@]}" get-enabled
 }
 
 # e2e_answer_box TITLE KEY: waits for the program's box TITLE, answers it with KEY (Return: OK
 # or Yes, Escape: No) and waits until it has closed.
 e2e_answer_box() {
-    e2e_key "$(e2e_wait_window "^$1\$" 20)" "$2"
-    e2e_wait_for "the box \"$1\" to close" 10 e2e_no_window "^$1\$"
+    e2e_wait_for "a visible window named '$1'" 20 e2e_window "^$1\$" &&
+        e2e_key "$(e2e_window "^$1\$")" "$2" &&
+        e2e_wait_for "the box \"$1\" to close" 10 e2e_no_window "^$1\$"
 }
+
 
 # -- The emulated flash ----------------------------------------------------------------------
 
 # e2e_mirror BYTE: the byte with its bit order reversed, as the flash stores every byte.
 e2e_mirror() {
-    local bit plain=0
-    for ((bit = 0; bit < 8; bit++)); do
-        plain=$(((plain << 1) | (($1 >> bit) & 1)))
-    done
-    echo "$plain"
+    local byte=$((($1 & 0x0F) << 4 | ($1 & 0xF0) >> 4))
+    byte=$(((byte & 0x33) << 2 | (byte & 0xCC) >> 2))
+    echo $(((byte & 0x55) << 1 | (byte & 0xAA) >> 1))
 }
 
 # e2e_settings_word N: settings block word N (signed, little-endian), as the speaker link
@@ -304,54 +289,57 @@ e2e_settings_word_is() {
     [ "$(e2e_settings_word "$1")" = "$2" ]
 }
 
-# e2e_expect_word N VALUE: fails the test unless settings word N is VALUE.
-e2e_expect_word() {
-    e2e_settings_word_is "$1" "$2" ||
-        e2e_fail "settings word $1 is $(e2e_settings_word "$1"), not $2"
+# e2e_expect_words N=VALUE...: fails the test unless each settings word N is its VALUE.
+e2e_expect_words() {
+    local word
+    for word in "$@"; do
+        e2e_settings_word_is "${word%%=*}" "${word#*=}" || e2e_fail "settings word ${word%%=*}" \
+            "is $(e2e_settings_word "${word%%=*}"), not ${word#*=}" || return 1
+    done
 }
 
 # -- The firmware service --------------------------------------------------------------------
 
-# e2e_make_package FOLDER MODEL VERSION: a one-block package FOLDER/MODEL/VERSION/firmware.zip,
+# e2e_make_package MODEL VERSION: a one-block package $E2E_TEMP/service/MODEL/VERSION/firmware.zip,
 # 256 bytes of firmware at address 0, written here record by record so that the test knows its
 # bytes without the product's reader. What the flash then holds in block 0 goes to
 # $E2E_TEMP/expected-block0.bin: the bytes bit-reversed, and zeros to the block's end (a block
 # is programmed whole, bytes that no record fills as 0x00).
 e2e_make_package() {
-    local folder=$1/$2/$3 work=$E2E_TEMP/package i address line sum
-    local -a image=()
+    local folder=$E2E_TEMP/service/$1/$2 work=$E2E_TEMP/package i address sum
+    local -a image=() stored=()
     mkdir -p "$folder" "$work"
     for ((i = 0; i < 256; i++)); do
         image+=($(((i * 37 + 11) & 0xFF)))
+        stored+=("$(e2e_mirror "${image[i]}")")
     done
     {
         printf ':020000040000FA\r\n'
         for ((address = 0; address < 256; address += 16)); do
-            line=$(printf '10%04X00' "$address")
             sum=$((16 + (address >> 8) + (address & 0xFF)))
-            for ((i = address; i < address + 16; i++)); do
-                line+=$(printf '%02X' "${image[i]}")
-                sum=$((sum + image[i]))
+            for i in "${image[@]:address:16}"; do
+                sum=$((sum + i))
             done
-            printf ':%s%02X\r\n' "$line" $(((-sum) & 0xFF))
+            # Count 16, the address, type 00, the bytes, and the two's complement of their sum.
+            printf ':10%04X00%s%02X\r\n' "$address" "$(printf '%02X' "${image[@]:address:16}")" \
+                $((-sum & 0xFF))
         done
         printf ':00000001FF\r\n'
     } >"$work/firmware.hex"
-    printf '{"version": "%s", "firmware": "firmware.hex"}\n' "$3" >"$work/flash.json"
+    printf '{"version": "%s", "firmware": "firmware.hex"}\n' "$2" >"$work/flash.json"
     (cd "$work" && zip -q -X "$folder/firmware.zip" flash.json firmware.hex)
     {
-        for ((i = 0; i < 256; i++)); do
-            printf "\\$(printf '%03o' "$(e2e_mirror "${image[i]}")")"
-        done
+        printf '%b' "$(printf '\\0%03o' "${stored[@]}")"
         head -c $((65536 - 256)) /dev/zero
     } >"$E2E_TEMP/expected-block0.bin"
 }
 
-# e2e_start_service FOLDER DELAY_MS: the local firmware service on FOLDER, holding every answer
-# back DELAY_MS; sets E2E_SERVICE to its address.
+# e2e_start_service DELAY_MS: the local firmware service on $E2E_TEMP/service (the packages of
+# e2e_make_package), holding every answer back DELAY_MS; sets E2E_SERVICE to its address.
 e2e_start_service() {
     local log=$E2E_TEMP/service.log
-    e2e_spawn "$log" "$PELLARO_SERVICE_PROGRAM" --root "$1" --port 0 --delay-ms "$2"
+    mkdir -p "$E2E_TEMP/service"
+    e2e_spawn "$log" "$PELLARO_SERVICE_PROGRAM" --root "$E2E_TEMP/service" --port 0 --delay-ms "$1"
     e2e_wait_for "the firmware service to name its address" 20 \
         grep -q 'http://127\.0\.0\.1:[0-9]' "$log"
     E2E_SERVICE=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log")

@@ -11,14 +11,7 @@ e2e_connected_to() {
 }
 
 e2e_start
-mkdir -p "$E2E_TEMP/service"
-e2e_start_service "$E2E_TEMP/service" 60000
+e2e_start_service 60000
 e2e_start_program K5R
-e2e_wait_for_speaker
 e2e_wait_for "the search to wait on the service" 10 e2e_connected_to "${E2E_SERVICE##*:}"
-
-e2e_request_quit
-e2e_wait_for "the program to end within 2 s of the quit request" 2 e2e_gone "$E2E_PROGRAM"
-status=0
-wait "$E2E_PROGRAM" || status=$?
-[ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
+e2e_quit_program 2

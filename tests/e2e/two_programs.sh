@@ -8,24 +8,18 @@ e2e_start
 e2e_start_program K5R
 e2e_move_window 0 0
 first=("$E2E_PROGRAM" "$E2E_WINDOW")
-e2e_wait_for_speaker
-e2e_remember_idle
-sent=$E2E_TEMP/volume-sent.png
-e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$sent"
-e2e_enter_and_see "${VOLUME_BOX_AREA[@]}" -20.5 "$sent"
+e2e_enter_and_see "${VOLUME_BOX_AREA[@]}" -20.5 volume-sent
 
-e2e_start_another_program "$E2E_TEMP/program-2.log" 0 520 K5R
+e2e_start_program K5R "$E2E_TEMP/program-2.log"
+e2e_move_window 0 520
 second=("$E2E_PROGRAM" "$E2E_WINDOW")
-e2e_wait_for_speaker
-e2e_area_differs "${VOLUME_BOX_AREA[@]}" "$sent" ||
+e2e_area_differs "${VOLUME_BOX_AREA[@]}" volume-sent ||
     e2e_fail "the second window shows -20.5 dB before it was sent"
 
 # The first sends and the second reads at once: one xdotool, two clicks.
-get=($((GET_BUTTON_AREA[0] + GET_BUTTON_AREA[2] / 2))
-    $((GET_BUTTON_AREA[1] + GET_BUTTON_AREA[3] / 2)))
 timeout "$E2E_WAIT_SECONDS" xdotool \
     mousemove --window "${first[1]}" "${SEND_BUTTON[@]}" click 1 \
-    mousemove --window "${second[1]}" "${get[@]}" click 1 \
+    mousemove --window "${second[1]}" "${GET_BUTTON[@]}" click 1 \
     mousemove --window "${second[1]}" 1099 1
 e2e_wait_for "the flash to hold the volume -20.5 dB (word 1 = -205)" 30 e2e_settings_word_is 1 -205
 for window in "${first[1]}" "${second[1]}"; do
@@ -35,12 +29,10 @@ done
 # Read again, the second window shows what the first sent. An unsent value typed first tells
 # when the read has been shown, whatever the read beside the send found.
 E2E_WINDOW=${second[1]}
-typed=$E2E_TEMP/volume-typed.png
-e2e_settled_crop "${VOLUME_BOX_AREA[@]}" "$typed"
-e2e_enter_and_see "${VOLUME_BOX_AREA[@]}" -7.5 "$typed"
-e2e_press "${get[@]}"
+e2e_enter_and_see "${VOLUME_BOX_AREA[@]}" -7.5 volume-typed
+e2e_press "${GET_BUTTON[@]}"
 e2e_wait_for "the second window's volume box to show the sent -20.5 dB" 30 \
-    e2e_area_is "${VOLUME_BOX_AREA[@]}" "$sent"
+    e2e_area_is "${VOLUME_BOX_AREA[@]}" volume-sent
 e2e_wait_for_idle
 e2e_expect_no_violation "$E2E_TEMP/program.log" "$E2E_TEMP/program-2.log"
 

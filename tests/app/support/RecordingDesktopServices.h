@@ -1,5 +1,6 @@
 // Desktop services for tests: every message box is answered at once and recorded, and every
-// page or file the interface asks to open is recorded instead of opened.
+// page or file the interface asks to open is recorded instead of opened; and the windows that
+// the interface puts on JUCE's desktop.
 #pragma once
 
 #include "DesktopServices.h"
@@ -64,3 +65,14 @@ public:
 private:
     RecordingDesktopServices* recorder;
 };
+
+/** The first window of class T on JUCE's desktop, or nullptr. */
+template <typename T>
+T* findOnDesktop()
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* window = dynamic_cast<T*>(desktop.getComponent(i)))
+            return window;
+    return nullptr;
+}
