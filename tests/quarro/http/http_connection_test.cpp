@@ -4,6 +4,7 @@
 #include <quarro/http/http_error.h>
 
 #include <support/bounded_wait.h>
+#include <support/https_service.h>
 #include <support/service_behaviour.h>
 #include <support/temporary_folder.h>
 
@@ -63,33 +64,48 @@ TEST_F(HttpConnection, BlanksInTheAddressAreEncodedAndNothingElse)
     EXPECT_EQ(quarro::http_request("a b/c d?x=%41", 0, "GET").get_url(), "a%20b/c%20d?x=%41");
 }
 
-TEST_F(HttpConnection, CompletedTransferHandsOutTheBody)
-{
-    EXPECT_EQ(outcome(service.base_address() + "/firmware/K5R/1.0.9/fw.zip"), "package");
-    service.set_behaviour(test_support::answer_body(""));
-    EXPECT_EQ(outcome(latest), "") << "an empty reply is an empty block, not a null body";
-}
-
-TEST_F(HttpConnection, FailedTransfersSayHowAndWhere)
+// The body of a completed transfer, or how and where one failed. Every row's behaviour is given
+// to both services: the https one redirects to the plain one.
+TEST_F(HttpConnection, TransfersEndAsTheServiceAnswers)
 {
     using namespace test_support;
+    https_service secure(packages.path(), true);
+    const std::string secure_latest = secure->base_address() + "/wp-json/api/firmware/K5R/latest";
+    const auto refused = [](const std::string& scheme, const std::string& url) {
+        return "error: Unsupported protocol: Protocol \"" + scheme +
+               "\" not supported or disabled in libcurl (" + url + ")";
+    };
+    std::string closed;
+    {
+        const temporary_folder empty;
+        closed = firmware_service::service(empty.path()).base_address() + "/x";
+    }
     const struct
     {
         firmware_service::behaviour b;
         std::string text;
+        std::string url;
     } cases[] = {
-        {answer_status(404), "error: HTTP status 404 (" + latest + ")"},
-        {answer_late(5000), "error: Timeout was reached: Operation timed out after"},
+        {{}, "package", service.base_address() + "/firmware/K5R/1.0.9/fw.zip"},
+        {answer_body(""), "", latest}, // an empty block, not a null body
+        {answer_status(400), "error: HTTP status 400 (" + latest + ")", latest},
+        {answer_late(5000), "error: Timeout was reached: Operation timed out after", latest},
         {answer_redirect(""),
          "error: Number of redirects hit maximum amount: Maximum (10) redirects followed (" +
-             latest + ")"},
-        {answer_redirect("file:///etc/passwd"), "error: Unsupported protocol"},
+             latest + ")",
+         latest},
+        {answer_redirect("file:///etc/passwd"), refused("file", latest), latest},
+        {{}, refused("file", "file:///etc/passwd"), "file:///etc/passwd"},
+        {answer_redirect(latest), refused("http", secure_latest), secure_latest},
         {answer_body(std::string(quarro::http_connection::max_body_bytes + 1, 'x')),
-         "error: reply larger than 1048576 bytes (" + latest + ")"},
+         "error: reply larger than 1048576 bytes (" + latest + ")", latest},
+        {{}, "error: Couldn't connect to se", closed},
     };
     for (const auto& c : cases) {
         service.set_behaviour(c.b);
-        EXPECT_EQ(outcome(latest, 300).substr(0, c.text.size()), c.text);
+        secure->set_behaviour(c.b);
+        const std::string got = outcome(c.url, 300);
+        EXPECT_EQ(c.text.empty() ? got : got.substr(0, c.text.size()), c.text) << c.url;
     }
 }
 
@@ -108,16 +124,6 @@ TEST_F(HttpConnection, AbortFlagSetElsewhereEndsARequestTheServiceHoldsBack)
                   latest + ")");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
     aborter.join();
-}
-
-TEST(HttpConnectionWithoutService, NothingListeningIsAFailure)
-{
-    std::string address;
-    {
-        test_support::temporary_folder empty;
-        address = firmware_service::service(empty.path()).base_address();
-    }
-    EXPECT_EQ(outcome(address + "/x").substr(0, 29), "error: Couldn't connect to se");
 }
 
 } // namespace
