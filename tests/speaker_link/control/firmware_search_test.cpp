@@ -3,6 +3,7 @@
 #include <support/bounded_thread.h>
 #include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
+#include <support/https_service.h>
 #include <support/service_behaviour.h>
 
 #include <gtest/gtest.h>
@@ -89,7 +90,11 @@ TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
         {"file with another host", answer_body(reply("K5R", "1.0.9", "@evil.example\\/fw.zip"))},
         {"file without a leading slash", answer_body(reply("K5R", "1.0.9", "fw.zip"))},
         {"file with a query", answer_body(reply("K5R", "1.0.9", "\\/fw.zip?x=1"))},
-        {"short checksum", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
+        {"file ending in ..", answer_body(reply("K5R", "1.0.9", "\\/fw\\/.."))},
+        {"file with .. in a name", answer_body(reply("K5R", "1.0.9", "\\/fw..zip"))},
+        {"checksum of 31", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
+        {"checksum of 33", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + "0"))},
+        {"checksum of 64", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + md5))},
         {"checksum not hex", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", std::string(32, 'g')))},
         {"status 404", answer_status(404)},
         {"oversized reply", answer_body(reply("K5R", "1.0.9") + std::string(1024 * 1024, ' '))},
@@ -152,13 +157,17 @@ TEST_F(FirmwareSearch, DestroyingTheControlEndsASearchTheServiceHoldsBack)
     EXPECT_EQ(callback.next(), "firmware_search_failed");
 }
 
-TEST_F(FirmwareSearch, NothingListeningIsAFailureNotUpToDate)
+// Over https, only a certificate that the test program trusts lets the search through.
+TEST_F(FirmwareSearch, UntrustedCertificateIsAFailedSearch)
 {
-    const std::string closed = service->base_address();
-    service.reset();
-    address.set(closed);
-    control->search_firmware_update(1000);
-    EXPECT_EQ(callback.next(), "firmware_search_failed");
+    for (const bool trusted : {true, false}) {
+        test_support::https_service secure(packages.path(), trusted);
+        secure->set_behaviour(answer_body(reply("K5R", "1.0.9")));
+        address.set(secure->base_address());
+        control->search_firmware_update();
+        EXPECT_EQ(callback.next(),
+                  trusted ? "firmware_update_available" : "firmware_search_failed");
+    }
 }
 
 } // namespace

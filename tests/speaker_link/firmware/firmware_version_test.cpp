@@ -1,4 +1,5 @@
 // Firmware version texts: the numbers read from them and which of two is newer.
+#include <speaker_link/firmware/firmware_description.h>
 #include <speaker_link/firmware/firmware_version.h>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,18 @@ TEST(FirmwareVersion, NewerComparesNumbersNotText)
     for (const auto& c : cases)
         EXPECT_EQ(is_newer_firmware_version(c.online, c.current), c.newer)
             << c.online << " against " << c.current;
+}
+
+// A package's version goes into the settings block, which keeps a first number up to 1000 (1001
+// is refused, see FirmwarePackageRefused).
+TEST(FirmwareVersion, PackageVersionMayStartWith1000)
+{
+    const std::string json = R"({"firmware": "fw.hex", "version": "1000.0.0"})";
+    const auto any_entry = [](const std::string&, quarro::u64) {
+        return memory::data_ptr<memory::data>(memory::make_mutable_data());
+    };
+    EXPECT_EQ(read_flash_json(json.data(), json.data() + json.size(), any_entry).version,
+              "1000.0.0");
 }
 
 } // namespace
