@@ -4,17 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using numbers = std::array<quarro::u32, 4>;
 
 TEST(FirmwareVersion, ParsesUpToFourNumbers)
 {
-    const struct
-    {
-        const char* text;
-        numbers expected;
-    } cases[] = {
+    const std::tuple<const char*, numbers> cases[] = {
         {"", {0, 0, 0, 0}},
         {"1.0.7", {1, 0, 7, 0}},
         {"1.2.3.4.5", {1, 2, 3, 4}},
@@ -25,18 +23,13 @@ TEST(FirmwareVersion, ParsesUpToFourNumbers)
         {"99999999999.1", {2147483647, 1, 0, 0}},
         {"-1.2", {4294967295u, 2, 0, 0}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(parse_firmware_version(c.text), c.expected) << '"' << c.text << '"';
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parse_firmware_version(text), expected) << '"' << text << '"';
 }
 
 TEST(FirmwareVersion, NewerComparesNumbersNotText)
 {
-    const struct
-    {
-        const char* online;
-        const char* current;
-        bool newer;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"1.0.10", "1.0.9", true},
         {"1.1", "1.0.8", true},
         {"1.0.8", "1.0.8", false},
@@ -50,9 +43,9 @@ TEST(FirmwareVersion, NewerComparesNumbersNotText)
         {"-1.0", "1.0", false},
         {"1.0", "-1.0", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(is_newer_firmware_version(c.online, c.current), c.newer)
-            << c.online << " against " << c.current;
+    for (const auto& [online, current, newer] : cases)
+        EXPECT_EQ(is_newer_firmware_version(online, current), newer)
+            << online << " against " << current;
 }
 
 // A package's version goes into the settings block, which keeps a first number up to 1000 (1001
