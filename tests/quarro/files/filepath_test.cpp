@@ -60,7 +60,7 @@ TEST_F(FilepathTest, PathTextIsNormalisedAndNamed)
         {root / "\xff", does_not_exist + "\nfull path: \"" + (root / "\xff") + "\""},
         {root / "missing", missing}};
     for (const auto& [text, outcome] : cases) {
-        EXPECT_EQ(outcome_of([&] {
+        EXPECT_EQ(outcome_of([&text = text] {
                       const filepath path(text);
                       return path.get_path() + "|" + path.get_name() + "|" +
                              std::to_string(path.get_flags());
@@ -89,7 +89,9 @@ TEST_F(FilepathTest, SubPathFollowsTheComponentRules)
         {"\xff", "filepath() no sub file name given!\nfull path: \"" + root.path() +
                      "\"\nfile/folder name: \"\xff\""}};
     for (const auto& [sub_path, outcome] : cases) {
-        EXPECT_EQ(outcome_of([&] { return filepath(filepath(root.path()), sub_path).get_path(); }),
+        EXPECT_EQ(outcome_of([&, &sub_path = sub_path] {
+                      return filepath(filepath(root.path()), sub_path).get_path();
+                  }),
                   outcome)
             << sub_path.substr(0, 20);
     }

@@ -116,8 +116,9 @@ TEST(ParseDocument, RefusesDeepOrLargeTextsBeforeParsing)
     for (const auto& [label, text, refusal] : cases) {
         SCOPED_TRACE(label);
         std::unique_ptr<TiXmlDocument> parsed;
-        EXPECT_EQ(test_support::error_text<err::exception>(
-                      [&] { parsed = xml::parse_document(text.data(), text.size()); }),
+        EXPECT_EQ(test_support::error_text<err::exception>([&, &text = text] {
+                      parsed = xml::parse_document(text.data(), text.size());
+                  }),
                   refusal.empty() ? "(no exception)" : refusal);
         // A block holding the same text gives a document without elements when refused.
         const xml::tiny_xml_document from_block(memory::make_data_copy(text.data(), text.size()));
