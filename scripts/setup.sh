@@ -19,8 +19,9 @@ packages=(
     xvfb xauth xdotool imagemagick
     # the end-to-end tests: a window manager, and zip for their firmware package
     openbox zip
-    # the local firmware service of tests and demonstrations, and curl beside it in benchmarks
-    libcpp-httplib-dev curl
+    # the local firmware service of tests and demonstrations, and curl beside it in benchmarks;
+    # OpenSSL for the service over https and the certificates the tests make for it
+    libcpp-httplib-dev curl libssl-dev openssl
     # fuzz targets (fuzz/run.sh): Debian's clang with libFuzzer
     clang-14 libfuzzer-14-dev
 )

@@ -220,7 +220,9 @@ void http_download::evaluate_response()
     curl_off_t length = -1;
     curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
     curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (started_ || code < 200 || code > 299)
+    // Only these answers carry the file: any other, a 204 say, leaves the transfer unstarted,
+    // so that it stops instead of passing the partial file off as finished.
+    if (started_ || (code != 200 && code != 206))
         return;
     started_ = true;
     if (code == 206) {
@@ -238,8 +240,6 @@ void http_download::evaluate_response()
         destination_file_ = memory::data_ptr<files::file>(
             new files::hdd_file(destination_, files::File_Write_Access));
         destination_file_->seek(0, files::seek_from_beginning);
-    } else {
-        return;
     }
     const i64 limit = limits_.max_size_bytes;
     if (limit >= 0 && total_size_ > limit)

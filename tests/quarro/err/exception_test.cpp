@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 namespace {
@@ -17,12 +18,7 @@ using synchronization::error::task_runtime_error;
 
 TEST(ErrorText, PathNameAndIdLinesOnlyWhereGiven)
 {
-    const struct
-    {
-        const char* label;
-        std::string what;
-        std::string expected;
-    } cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"name", file("m", "", "c").what(), "m\nfile/folder name: \"c\""},
         {"path", file("m", "/a/b", "").what(), "m\nfull path: \"/a/b\""},
         {"both", file_not_found("m", "/a/b", "c").what(),
@@ -34,8 +30,8 @@ TEST(ErrorText, PathNameAndIdLinesOnlyWhereGiven)
         {"event id 0", event_runtime_error("x", 0).what(), "x\n error id: 0"},
         {"task id", task_runtime_error("x", -1).what(), "x\n error id: -1"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.what, c.expected) << c.label;
+    for (const auto& [label, what, expected] : cases)
+        EXPECT_EQ(what, expected) << label;
 }
 
 // The standard handler never takes our errors; a handler of err::exception takes them all.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -48,25 +49,23 @@ protected:
 TEST_F(FilepathTest, PathTextIsNormalisedAndNamed)
 {
     const std::string does_not_exist = "this file path does not exist!";
-    const struct
-    {
-        std::string text;
-        std::string outcome; // path|name|flags (1 exists, 2 folder, 4 hidden), or the error
-    } cases[] = {{root / "a/b/", root / "a/b|b|3"},
-                 {root / "a//b/./c/..", root / "a/b|b|3"},
-                 {root / "a/file.txt", root / "a/file.txt|file.txt|1"},
-                 {root / ".hidden", root / ".hidden|.hidden|5"},
-                 {"///", "/|/|3"},
-                 {"", does_not_exist},
-                 {root / "\xff", does_not_exist + "\nfull path: \"" + (root / "\xff") + "\""},
-                 {root / "missing", missing}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(outcome_of([&] {
-                      const filepath path(c.text);
+    // text, outcome (path|name|flags (1 exists, 2 folder, 4 hidden), or the error)
+    const std::tuple<std::string, std::string> cases[] = {
+        {root / "a/b/", root / "a/b|b|3"},
+        {root / "a//b/./c/..", root / "a/b|b|3"},
+        {root / "a/file.txt", root / "a/file.txt|file.txt|1"},
+        {root / ".hidden", root / ".hidden|.hidden|5"},
+        {"///", "/|/|3"},
+        {"", does_not_exist},
+        {root / "\xff", does_not_exist + "\nfull path: \"" + (root / "\xff") + "\""},
+        {root / "missing", missing}};
+    for (const auto& [text, outcome] : cases) {
+        EXPECT_EQ(outcome_of([&text = text] {
+                      const filepath path(text);
                       return path.get_path() + "|" + path.get_name() + "|" +
                              std::to_string(path.get_flags());
                   }),
-                  c.outcome);
+                  outcome);
     }
     EXPECT_FALSE(filepath("/").get_parent().exists_flag_set()); // the only volume root
     EXPECT_EQ(filepath(root / "a/file.txt").get_parent().get_path(), root / "a");
@@ -77,43 +76,40 @@ TEST_F(FilepathTest, SubPathFollowsTheComponentRules)
     std::string many_components; // walked one at a time, not one call deeper each
     for (int i = 0; i < 30000; ++i)
         many_components += "./";
-    const struct
-    {
-        std::string sub_path;
-        std::string outcome; // the path, or the error's text
-    } cases[] = {{"a", root / "a"},
-                 {many_components + "a/b", root / "a/b"},
-                 {"a/b/c", root / "a/b/c"},
-                 {"//a/b", root / "a/b"},
-                 {"", root.path()},
-                 {"a/nothing", missing + "\nfile/folder name: \"nothing\""},
-                 {"nothing/b", parent_missing},
-                 {"a/file.txt/x", parent_missing},
-                 {"\xff", "filepath() no sub file name given!\nfull path: \"" + root.path() +
-                              "\"\nfile/folder name: \"\xff\""}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(
-            outcome_of([&] { return filepath(filepath(root.path()), c.sub_path).get_path(); }),
-            c.outcome)
-            << c.sub_path.substr(0, 20);
+    // sub_path, outcome (the path, or the error's text)
+    const std::tuple<std::string, std::string> cases[] = {
+        {"a", root / "a"},
+        {many_components + "a/b", root / "a/b"},
+        {"a/b/c", root / "a/b/c"},
+        {"//a/b", root / "a/b"},
+        {"", root.path()},
+        {"a/nothing", missing + "\nfile/folder name: \"nothing\""},
+        {"nothing/b", parent_missing},
+        {"a/file.txt/x", parent_missing},
+        {"\xff", "filepath() no sub file name given!\nfull path: \"" + root.path() +
+                     "\"\nfile/folder name: \"\xff\""}};
+    for (const auto& [sub_path, outcome] : cases) {
+        EXPECT_EQ(outcome_of([&, &sub_path = sub_path] {
+                      return filepath(filepath(root.path()), sub_path).get_path();
+                  }),
+                  outcome)
+            << sub_path.substr(0, 20);
     }
     EXPECT_EQ(outcome_of([] { return filepath(filepath(), "a").get_path(); }), parent_missing);
 }
 
 TEST(SplitFileName, FileBaseAndExtension)
 {
-    const struct
-    {
-        const char* text;
-        const char* parts; // file name|base name|extension
-    } cases[] = {{"a/b.c.txt", "b.c.txt|b.c|txt"}, {"x\\y.", "y.|y|"},
-                 {"a/readme", "readme|readme|"},   {"", "||"},
-                 {"dir.d/file", "file|file|"},     {".hidden", ".hidden||hidden"},
-                 {"a\\b/c.xml", "c.xml|c|xml"}};
-    for (const auto& c : cases) {
-        const files::file_name_parts parts = files::split_file_name(c.text);
-        EXPECT_EQ(parts.file_name + "|" + parts.base_name + "|" + parts.extension, c.parts)
-            << c.text;
+    // text, expected (file name|base name|extension)
+    const std::tuple<const char*, const char*> cases[] = {
+        {"a/b.c.txt", "b.c.txt|b.c|txt"}, {"x\\y.", "y.|y|"},
+        {"a/readme", "readme|readme|"},   {"", "||"},
+        {"dir.d/file", "file|file|"},     {".hidden", ".hidden||hidden"},
+        {"a\\b/c.xml", "c.xml|c|xml"}};
+    for (const auto& [text, expected] : cases) {
+        const files::file_name_parts parts = files::split_file_name(text);
+        EXPECT_EQ(parts.file_name + "|" + parts.base_name + "|" + parts.extension, expected)
+            << text;
     }
 }
 

@@ -3,7 +3,7 @@
 #include <quarro/http/http_connection.h>
 #include <quarro/http/http_error.h>
 
-#include <support/bounded_wait.h>
+#include <support/https_service.h>
 #include <support/service_behaviour.h>
 #include <support/temporary_folder.h>
 
@@ -11,29 +11,21 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
+#include <tuple>
 
 namespace {
 
-memory::shared_handle<quarro::http_request> get(const std::string& url,
-                                                quarro::i32 timeout_ms = 2000)
-{
-    return memory::shared_handle<quarro::http_request>(
-        new quarro::http_request(url, timeout_ms, "GET"));
-}
-
 // The body's text after a completed transfer, or "error: <what>" after a failed one.
-std::string outcome(const std::string& url, quarro::i32 timeout_ms = 2000,
-                    const std::atomic<bool>* abort_flag = nullptr)
+std::string outcome(const std::string& url)
 {
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
     try {
-        if (!quarro::perform_http_request(get(url, timeout_ms), response, body, abort_flag))
+        const memory::shared_handle<quarro::http_request> get(
+            new quarro::http_request(url, 300, "GET"));
+        if (!quarro::perform_http_request(get, response, body))
             return "not finished";
     } catch (const err::exception& error) {
         EXPECT_EQ(body.get(), nullptr);
@@ -63,61 +55,38 @@ TEST_F(HttpConnection, BlanksInTheAddressAreEncodedAndNothingElse)
     EXPECT_EQ(quarro::http_request("a b/c d?x=%41", 0, "GET").get_url(), "a%20b/c%20d?x=%41");
 }
 
-TEST_F(HttpConnection, CompletedTransferHandsOutTheBody)
-{
-    EXPECT_EQ(outcome(service.base_address() + "/firmware/K5R/1.0.9/fw.zip"), "package");
-    service.set_behaviour(test_support::answer_body(""));
-    EXPECT_EQ(outcome(latest), "") << "an empty reply is an empty block, not a null body";
-}
-
-TEST_F(HttpConnection, FailedTransfersSayHowAndWhere)
+// The body of a completed transfer, or how and where one failed. Every row's behaviour is given
+// to both services: the https one redirects to the plain one.
+TEST_F(HttpConnection, TransfersEndAsTheServiceAnswers)
 {
     using namespace test_support;
-    const struct
-    {
-        firmware_service::behaviour b;
-        std::string text;
-    } cases[] = {
-        {answer_status(404), "error: HTTP status 404 (" + latest + ")"},
-        {answer_late(5000), "error: Timeout was reached: Operation timed out after"},
+    https_service secure(packages.path(), true);
+    const std::string secure_latest = secure->base_address() + "/wp-json/api/firmware/K5R/latest";
+    const std::string closed = // where nothing listens any more
+        firmware_service::service(temporary_folder().path()).base_address() + "/x";
+    const std::tuple<firmware_service::behaviour, std::string, std::string> cases[] = {
+        {{}, "package", service.base_address() + "/firmware/K5R/1.0.9/fw.zip"},
+        {answer_body(""), "", latest}, // an empty block, not a null body
+        {answer_status(400), "error: HTTP status 400 (" + latest + ")", latest},
+        {answer_late(5000), "error: Timeout was reached: Operation timed out after", latest},
         {answer_redirect(""),
          "error: Number of redirects hit maximum amount: Maximum (10) redirects followed (" +
-             latest + ")"},
-        {answer_redirect("file:///etc/passwd"), "error: Unsupported protocol"},
+             latest + ")",
+         latest},
+        {answer_redirect("file:///etc/passwd"), "error: Unsupported protocol: Protocol \"file\"",
+         latest},
+        {{}, "error: Unsupported protocol: Protocol \"file\"", "file:///etc/passwd"},
+        {answer_redirect(latest), "error: Unsupported protocol: Protocol \"http\"", secure_latest},
         {answer_body(std::string(quarro::http_connection::max_body_bytes + 1, 'x')),
-         "error: reply larger than 1048576 bytes (" + latest + ")"},
+         "error: reply larger than 1048576 bytes (" + latest + ")", latest},
+        {{}, "error: Couldn't connect to se", closed},
     };
-    for (const auto& c : cases) {
-        service.set_behaviour(c.b);
-        EXPECT_EQ(outcome(latest, 300).substr(0, c.text.size()), c.text);
+    for (const auto& [b, text, url] : cases) {
+        service.set_behaviour(b);
+        secure->set_behaviour(b);
+        const std::string got = outcome(url);
+        EXPECT_EQ(text.empty() ? got : got.substr(0, text.size()), text) << url;
     }
-}
-
-TEST_F(HttpConnection, AbortFlagSetElsewhereEndsARequestTheServiceHoldsBack)
-{
-    service.set_behaviour(test_support::answer_late(10000));
-    std::atomic<bool> abort{false};
-    std::thread aborter([&] {
-        EXPECT_TRUE(test_support::eventually([&] { return service.request_count() == 1; }))
-            << "waited for the request to reach the service";
-        abort = true;
-    });
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(outcome(latest, 10000, &abort),
-              "error: Operation was aborted by an application callback: Callback aborted (" +
-                  latest + ")");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
-    aborter.join();
-}
-
-TEST(HttpConnectionWithoutService, NothingListeningIsAFailure)
-{
-    std::string address;
-    {
-        test_support::temporary_folder empty;
-        address = firmware_service::service(empty.path()).base_address();
-    }
-    EXPECT_EQ(outcome(address + "/x").substr(0, 29), "error: Couldn't connect to se");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -80,25 +81,21 @@ TEST_F(Dialogs, OpenPanelAnswersLikeCancelForWhatIsNotAFile)
 
 TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
 {
-    const struct
-    {
-        std::optional<std::string> answer;
-        std::string folder; // empty: false, arguments unchanged
-        std::string name;
-    } cases[] = {
+    // answer, the folder chosen (empty: false, arguments unchanged), the name chosen
+    const std::tuple<std::optional<std::string>, std::string, std::string> cases[] = {
         {root / "presets/sub/warm.xml", root / "presets/sub", "warm.xml"},
         {std::nullopt, "", ""},
         {root / "nowhere/warm.xml", "", ""},
         {root / "presets/sub", "", ""},
     };
-    for (const auto& c : cases) {
-        hooks->answer = c.answer;
+    for (const auto& [answer, chosen_folder, chosen_name] : cases) {
+        hooks->answer = answer;
         filepath folder = presets;
         std::string name = "proposed.xml";
         const bool saved = quarro::choose_file_to_save("save preset as...", folder, name, "xml");
-        EXPECT_EQ(saved, !c.folder.empty()) << c.answer.value_or("cancel");
-        EXPECT_EQ(folder.get_path(), saved ? c.folder : presets.get_path());
-        EXPECT_EQ(name, saved ? c.name : "proposed.xml");
+        EXPECT_EQ(saved, !chosen_folder.empty()) << answer.value_or("cancel");
+        EXPECT_EQ(folder.get_path(), saved ? chosen_folder : presets.get_path());
+        EXPECT_EQ(name, saved ? chosen_name : "proposed.xml");
     }
     EXPECT_EQ(hooks->asked, "save preset as...|" + presets.get_path() + "|proposed.xml|xml");
     quarro::choose_file_to_save("t", folder_of_nothing, name_of_nothing, "");

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -35,11 +36,8 @@ TEST_F(SpecialFolders, DocumentsFromUserDirs)
 {
     const std::string home = account / "home";
     const std::string elsewhere = account / "elsewhere";
-    const struct
-    {
-        std::optional<std::string> user_dirs; // nothing: no file
-        std::string expected;
-    } cases[] = {
+    // user_dirs (nothing: no file), expected
+    const std::tuple<std::optional<std::string>, std::string> cases[] = {
         {std::nullopt, home + "/Documents"},
         {"XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", home + "/Dokumente"},
         {"XDG_DOCUMENTS_DIR=\"" + elsewhere + "\"", elsewhere},
@@ -51,30 +49,28 @@ TEST_F(SpecialFolders, DocumentsFromUserDirs)
         {"XDG_DOCUMENTS_DIR=\"$HOME/Docs\n", home + "/Documents"},
         {"#XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n", home + "/Documents"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [user_dirs, expected] : cases) {
         std::filesystem::remove(account / "home/.config/user-dirs.dirs");
-        if (c.user_dirs)
-            write_text(account / "home/.config/user-dirs.dirs", *c.user_dirs);
+        if (user_dirs)
+            write_text(account / "home/.config/user-dirs.dirs", *user_dirs);
         const files::filepath documents = quarro::get_user_documents_path();
-        EXPECT_EQ(documents.get_path(), c.expected) << c.user_dirs.value_or("no file");
-        EXPECT_TRUE(documents.is_directory()) << c.user_dirs.value_or("no file");
+        EXPECT_EQ(documents.get_path(), expected) << user_dirs.value_or("no file");
+        EXPECT_TRUE(documents.is_directory()) << user_dirs.value_or("no file");
     }
 }
 
-TEST_F(SpecialFolders, HomeFromThePasswordDatabaseWhenUnset)
+// Without HOME, the password database's home (never written: user-dirs names a folder of the
+// test's own); a home where nothing can be made fails.
+TEST_F(SpecialFolders, HomeFromThePasswordDatabaseWhenUnsetOrFailure)
 {
-    // The account's real home is never written: user-dirs names a folder of the test's own.
     std::filesystem::create_directories(account / "config");
     write_text(account / "config/user-dirs.dirs",
                "XDG_DOCUMENTS_DIR=\"" + (account / "docs") + "\"\n");
     home.set(std::nullopt);
     config.set(account / "config");
     EXPECT_EQ(quarro::get_user_documents_path().get_path(), account / "docs");
-}
-
-TEST_F(SpecialFolders, DocumentsThatCannotBeMadeFail)
-{
     home.set("/dev/null");
+    config.set(account / "home/.config");
     EXPECT_EQ(test_support::error_text<err::runtime_error>(quarro::get_user_documents_path),
               "get_user_documents_path() cannot get the documents path!");
 }
@@ -85,17 +81,14 @@ TEST(ResourcesFolder, InstalledBeforeBuildTree)
     for (const char* folder : {"usr/bin", "usr/share/pellaro", "build/resources",
                                "both/bin/resources", "both/share/pellaro", "bare"})
         std::filesystem::create_directories(root / folder);
-    const struct
-    {
-        std::string executable;
-        std::string expected;
-    } cases[] = {{root / "usr/bin/Pellaro", root / "usr/share/pellaro"},
-                 {root / "build/Pellaro", root / "build/resources"},
-                 {root / "both/bin/Pellaro", root / "both/share/pellaro"},
-                 {root / "bare/Pellaro", ""},
-                 {"", ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(files::detail::resources_folder_for(c.executable), c.expected) << c.executable;
+    const std::tuple<std::string, std::string> cases[] = {
+        {root / "usr/bin/Pellaro", root / "usr/share/pellaro"},
+        {root / "build/Pellaro", root / "build/resources"},
+        {root / "both/bin/Pellaro", root / "both/share/pellaro"},
+        {root / "bare/Pellaro", ""},
+        {"", ""}};
+    for (const auto& [executable, expected] : cases)
+        EXPECT_EQ(files::detail::resources_folder_for(executable), expected) << executable;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -34,19 +35,15 @@ protected:
 
 TEST_F(DateTime, AbsoluteTimesInTheLocalCalendar)
 {
-    const struct
-    {
-        const char* zone;
-        double time;
-        const char* expected;
-    } cases[] = {{"UTC", 0.0, "1.1.2001 0:0:0.0"},
-                 {"UTC", 1796540709.75 - 978307200.0, "6.12.2026 7:5:9.0"},
-                 {"UTC", -0.5, "31.12.2000 23:59:59.0"},
-                 {"UTC-2", 0.0, "1.1.2001 2:0:0.0"}}; // two hours east of Greenwich
-    for (const auto& c : cases) {
-        zone->set(c.zone);
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"UTC", 0.0, "1.1.2001 0:0:0.0"},
+        {"UTC", 1796540709.75 - 978307200.0, "6.12.2026 7:5:9.0"},
+        {"UTC", -0.5, "31.12.2000 23:59:59.0"},
+        {"UTC-2", 0.0, "1.1.2001 2:0:0.0"}}; // two hours east of Greenwich
+    for (const auto& [name, time, expected] : cases) {
+        zone->set(name);
         tzset();
-        EXPECT_EQ(text_of(quarro::date_time::from_absolute_time(c.time)), c.expected) << c.time;
+        EXPECT_EQ(text_of(quarro::date_time::from_absolute_time(time)), expected) << time;
     }
 }
 

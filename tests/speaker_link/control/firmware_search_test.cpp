@@ -3,12 +3,14 @@
 #include <support/bounded_thread.h>
 #include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
+#include <support/https_service.h>
 #include <support/service_behaviour.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -28,46 +30,39 @@ std::string reply(const std::string& model, const std::string& version,
            file + R"("})";
 }
 
-struct search_case
-{
-    const char* name;
-    std::string body;
-    const char* report;
-    bool allowed;
-    bool available;
-};
-
 using FirmwareSearch = FirmwareTest;
 
 TEST_F(FirmwareSearch, RepliesAreReadAndComparedAsTheServiceSentThem)
 {
-    const search_case cases[] = {
-        {"newer", reply("K5R", "1.0.9"), "firmware_update_available", true, true},
-        {"equal", reply("K5R", "1.0.7"), "firmware_up_to_date", true, false},
-        {"older", reply("K5R", "1.0.6"), "firmware_up_to_date", false, false},
-        {"numbers, not text", reply("K5R", "1.0.10"), "firmware_update_available", true, true},
+    // name, body, report, whether the update is allowed (offered: when it is available)
+    const std::tuple<const char*, std::string, const char*, bool> cases[] = {
+        {"newer", reply("K5R", "1.0.9"), "firmware_update_available", true},
+        {"equal", reply("K5R", "1.0.7"), "firmware_up_to_date", true},
+        {"older", reply("K5R", "1.0.6"), "firmware_up_to_date", false},
+        {"numbers, not text", reply("K5R", "1.0.10"), "firmware_update_available", true},
         {"mixed-case keys, lower-case model, nested",
          R"({"data":{"Model_Number":"k5r","VERSION_NUMBER":"1.1"},"x":[1,{"y":null}]})",
-         "firmware_update_available", true, true},
+         "firmware_update_available", true},
         {"description holding ':' and ','",
          R"({"model_number":"K5R","description":"a: b, c: d","version_number":"1.0.8"})",
-         "firmware_update_available", true, true},
-        {"another model", reply("K4R", "1.0.9"), "firmware_up_to_date", false, false},
-        {"no model", R"({"version_number":"1.0.9"})", "firmware_up_to_date", false, false},
+         "firmware_update_available", true},
+        {"another model", reply("K4R", "1.0.9"), "firmware_up_to_date", false},
+        {"no model", R"({"version_number":"1.0.9"})", "firmware_up_to_date", false},
         {"a name one letter longer", R"({"model_numbers":"K5R","version_number":"1.0.9"})",
-         "firmware_up_to_date", false, false},
-        {"no version", R"({"model_number":"K5R"})", "firmware_up_to_date", false, false},
-        {"empty body", "", "firmware_up_to_date", false, false},
+         "firmware_up_to_date", false},
+        {"no version", R"({"model_number":"K5R"})", "firmware_up_to_date", false},
+        {"empty body", "", "firmware_up_to_date", false},
     };
-    for (const search_case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, body, report, allowed] : cases) {
+        SCOPED_TRACE(name);
         TearDown();
         SetUp();
-        service->set_behaviour(answer_body(c.body));
+        service->set_behaviour(answer_body(body));
         control->search_firmware_update();
-        EXPECT_EQ(callback.next(), c.report);
-        EXPECT_EQ(control->is_firmware_update_allowed(), c.allowed);
-        EXPECT_EQ(control->is_firmware_update_available(), c.available);
+        EXPECT_EQ(callback.next(), report);
+        EXPECT_EQ(control->is_firmware_update_allowed(), allowed);
+        EXPECT_EQ(control->is_firmware_update_available(),
+                  std::string(report) == "firmware_update_available");
     }
 }
 
@@ -76,11 +71,7 @@ TEST_F(FirmwareSearch, RepliesAreReadAndComparedAsTheServiceSentThem)
 // the update flag stays as it was.
 TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
 {
-    const struct
-    {
-        const char* name;
-        behaviour b;
-    } cases[] = {
+    const std::tuple<const char*, behaviour> cases[] = {
         {"version with a path", answer_body(reply("K5R", "1.0.9/../../x"))},
         {"five numbers", answer_body(reply("K5R", "1.0.9.1.2"))},
         {"empty version", answer_body(reply("K5R", ""))},
@@ -89,15 +80,19 @@ TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
         {"file with another host", answer_body(reply("K5R", "1.0.9", "@evil.example\\/fw.zip"))},
         {"file without a leading slash", answer_body(reply("K5R", "1.0.9", "fw.zip"))},
         {"file with a query", answer_body(reply("K5R", "1.0.9", "\\/fw.zip?x=1"))},
-        {"short checksum", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
+        {"file ending in ..", answer_body(reply("K5R", "1.0.9", "\\/fw\\/.."))},
+        {"file with .. in a name", answer_body(reply("K5R", "1.0.9", "\\/fw..zip"))},
+        {"checksum of 31", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
+        {"checksum of 33", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + "0"))},
+        {"checksum of 64", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + md5))},
         {"checksum not hex", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", std::string(32, 'g')))},
         {"status 404", answer_status(404)},
         {"oversized reply", answer_body(reply("K5R", "1.0.9") + std::string(1024 * 1024, ' '))},
         {"stalled past the time limit", answer_late(5000)},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        service->set_behaviour(c.b);
+    for (const auto& [name, b] : cases) {
+        SCOPED_TRACE(name);
+        service->set_behaviour(b);
         control->search_firmware_update(300);
         EXPECT_EQ(callback.next(), "firmware_search_failed");
         EXPECT_FALSE(control->is_firmware_update_allowed());
@@ -152,13 +147,17 @@ TEST_F(FirmwareSearch, DestroyingTheControlEndsASearchTheServiceHoldsBack)
     EXPECT_EQ(callback.next(), "firmware_search_failed");
 }
 
-TEST_F(FirmwareSearch, NothingListeningIsAFailureNotUpToDate)
+// Over https, only a certificate that the test program trusts lets the search through.
+TEST_F(FirmwareSearch, UntrustedCertificateIsAFailedSearch)
 {
-    const std::string closed = service->base_address();
-    service.reset();
-    address.set(closed);
-    control->search_firmware_update(1000);
-    EXPECT_EQ(callback.next(), "firmware_search_failed");
+    for (const bool trusted : {true, false}) {
+        test_support::https_service secure(packages.path(), trusted);
+        secure->set_behaviour(answer_body(reply("K5R", "1.0.9")));
+        address.set(secure->base_address());
+        control->search_firmware_update();
+        EXPECT_EQ(callback.next(),
+                  trusted ? "firmware_update_available" : "firmware_search_failed");
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -22,11 +23,7 @@ std::string tokens_of(const std::string& text)
 
 TEST(JsonToken, ReadsEachKindAndWhereReadingGoesOn)
 {
-    const struct
-    {
-        const char* text;
-        const char* tokens;
-    } cases[] = {
+    const std::tuple<const char*, const char*> cases[] = {
         {"", ""},
         {" \t\r\n,:", ""},
         {R"({"a":"b"})", "3:{ 1:a 2:b 4:}"},
@@ -49,18 +46,13 @@ TEST(JsonToken, ReadsEachKindAndWhereReadingGoesOn)
         {"[12\t3\n-4\r5 6]", "5:[ 8:12 6:]"},
         {"[1\t,2\n,3\r,4 ]", "5:[ 8:1 8:2 8:3 8:4 6:]"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(tokens_of(c.text), c.tokens) << c.text;
+    for (const auto& [text, tokens] : cases)
+        EXPECT_EQ(tokens_of(text), tokens) << text;
 }
 
 TEST(JsonToken, ContinuePositionsStayInsideTheInput)
 {
-    const struct
-    {
-        const char* text;
-        json_token_kind kind;
-        std::size_t next_offset;
-    } cases[] = {
+    const std::tuple<std::string, json_token_kind, std::size_t> cases[] = {
         {"{x", json_token_kind::object_begin, 1}, {"[", json_token_kind::array_begin, 1},
         {"} ,x", json_token_kind::object_end, 2}, // at the ',', which the next read skips
         {"]]", json_token_kind::array_end, 1},    // at the ']', returned next
@@ -70,12 +62,11 @@ TEST(JsonToken, ContinuePositionsStayInsideTheInput)
         {"12,", json_token_kind::number, 2},      // a word's search starts at its first character
         {"abc", json_token_kind::none, 3},        // nothing starts a token: the end
     };
-    for (const auto& c : cases) {
-        const std::string text = c.text;
+    for (const auto& [text, kind, next_offset] : cases) {
         const char* next = nullptr;
         const json_token token = next_json_token(text.data(), text.data() + text.size(), next);
-        EXPECT_EQ(token.kind, c.kind) << c.text;
-        EXPECT_EQ(static_cast<std::size_t>(next - text.data()), c.next_offset) << c.text;
+        EXPECT_EQ(token.kind, kind) << text;
+        EXPECT_EQ(static_cast<std::size_t>(next - text.data()), next_offset) << text;
     }
 }
 

@@ -79,7 +79,8 @@ std::string json_escaped_path(const std::string& path)
 struct service::state
 {
     fs::path root;
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> server;
+    std::string scheme = "http";
     std::thread thread;
     int port = 0;
 
@@ -180,6 +181,10 @@ struct service::state
         }
         if (b.delay_ms > 0)
             wait(b.delay_ms);
+        if (b.status != 0) {
+            response.status = b.status;
+            return;
+        }
         const std::string parts[] = {request.matches[1], request.matches[2], request.matches[3]};
         fs::path path = root;
         for (const std::string& part : parts) {
@@ -252,12 +257,22 @@ struct service::state
     }
 };
 
-service::service(std::string root, int port) : state_(std::make_unique<state>())
+service::service(std::string root, int port, const std::optional<tls_files>& tls)
+    : state_(std::make_unique<state>())
 {
     state& s = *state_;
     s.root = std::move(root);
-    s.server.set_keep_alive_max_count(1);
-    s.server.set_pre_routing_handler(
+    if (tls) {
+        s.server = std::make_unique<httplib::SSLServer>(tls->certificate.c_str(), tls->key.c_str());
+        s.scheme = "https";
+        if (!s.server->is_valid())
+            throw std::runtime_error("firmware service: cannot use the certificate " +
+                                     tls->certificate);
+    } else {
+        s.server = std::make_unique<httplib::Server>();
+    }
+    s.server->set_keep_alive_max_count(1);
+    s.server->set_pre_routing_handler(
         [&s](const httplib::Request& request, httplib::Response& response) {
             std::string target;
             {
@@ -273,13 +288,14 @@ service::service(std::string root, int port) : state_(std::make_unique<state>())
             response.set_redirect(target);
             return httplib::Server::HandlerResponse::Handled;
         });
-    s.server.Get(R"(/wp-json/api/firmware/([^/]+)/latest)",
-                 [&s](const httplib::Request& q, httplib::Response& r) { s.answer_latest(q, r); });
-    s.server.Get(R"(/firmware/([^/]+)/([^/]+)/([^/]+))",
-                 [&s](const httplib::Request& q, httplib::Response& r) { s.answer_package(q, r); });
+    s.server->Get(R"(/wp-json/api/firmware/([^/]+)/latest)",
+                  [&s](const httplib::Request& q, httplib::Response& r) { s.answer_latest(q, r); });
+    s.server->Get(
+        R"(/firmware/([^/]+)/([^/]+)/([^/]+))",
+        [&s](const httplib::Request& q, httplib::Response& r) { s.answer_package(q, r); });
     if (port == 0) {
-        s.port = s.server.bind_to_any_port("127.0.0.1");
-    } else if (s.server.bind_to_port("127.0.0.1", port)) {
+        s.port = s.server->bind_to_any_port("127.0.0.1");
+    } else if (s.server->bind_to_port("127.0.0.1", port)) {
         s.port = port;
     } else {
         s.port = -1;
@@ -287,7 +303,7 @@ service::service(std::string root, int port) : state_(std::make_unique<state>())
     if (s.port <= 0)
         throw std::runtime_error("firmware service: cannot listen on 127.0.0.1 port " +
                                  std::to_string(port));
-    s.thread = std::thread([&s] { s.server.listen_after_bind(); });
+    s.thread = std::thread([&s] { s.server->listen_after_bind(); });
 }
 
 service::~service()
@@ -298,9 +314,9 @@ service::~service()
     }
     state_->stopping_changed.notify_all();
     // stop() does nothing before listen_after_bind's loop runs, which follows the bind at once.
-    for (int waited_ms = 0; waited_ms < 5000 && !state_->server.is_running(); ++waited_ms)
+    for (int waited_ms = 0; waited_ms < 5000 && !state_->server->is_running(); ++waited_ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    state_->server.stop();
+    state_->server->stop();
     state_->thread.join();
 }
 
@@ -311,7 +327,7 @@ int service::port() const
 
 std::string service::base_address() const
 {
-    return "http://127.0.0.1:" + std::to_string(state_->port);
+    return state_->scheme + "://127.0.0.1:" + std::to_string(state_->port);
 }
 
 void service::set_behaviour(const behaviour& b)

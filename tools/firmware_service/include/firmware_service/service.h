@@ -14,7 +14,8 @@ namespace firmware_service {
 /// How the service misbehaves; the default behaves.
 struct behaviour
 {
-    /// Query: answer with this status and an error page instead (0: answer normally).
+    /// Every request: answer with this status instead, the query with an error page, a package
+    /// with no body (0: answer normally).
     int status = 0;
     /// Query: answer with this body instead of the one made from the folder.
     std::optional<std::string> body;
@@ -48,16 +49,24 @@ struct behaviour
 class service
 {
 public:
-    /// Starts serving at `port` (0: a free port the system chooses). Throws
-    /// std::runtime_error when the port can't be had.
-    explicit service(std::string root, int port = 0);
+    /// An https service's certificate and private key, PEM files.
+    struct tls_files
+    {
+        std::string certificate;
+        std::string key;
+    };
+
+    /// Starts serving at `port` (0: a free port the system chooses), over https when `tls` is
+    /// given. Throws std::runtime_error when the port or the certificate can't be had.
+    explicit service(std::string root, int port = 0,
+                     const std::optional<tls_files>& tls = std::nullopt);
     /// Stops serving; waits and stalls in progress end at once.
     ~service();
     service(const service&) = delete;
     service& operator=(const service&) = delete;
 
     int port() const;
-    /// "http://127.0.0.1:<port>"
+    /// "http://127.0.0.1:<port>", or "https://..." over https
     std::string base_address() const;
     /// Applies to requests that arrive from now on. Any thread.
     void set_behaviour(const behaviour& b);
