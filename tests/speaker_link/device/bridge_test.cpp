@@ -51,36 +51,25 @@ TEST_F(Bridge, SpiSettingsGoEveryFieldInPlaceAndComeBackWithTheBitRateSignExtend
 
 TEST_F(Bridge, EachCommandUsesItsCodesForCurrentAndPowerUpSettings)
 {
-    const struct
-    {
-        const char* name;
-        std::function<void(hid_device*, bridge_settings)> call;
-        std::uint8_t current_code;
-        std::uint8_t power_up_code;
-        std::uint8_t power_up_sub;
-    } cases[] = {
-        {"get SPI", [](hid_device* d, bridge_settings w) { bridge_get_spi_settings(d, w); }, 0x41,
-         0x61, 0x10},
-        {"set SPI", [](hid_device* d, bridge_settings w) { bridge_set_spi_settings(d, w, {}); },
-         0x40, 0x60, 0x10},
-        {"get chip", [](hid_device* d, bridge_settings w) { bridge_get_chip_settings(d, w); }, 0x20,
-         0x61, 0x20},
-        {"set chip", [](hid_device* d, bridge_settings w) { bridge_set_chip_settings(d, w, {}); },
-         0x21, 0x60, 0x20},
-    };
     open_bridge bridge;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        speaker().clear_history();
-        c.call(bridge.device, bridge_settings::current);
-        c.call(bridge.device, bridge_settings::power_up);
-        const auto payloads = sent_payloads();
-        ASSERT_EQ(payloads.size(), 2u);
-        EXPECT_EQ(payloads[0][0], c.current_code);
-        EXPECT_EQ(payloads[0][1], 0);
-        EXPECT_EQ(payloads[1][0], c.power_up_code);
-        EXPECT_EQ(payloads[1][1], c.power_up_sub);
+    speaker().clear_history();
+    for (const bridge_settings which : {bridge_settings::current, bridge_settings::power_up}) {
+        bridge_get_spi_settings(bridge.device, which);
+        bridge_set_spi_settings(bridge.device, which, {});
+        bridge_get_chip_settings(bridge.device, which);
+        bridge_set_chip_settings(bridge.device, which, {});
     }
+    std::vector<std::vector<std::uint8_t>> codes;
+    for (const auto& payload : sent_payloads())
+        codes.emplace_back(payload.begin(), payload.begin() + 2);
+    EXPECT_EQ(codes, (std::vector<std::vector<std::uint8_t>>{{0x41, 0x00},
+                                                             {0x40, 0x00},
+                                                             {0x20, 0x00},
+                                                             {0x21, 0x00},
+                                                             {0x61, 0x10},
+                                                             {0x60, 0x10},
+                                                             {0x61, 0x20},
+                                                             {0x60, 0x20}}));
 }
 
 TEST_F(Bridge, ChipSettingsRoundTripWithPasswordOnlyWhenProtected)
@@ -114,6 +103,7 @@ TEST_F(Bridge, ChipSettingsRoundTripWithPasswordOnlyWhenProtected)
               (std::array<std::uint8_t, 8>{}));
 }
 
+// Each report fault of the emulated speaker, and whether the bridge saw the command.
 TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
 {
     const struct
@@ -122,15 +112,16 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
         report_fault kind;
         std::uint8_t value;
         int status;
+        bool arrived;
     } cases[] = {
-        {"hid_write fails", report_fault::write_fails, 0, -2},
-        {"short hid_write", report_fault::short_write, 64, -2},
-        {"hid_read fails", report_fault::read_fails, 0, -3},
-        {"silent bridge", report_fault::late_reply, 0xFF, -3},
-        {"reply too short to decode", report_fault::short_reply, 20, -3},
-        {"reply of one byte", report_fault::short_reply, 1, -3},
-        {"wrong echo", report_fault::wrong_echo, 0, -3},
-        {"bus not available", report_fault::bridge_status, 0xF7, 0xF7},
+        {"hid_write fails", report_fault::write_fails, 0, -2, false},
+        {"short hid_write", report_fault::short_write, 64, -2, false},
+        {"hid_read fails", report_fault::read_fails, 0, -3, true},
+        {"silent bridge", report_fault::late_reply, 0xFF, -3, true},
+        {"reply too short to decode", report_fault::short_reply, 20, -3, true},
+        {"reply of one byte", report_fault::short_reply, 1, -3, true},
+        {"wrong echo", report_fault::wrong_echo, 0, -3, true},
+        {"bus not available", report_fault::bridge_status, 0xF7, 0xF7, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,6 +132,7 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
             bridge_get_spi_settings(bridge.device, bridge_settings::current);
         EXPECT_EQ(read.status, c.status);
         EXPECT_EQ(read.bit_rate, 0);
+        EXPECT_EQ(speaker().reports().at(0).arrived_us > 0, c.arrived);
         // The next command gets its own reply, not a stale one.
         EXPECT_EQ(bridge_get_spi_settings(bridge.device, bridge_settings::current).bit_rate,
                   1000000);
@@ -219,7 +211,13 @@ TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.engine_status, bp::engine_status::finished);
     expect_tag(result);
-    EXPECT_EQ(speaker().report_count(), 3u) << "started, data available, finished";
+    // Each answer comes before its packet is clocked: count, engine status and first byte of
+    // "started" with nothing, the command's 4 bytes (0xFF from the flash), then the tag.
+    std::vector<std::vector<std::uint8_t>> answers;
+    for (const auto& report : speaker().reports())
+        answers.emplace_back(report.reply.begin() + 2, report.reply.begin() + 5);
+    EXPECT_EQ(answers, (std::vector<std::vector<std::uint8_t>>{
+                           {0, 0x20, 0}, {4, 0x30, 0xFF}, {9, 0x10, 0xD2}}));
 
     // Clocked whole by the first transfer: one more to hear it finished.
     set_transaction(4);
@@ -239,7 +237,8 @@ TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
 }
 
 // Whatever left it open, the transaction is cancelled before the next command: else that
-// command's bytes would go to the flash as part of the old one.
+// command's bytes would go to the flash as part of the old one. One that a program killed in
+// the middle left is found only when the bridge refuses new settings as busy.
 TEST_F(BridgeTransfer, TransactionLeftUnfinishedIsCancelledBeforeTheNextCommand)
 {
     const struct
@@ -249,17 +248,27 @@ TEST_F(BridgeTransfer, TransactionLeftUnfinishedIsCancelledBeforeTheNextCommand)
         std::function<spi_transfer_result()> leave;
         int status;
         std::uint64_t transfers;
+        std::size_t cancel_at; ///< among the reports of the next command
     } cases[] = {
         {"repeat lost", 13,
          [&] {
              speaker().inject(report_fault::write_fails, {bp::command::spi_transfer, {}}, 1, 1);
              return bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
          },
-         -2, 2},
+         -2, 2, 0},
         {"engine still started", 13,
-         [&] { return bridge_spi_transfer(link->device, read_tag.data(), 4); }, 0, 1},
+         [&] { return bridge_spi_transfer(link->device, read_tag.data(), 4); }, 0, 1, 0},
         {"repeat limit reached", 2000,
-         [&] { return bridge_spi_exchange(link->device, read_tag.data(), 4, 1); }, -3, 1001},
+         [&] { return bridge_spi_exchange(link->device, read_tag.data(), 4, 1); }, -3, 1001, 0},
+        {"program killed", 13,
+         [&] {
+             const spi_transfer_result started =
+                 bridge_spi_transfer(link->device, read_tag.data(), 4);
+             link.reset();
+             link = std::make_unique<open_bridge>();
+             return started;
+         },
+         0, 1, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -267,10 +276,12 @@ TEST_F(BridgeTransfer, TransactionLeftUnfinishedIsCancelledBeforeTheNextCommand)
         speaker().clear_history();
         EXPECT_EQ(c.leave().status, c.status);
         EXPECT_EQ(speaker().report_count(), c.transfers);
+        // The killed program's close left the transaction: the one violation, then cleared.
+        EXPECT_EQ(speaker().violations().size(), c.cancel_at > 0 ? 1u : 0u);
         speaker().clear_history();
         set_transaction(13);
         expect_tag(bridge_spi_exchange(link->device, read_tag.data(), 4, 9));
-        EXPECT_EQ(sent_payloads().at(0)[0], bp::command::cancel_spi_transfer);
+        EXPECT_EQ(sent_payloads().at(c.cancel_at)[0], bp::command::cancel_spi_transfer);
     }
 }
 

@@ -155,43 +155,22 @@ TEST_F(SettingsBlock, ErasedBlockReadsAsDefaults)
     EXPECT_EQ(settings.firmware_version, "0.0.0");
 }
 
-TEST_F(SettingsBlock, WriteStoresTheBlockWithErasedFlashBehindIt)
-{
-    device_settings settings = read_settings_block();
-    settings.settings_block.set_word(1, 0xFFFFFFDB); // -3.7 dB
-    settings.settings_block.set_word(57, 35);
-    speaker().clear_history();
-    write_settings_block(settings);
-
-    EXPECT_EQ(speaker().plain(0x1D0000, 516), bytes_of(settings));
-    EXPECT_EQ(speaker().flash(0x1D0000 + 516, 0x10000 - 516),
-              std::vector<std::uint8_t>(0x10000 - 516, 0xFF));
-    expect_flash_unchanged_outside(0x1D0000, 0x10000);
-    EXPECT_EQ(speaker().report_count(), reports_per_write);
-}
-
 TEST_F(SettingsBlock, WriteToAnotherModelIsRefusedBeforeAnythingIsErased)
 {
     attach("K4R");
     const device_settings settings = read_settings_block();
-    speaker().set_model_tag("K5T004711");
-    expect_error([&] { write_settings_block(settings); }, typeid(error::wrong_speaker_version));
-    expect_flash_unchanged_outside(0x1F0000, 9);
-
-    speaker().set_model_tag("k4R004711");
-    expect_error([&] { write_settings_block(settings); }, typeid(error::wrong_speaker_version));
-    speaker().set_model_tag("K4R999");
-    write_settings_block(settings);
-}
-
-TEST_F(SettingsBlock, SpeakerSwappedBetweenReadAndWriteIsRefused)
-{
-    const device_settings settings = read_settings_block();
-    // The write's ready wait is reports 5 to 11 (two refused as busy): the swap happens as the
-    // tag is about to be read.
+    for (const char* tag : {"K5T004711", "k4R004711"}) {
+        speaker().set_model_tag(tag);
+        expect_error([&] { write_settings_block(settings); }, typeid(error::wrong_speaker_version));
+    }
+    // Swapped after the write's ready wait (reports 5 to 11, two refused as busy), as the tag is
+    // about to be read.
+    speaker().set_model_tag("K4R004711");
     speaker().before_report(11, [] { speaker().set_model_tag("K7T004711"); });
     expect_error([&] { write_settings_block(settings); }, typeid(error::wrong_speaker_version));
     expect_flash_unchanged_outside(0x1F0000, 9);
+    speaker().set_model_tag("K4R999");
+    write_settings_block(settings);
 }
 
 TEST_F(SettingsBlock, ReadFailuresAreReportedAsTheirOwnErrors)
@@ -252,6 +231,7 @@ TEST_F(SettingsBlock, WriteUnderAFaultLeavesTheNewBlockOrTheOneStored)
         left block;
         std::size_t erases;
     } cases[] = {
+        {"no fault", [] {}, nullptr, left::new_block, 1},
         {"erase ignored once", [] { speaker().ignore_erase(); }, nullptr, left::new_block, 2},
         {"program ignored once", [] { speaker().ignore_program(1, 9); }, nullptr, left::new_block,
          2},
@@ -262,7 +242,9 @@ TEST_F(SettingsBlock, WriteUnderAFaultLeavesTheNewBlockOrTheOneStored)
          left::old_block, 4},
         // After the tag's three reports, the first of each attempt's read-back.
         {"read back lost three times",
-         [] { speaker().inject(report_fault::read_fails, {{}, op::read}, 3, 3); },
+         [] {
+             speaker().inject(report_fault::read_fails, {{}, op::read}, 3, 3);
+         },
          &typeid(error::mismatch_error), left::old_block, 4},
         {"write enable refused", on_flash(report_fault::bridge_status, op::write_enable, 0, 0xF7),
          &typeid(error::write_enable_failed), left::old_block, 0},
@@ -292,42 +274,13 @@ TEST_F(SettingsBlock, WriteUnderAFaultLeavesTheNewBlockOrTheOneStored)
             expect_error([&] { write_settings_block(settings); }, *c.error);
         if (c.block == left::new_block) {
             EXPECT_EQ(speaker().plain(0x1D0000, 516), bytes_of(settings));
+            EXPECT_EQ(speaker().flash(0x1D0000 + 516, 0x10000 - 516),
+                      std::vector<std::uint8_t>(0x10000 - 516, 0xFF));
         }
         expect_flash_unchanged_outside(0x1D0000, c.block == left::old_block ? 0 : 0x10000);
         EXPECT_EQ(flash_commands_with(op::block_erase).size(), c.erases);
         expect_session_closed_and_faults_used();
     }
-}
-
-TEST_F(SettingsBlock, TransactionLeftByAKilledProgramIsCancelledBeforeTheNextRead)
-{
-    expect_violations();
-    {
-        // A panel killed in the middle of a read: its handle is closed for it, the bridge keeps
-        // the transaction open and refuses new settings as busy.
-        dsp_session killed;
-        open_dsp_session(killed);
-        spi_transfer_settings spi =
-            bridge_get_spi_settings(killed.device, bridge_settings::current);
-        spi.bytes_per_transaction = 64;
-        ASSERT_EQ(bridge_set_spi_settings(killed.device, bridge_settings::current, spi), 0);
-        const std::array<std::uint8_t, 4> read{bp::flash_opcode::read, 0x1D, 0, 0};
-        EXPECT_EQ(bridge_spi_transfer(killed.device, read.data(), 4).engine_status,
-                  bp::engine_status::started);
-        bridge_close(killed.device);
-    }
-    EXPECT_THAT(speaker().violations(),
-                ::testing::ElementsAre("bridge: a transaction was left unfinished at close"));
-    speaker().clear_history();
-    const device_settings settings = read_settings_block();
-    EXPECT_EQ(settings.model, "K5R");
-    const auto payloads = sent_payloads();
-    ASSERT_GE(payloads.size(), 4u);
-    EXPECT_EQ(payloads[1][0], bp::command::set_chip_settings);
-    EXPECT_EQ(payloads[2][0], bp::command::cancel_spi_transfer);
-    EXPECT_EQ(payloads[3][0], bp::command::set_chip_settings);
-    EXPECT_THAT(speaker().violations(), ::testing::IsEmpty());
-    expect_flash_unchanged();
 }
 
 // One failed report anywhere in a write: afterwards the flash holds the new block or the old
@@ -359,7 +312,9 @@ TEST_P(SettingsBlockWrite, LeavesTheNewBlockOrTheOldOneWhateverReportFails)
     settings.settings_block.set_word(2, 50);
     settings.settings_block.set_word(128, 9);
     const std::vector<std::uint8_t> old_block = speaker().flash(0x1D0000, 0x10000);
+    speaker().clear_history();
     write_settings_block(settings);
+    ASSERT_EQ(speaker().report_count(), reports_per_write);
     const std::vector<std::uint8_t> new_block = speaker().flash(0x1D0000, 0x10000);
 
     std::uint64_t written = 0;
@@ -402,13 +357,12 @@ TEST_P(SettingsBlockWrite, LeavesTheNewBlockOrTheOldOneWhateverReportFails)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFault, SettingsBlockWrite,
-    ::testing::Values(
-        report_failure{"ReportLost", report_fault::write_fails, 0, false, false},
-        report_failure{"ReplyLost", report_fault::read_fails, 0, false, false},
-        report_failure{"ReplyGarbled", report_fault::wrong_echo, 0, false, false},
-        report_failure{"SpeakerUnplugged", report_fault::write_fails, 0, true, false},
-        report_failure{"BridgeBusy", report_fault::bridge_status, bp::bridge_status::busy, false,
-                       true}),
+    ::testing::Values(report_failure{"ReportLost", report_fault::write_fails, 0, false, false},
+                      report_failure{"ReplyLost", report_fault::read_fails, 0, false, false},
+                      report_failure{"ReplyGarbled", report_fault::wrong_echo, 0, false, false},
+                      report_failure{"SpeakerUnplugged", report_fault::write_fails, 0, true, false},
+                      report_failure{"BridgeBusy", report_fault::bridge_status,
+                                     bp::bridge_status::busy, false, true}),
     [](const ::testing::TestParamInfo<report_failure>& info) { return info.param.name; });
 
 } // namespace

@@ -1,6 +1,6 @@
-// The emulated bridge: settings banks, chip select, the engine statuses of a transaction and
-// their timing. The settings fields' round trips are checked by the bridge tests of the speaker
-// link.
+// The emulated bridge: settings banks, chip select and the timing of a transaction. The
+// settings fields' round trips, the engine statuses and the received data one packet late are
+// checked by the bridge tests of the speaker link.
 #include "raw_bridge.h"
 
 #include <support/emulated_speaker_fixture.h>
@@ -21,40 +21,6 @@ TEST_F(BridgeModel, PowerUpSettingsAreKeptApartFromTheCurrentOnes)
     EXPECT_EQ(reply.at(2), bp::power_up::spi_settings);
     EXPECT_EQ(reply.at(20), 2);
     EXPECT_EQ(speaker().bridge().spi.spi_mode, 0);
-}
-
-TEST_F(BridgeModel, ReceivedDataLagsOnePacketAndFinishedIsNotClocked)
-{
-    raw_bridge bridge;
-    bridge.select_flash();
-    bridge.set_transaction(8);
-    const std::vector<std::uint8_t> read = {bp::flash_opcode::read, 0x1F, 0x00, 0x00};
-    const struct
-    {
-        std::vector<std::uint8_t> sent;
-        std::uint8_t engine_status;
-        std::vector<std::uint8_t> received;
-    } packets[] = {
-        {read, bp::engine_status::started, {}},
-        {{0, 0}, bp::engine_status::data_available, {0xFF, 0xFF, 0xFF, 0xFF}},
-        {{0, 0},
-         bp::engine_status::data_available,
-         {emulated_speaker::mirror('K'), emulated_speaker::mirror('5')}},
-        {{0, 0},
-         bp::engine_status::finished,
-         {emulated_speaker::mirror('R'), emulated_speaker::mirror('0')}},
-    };
-    for (const auto& packet : packets) {
-        const auto reply = bridge.transfer(packet.sent);
-        EXPECT_EQ(reply.at(1), 0);
-        EXPECT_EQ(reply.at(3), packet.engine_status);
-        EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 4 + reply.at(2)),
-                  packet.received);
-    }
-    const auto commands = speaker().flash_commands();
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].bytes, (std::vector<std::uint8_t>{0x03, 0x1F, 0, 0, 0, 0, 0, 0}))
-        << "the transfer answered \"finished\" was not clocked";
 }
 
 TEST_F(BridgeModel, TransferWhileAPacketIsClockedIsRefusedAsBusy)

@@ -1,6 +1,6 @@
-// The emulated speaker's control interface: report faults, a second open, the flash file shared
-// by two programs, and the bookkeeping of faults that never fired. Unplugging, gates and flash
-// faults are pinned by the speaker link's own fault tests.
+// The emulated speaker's control interface: a second open, the flash file shared by two
+// programs, and the bookkeeping of faults that never fired. Report faults, unplugging, gates
+// and flash faults are pinned by the speaker link's own fault tests.
 #include "raw_bridge.h"
 
 #include <support/child_process.h>
@@ -17,50 +17,6 @@ using emulated_speaker::report_fault;
 using Speaker = EmulatedSpeakerTest;
 
 const raw_bridge::payload get_chip_settings{bp::command::get_chip_settings};
-
-TEST_F(Speaker, ReportFaultsSpoilTheReportTheyAimAt)
-{
-    const struct
-    {
-        const char* name;
-        report_fault kind;
-        std::uint8_t value;
-        int write_result;
-        std::vector<int> read_results; // hid_read results, in order
-        std::uint8_t status;           // reply byte 1 of the last read
-        std::uint8_t echo;             // reply byte 0 of the last read
-    } cases[] = {
-        {"write fails", report_fault::write_fails, 0, -1, {0}, 0, 0},
-        {"short write", report_fault::short_write, 30, 30, {0}, 0, 0},
-        {"read fails", report_fault::read_fails, 0, 65, {-1, 0}, 0, 0},
-        {"busy", report_fault::bridge_status, 0xF8, 65, {64}, 0xF8, 0x20},
-        {"short reply", report_fault::short_reply, 1, 65, {1}, 0, 0x20},
-        {"wrong echo", report_fault::wrong_echo, 0, 65, {64}, 0, 0xA0},
-        {"late reply", report_fault::late_reply, 2, 65, {0, 0, 64}, 0, 0x20},
-        {"silent", report_fault::late_reply, 0xFF, 65, {0, 0, 0}, 0, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        speaker().reset();
-        raw_bridge bridge;
-        speaker().inject(c.kind, {bp::command::get_chip_settings, {}}, 1, 1, c.value);
-        EXPECT_EQ(bridge.send(get_chip_settings).size(), 64u) << "the first report passes";
-
-        std::array<std::uint8_t, 65> report{};
-        report[1] = bp::command::get_chip_settings;
-        EXPECT_EQ(hid_write(bridge.device(), report.data(), report.size()), c.write_result);
-        std::array<std::uint8_t, 64> reply{};
-        for (int expected : c.read_results)
-            EXPECT_EQ(hid_read_timeout(bridge.device(), reply.data(), reply.size(), 10), expected);
-        if (c.read_results.back() > 0) {
-            EXPECT_EQ(reply[0], c.echo);
-            if (c.read_results.back() > 1) {
-                EXPECT_EQ(reply[1], c.status);
-            }
-        }
-        EXPECT_EQ(speaker().report_count(), 2u);
-    }
-}
 
 TEST_F(Speaker, UnusedFaultsAreListedUntilTheyFire)
 {
