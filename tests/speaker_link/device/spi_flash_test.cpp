@@ -104,29 +104,22 @@ TEST_F(SpiFlash, WriteEnableRestoresTheTransferSettings)
     EXPECT_EQ(speaker().bridge().spi.bytes_per_transaction, 7);
 }
 
-TEST_F(SpiFlash, PageProgramTakesFiftySixBytesAndRefusesFiftySeven)
+// Whether the bridge programmed is unknown after a lost or garbled reply: the routine carries
+// on, and the settings write's read-back decides. A packet whose reply was lost may still be
+// clocked: the cancel of its transaction reaches the bridge only once all of it can have been
+// (60 bytes at 3 Mbit/s, 100 us before and between bytes: 6.16 ms), else the flash programs
+// part of it. Only the bridge's own refusal, when it lasts, is a failure; 57 bytes are refused
+// unsent.
+TEST_F(SpiFlash, PageProgramLeavesALostReplyToTheReadBackAndRepeatsWhileBusy)
 {
-    std::array<std::uint8_t, 57> data{};
+    std::vector<std::uint8_t> data(57);
+    std::iota(data.begin(), data.end(), std::uint8_t{0x10});
     testing::internal::CaptureStdout();
     EXPECT_EQ(spi_flash_program_page(device(), data.data(), 57, 0x1E0000), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "DataLength exceeds maximum. Consider using chunks\n");
     EXPECT_EQ(speaker().report_count(), 0u);
-
-    EXPECT_EQ(spi_flash_program_page(device(), data.data(), 56, 0x1E0000), 0);
-    EXPECT_EQ(speaker().flash(0x1E0000, 56), std::vector<std::uint8_t>(56, 0));
-    expect_flash_unchanged_outside(0x1E0000, 56);
-}
-
-// Whether the bridge programmed is unknown after a lost or garbled reply: the routine carries
-// on, and the settings write's read-back decides. A packet whose reply was lost may still be
-// clocked: the cancel of its transaction reaches the bridge only once all of it can have been
-// (60 bytes at 3 Mbit/s, 100 us before and between bytes: 6.16 ms), else the flash programs
-// part of it. Only the bridge's own refusal, when it lasts, is a failure.
-TEST_F(SpiFlash, PageProgramLeavesALostReplyToTheReadBackAndRepeatsWhileBusy)
-{
-    std::vector<std::uint8_t> data(56);
-    std::iota(data.begin(), data.end(), std::uint8_t{0x10});
+    data.pop_back();
     const struct
     {
         const char* name;

@@ -37,16 +37,6 @@ std::function<void()> on_flash(report_fault kind, std::uint8_t opcode, std::uint
     };
 }
 
-// The block as read, with a change that sets bits, so that programming over an unerased block
-// shows; the history starts after the read.
-device_settings changed_settings()
-{
-    device_settings settings = read_settings_block();
-    settings.settings_block.set_word(2, 50);
-    emulated_speaker::speaker::instance().clear_history();
-    return settings;
-}
-
 std::vector<std::uint8_t> bytes_of(const device_settings& settings)
 {
     return {settings.settings_block.bytes().begin(), settings.settings_block.bytes().end()};
@@ -230,7 +220,10 @@ TEST_F(SettingsBlock, WriteUnderAFaultLeavesTheNewBlockOrTheOneStored)
         speaker().reset();
         speaker().set_settings(stored);
         take_reference_image();
-        const device_settings settings = changed_settings();
+        // A change that sets bits, so that programming over an unerased block shows.
+        device_settings settings = read_settings_block();
+        settings.settings_block.set_word(2, 50);
+        speaker().clear_history();
         c.inject();
         if (c.error == nullptr)
             write_settings_block(settings);
