@@ -28,8 +28,6 @@ public:
     static std::uint64_t now_ms() { return now().load(); }
     /// Calls of sleep_ms since the clock was installed.
     static std::uint64_t sleep_count() { return sleeps().load(); }
-    /// Moves time on without a sleep.
-    static void advance(std::uint64_t milliseconds) { now().fetch_add(milliseconds); }
 
 private:
     static std::atomic<std::uint64_t>& now()

@@ -214,12 +214,13 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
     bool cancel_tried = false;
     std::optional<quarro::u64> deadline_ms;
     for (;;) {
+        const quarro::u64 sent_ms = quarro::clock::now_ms();
         // Once a transfer is written the bridge may be inside a transaction, whatever follows.
         if (transfer) {
             link.transaction_open = true;
             link.written_bytes =
                 command.bytes()[bp::report_number_size_bytes + bp::sub_command_offset];
-            link.written_ms = quarro::clock::now_ms();
+            link.written_ms = sent_ms;
         }
         const i32 status = exchange_report(device, command, answer, needed);
         if (status != bp::bridge_status::busy)
@@ -236,11 +237,15 @@ i32 run_command(hid_device* device, const command_report& command, reply& answer
             deadline_ms = now_ms + busy_bound_ms(link);
         if (now_ms >= *deadline_ms)
             return status;
+        // Again once the packet is clocked, else a millisecond on. The bridge is given its whole
+        // bound: an attempt after which no other could be answered in time is made at the
+        // deadline itself, and none after it.
         const quarro::u64 clocked_ms =
             link.clocking_from_ms + clocking_time_ms(link, link.packet_bytes);
-        const quarro::u64 wait_ms =
-            std::min(*deadline_ms - now_ms, clocked_ms > now_ms ? clocked_ms - now_ms : 1);
-        quarro::clock::sleep_ms(static_cast<quarro::u32>(wait_ms));
+        quarro::u64 next_ms = std::max(clocked_ms, now_ms + 1);
+        if (next_ms + (now_ms - sent_ms) >= *deadline_ms)
+            next_ms = *deadline_ms;
+        quarro::clock::sleep_ms(static_cast<quarro::u32>(next_ms - now_ms));
     }
 }
 

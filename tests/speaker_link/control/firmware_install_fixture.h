@@ -15,28 +15,22 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace test_support {
 
-/// Records every progress report as well (the base class records the stage only).
+/// Records the progress reports apart, so that the next report is the update's outcome.
 class progress_callback : public recording_callback
 {
 public:
-    struct step
-    {
-        int stage;
-        std::uint64_t total;
-        std::uint64_t done;
-        bool operator==(const step& o) const
-        {
-            return stage == o.stage && total == o.total && done == o.done;
-        }
-    };
+    /// Stage, total and done of one progress report.
+    using step = std::tuple<int, std::uint64_t, std::uint64_t>;
 
     void firmware_update_progress(dsp_control&, int stage, quarro::u64 total,
                                   quarro::u64 done) override
@@ -72,6 +66,11 @@ protected:
         old_version_words = speaker().settings().firmware_version;
         old_plain = speaker().plain(0, static_cast<std::uint32_t>(factory_image().size()));
         speaker().clear_history();
+        std::error_code no_log;
+        log_start_ = std::filesystem::file_size(
+            quarro::logbook::instance().get_log_file().get_path(), no_log);
+        if (no_log)
+            log_start_ = 0;
     }
 
     void TearDown() override
@@ -129,11 +128,11 @@ protected:
             .size();
     }
 
-    /// Log lines written from now on, each from its message text on.
-    std::vector<std::string> log_lines_since(std::size_t offset) const
+    /// The update's log lines written since the test began, each from its message text on.
+    std::vector<std::string> update_log() const
     {
         std::ifstream in(quarro::logbook::instance().get_log_file().get_path(), std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(offset));
+        in.seekg(static_cast<std::streamoff>(log_start_));
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r')
@@ -147,14 +146,6 @@ protected:
         }
         return lines;
     }
-    std::size_t log_size() const
-    {
-        const files::filepath file = quarro::logbook::instance().get_log_file();
-        if (file.get_path().empty())
-            return 0;
-        std::ifstream in(file.get_path(), std::ios::binary | std::ios::ate);
-        return in ? static_cast<std::size_t>(in.tellg()) : 0;
-    }
 
     test_support::progress_callback callback;
     memory::data_ptr<dsp_control> control;
@@ -162,4 +153,5 @@ protected:
     std::string old_version;
     std::array<std::uint32_t, 3> old_version_words{};
     std::vector<std::uint8_t> old_plain; ///< the whole flash, plain, before the test
+    std::uintmax_t log_start_ = 0;
 };

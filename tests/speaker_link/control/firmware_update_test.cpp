@@ -162,35 +162,37 @@ TEST_F(FirmwareUpdate, DestroyingTheControlStopsADownloadAndKeepsItsResumeFile)
     EXPECT_TRUE(fs::exists(resume));
 }
 
+// The reply's checksum decides whether the downloaded package is kept. An address that names no
+// file downloads nothing, and before any search there is no address at all.
 TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
 {
+    EXPECT_EQ(update().back().number, 1);
     const std::string bytes = package_bytes('c');
     publish("1.0.9", bytes);
-    const std::string md5 = firmware_service::md5_hex(bytes);
-    const std::string file = "\\/firmware\\/K5R\\/1.0.9\\/firmware.zip";
+    const std::string file = R"("file":"\/firmware\/K5R\/1.0.9\/firmware.zip")";
     const struct
     {
         const char* name;
-        std::string reply;
+        std::string members;
+        bool downloaded;
         bool kept;
     } cases[] = {
-        {"lower case",
-         R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" + lower(md5) +
-             R"(","file":")" + file + R"("})",
-         true},
-        {"another digest",
-         R"({"model_number":"K5R","version_number":"1.0.9","checksum":")" + std::string(32, 'A') +
-             R"(","file":")" + file + R"("})",
-         false},
-        {"no checksum",
-         R"({"model_number":"K5R","version_number":"1.0.9","file":")" + file + R"("})", false},
+        {"no file named", R"("file":"\/firmware\/")", false, false},
+        {"lower case", R"("checksum":")" + lower(firmware_service::md5_hex(bytes)) + "\"," + file,
+         true, true},
+        {"another digest", R"("checksum":")" + std::string(32, 'A') + "\"," + file, true, false},
+        {"no checksum", file, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        service->set_behaviour(answer_body(c.reply));
+        service->set_behaviour(
+            answer_body(R"({"model_number":"K5R","version_number":"1.0.9",)" + c.members + "}"));
         search();
-        const auto reports = update();
-        EXPECT_EQ(reports.back().number, 1);
+        EXPECT_EQ(update().back().number, 1);
+        EXPECT_EQ(fs::exists(quarro::get_user_documents_path().get_path() +
+                             "/Velk Audio/Pellaro/firmware"),
+                  c.downloaded);
+        EXPECT_EQ(service->range_headers().empty(), !c.downloaded);
         EXPECT_EQ(fs::exists(version_folder("1.0.9") + "/firmware.zip"), c.kept);
         EXPECT_FALSE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
         expect_flash_unchanged();
@@ -235,20 +237,6 @@ TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedP
     EXPECT_EQ(service->range_headers().size(), 1u);
     EXPECT_FALSE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
     second.release();
-}
-
-TEST_F(FirmwareUpdate, AddressNamingNoFileWritesNothing)
-{
-    // Before any search there is no address at all.
-    EXPECT_EQ(update().back().number, 1);
-    service->set_behaviour(
-        answer_body(R"({"model_number":"K5R","version_number":"1.0.9","file":"\/firmware\/"})"));
-    search();
-    EXPECT_EQ(update().back().number, 1);
-    EXPECT_FALSE(
-        fs::exists(quarro::get_user_documents_path().get_path() + "/Velk Audio/Pellaro/firmware"));
-    EXPECT_TRUE(service->range_headers().empty());
-    expect_flash_unchanged();
 }
 
 } // namespace

@@ -51,36 +51,25 @@ TEST_F(Bridge, SpiSettingsGoEveryFieldInPlaceAndComeBackWithTheBitRateSignExtend
 
 TEST_F(Bridge, EachCommandUsesItsCodesForCurrentAndPowerUpSettings)
 {
-    const struct
-    {
-        const char* name;
-        std::function<void(hid_device*, bridge_settings)> call;
-        std::uint8_t current_code;
-        std::uint8_t power_up_code;
-        std::uint8_t power_up_sub;
-    } cases[] = {
-        {"get SPI", [](hid_device* d, bridge_settings w) { bridge_get_spi_settings(d, w); }, 0x41,
-         0x61, 0x10},
-        {"set SPI", [](hid_device* d, bridge_settings w) { bridge_set_spi_settings(d, w, {}); },
-         0x40, 0x60, 0x10},
-        {"get chip", [](hid_device* d, bridge_settings w) { bridge_get_chip_settings(d, w); }, 0x20,
-         0x61, 0x20},
-        {"set chip", [](hid_device* d, bridge_settings w) { bridge_set_chip_settings(d, w, {}); },
-         0x21, 0x60, 0x20},
-    };
     open_bridge bridge;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        speaker().clear_history();
-        c.call(bridge.device, bridge_settings::current);
-        c.call(bridge.device, bridge_settings::power_up);
-        const auto payloads = sent_payloads();
-        ASSERT_EQ(payloads.size(), 2u);
-        EXPECT_EQ(payloads[0][0], c.current_code);
-        EXPECT_EQ(payloads[0][1], 0);
-        EXPECT_EQ(payloads[1][0], c.power_up_code);
-        EXPECT_EQ(payloads[1][1], c.power_up_sub);
+    speaker().clear_history();
+    for (const bridge_settings which : {bridge_settings::current, bridge_settings::power_up}) {
+        bridge_get_spi_settings(bridge.device, which);
+        bridge_set_spi_settings(bridge.device, which, {});
+        bridge_get_chip_settings(bridge.device, which);
+        bridge_set_chip_settings(bridge.device, which, {});
     }
+    std::vector<std::vector<std::uint8_t>> codes;
+    for (const auto& payload : sent_payloads())
+        codes.emplace_back(payload.begin(), payload.begin() + 2);
+    EXPECT_EQ(codes, (std::vector<std::vector<std::uint8_t>>{{0x41, 0x00},
+                                                             {0x40, 0x00},
+                                                             {0x20, 0x00},
+                                                             {0x21, 0x00},
+                                                             {0x61, 0x10},
+                                                             {0x60, 0x10},
+                                                             {0x61, 0x20},
+                                                             {0x60, 0x20}}));
 }
 
 TEST_F(Bridge, ChipSettingsRoundTripWithPasswordOnlyWhenProtected)
@@ -114,6 +103,7 @@ TEST_F(Bridge, ChipSettingsRoundTripWithPasswordOnlyWhenProtected)
               (std::array<std::uint8_t, 8>{}));
 }
 
+// Each report fault of the emulated speaker, and whether the bridge saw the command.
 TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
 {
     const struct
@@ -122,15 +112,16 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
         report_fault kind;
         std::uint8_t value;
         int status;
+        bool arrived;
     } cases[] = {
-        {"hid_write fails", report_fault::write_fails, 0, -2},
-        {"short hid_write", report_fault::short_write, 64, -2},
-        {"hid_read fails", report_fault::read_fails, 0, -3},
-        {"silent bridge", report_fault::late_reply, 0xFF, -3},
-        {"reply too short to decode", report_fault::short_reply, 20, -3},
-        {"reply of one byte", report_fault::short_reply, 1, -3},
-        {"wrong echo", report_fault::wrong_echo, 0, -3},
-        {"bus not available", report_fault::bridge_status, 0xF7, 0xF7},
+        {"hid_write fails", report_fault::write_fails, 0, -2, false},
+        {"short hid_write", report_fault::short_write, 64, -2, false},
+        {"hid_read fails", report_fault::read_fails, 0, -3, true},
+        {"silent bridge", report_fault::late_reply, 0xFF, -3, true},
+        {"reply too short to decode", report_fault::short_reply, 20, -3, true},
+        {"reply of one byte", report_fault::short_reply, 1, -3, true},
+        {"wrong echo", report_fault::wrong_echo, 0, -3, true},
+        {"bus not available", report_fault::bridge_status, 0xF7, 0xF7, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,6 +132,7 @@ TEST_F(Bridge, EveryFailedReplyGivesItsOwnStatusAndLeavesTheRecordEmpty)
             bridge_get_spi_settings(bridge.device, bridge_settings::current);
         EXPECT_EQ(read.status, c.status);
         EXPECT_EQ(read.bit_rate, 0);
+        EXPECT_EQ(speaker().reports().at(0).arrived_us > 0, c.arrived);
         // The next command gets its own reply, not a stale one.
         EXPECT_EQ(bridge_get_spi_settings(bridge.device, bridge_settings::current).bit_rate,
                   1000000);
@@ -161,10 +153,7 @@ TEST_F(Bridge, LateReplyIsAwaitedAndSetCommandsReportFailures)
     EXPECT_EQ(virtual_clock::now_ms(), 4u + 1001u);
     speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1, 0xF7);
     EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0xF7);
-    // One busy answer is waited out; a bridge that stays busy is still a failure.
-    speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0, 1,
-                     bp::bridge_status::busy);
-    EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}), 0);
+    // A bridge that stays busy is still a failure.
     speaker().inject(report_fault::bridge_status, {bp::command::set_chip_settings, {}}, 0,
                      emulated_speaker::always, bp::bridge_status::busy);
     EXPECT_EQ(bridge_set_chip_settings(bridge.device, bridge_settings::current, {}),
@@ -222,7 +211,13 @@ TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.engine_status, bp::engine_status::finished);
     expect_tag(result);
-    EXPECT_EQ(speaker().report_count(), 3u) << "started, data available, finished";
+    // Each answer comes before its packet is clocked: count, engine status and first byte of
+    // "started" with nothing, the command's 4 bytes (0xFF from the flash), then the tag.
+    std::vector<std::vector<std::uint8_t>> answers;
+    for (const auto& report : speaker().reports())
+        answers.emplace_back(report.reply.begin() + 2, report.reply.begin() + 5);
+    EXPECT_EQ(answers, (std::vector<std::vector<std::uint8_t>>{
+                           {0, 0x20, 0}, {4, 0x30, 0xFF}, {9, 0x10, 0xD2}}));
 
     // Clocked whole by the first transfer: one more to hear it finished.
     set_transaction(4);
@@ -241,39 +236,78 @@ TEST_F(BridgeTransfer, ExchangeRepeatsUntilFinishedAndReturnsTheLastReply)
     EXPECT_EQ(payloads[2][1], 4);
 }
 
-TEST_F(BridgeTransfer, FailedRepeatEndsTheExchange)
+// Whatever left it open, the transaction is cancelled before the next command: else that
+// command's bytes would go to the flash as part of the old one. One that a program killed in
+// the middle left is found only when the bridge refuses new settings as busy.
+TEST_F(BridgeTransfer, TransactionLeftUnfinishedIsCancelledBeforeTheNextCommand)
 {
-    speaker().inject(report_fault::write_fails, {bp::command::spi_transfer, {}}, 1, 1);
-    EXPECT_EQ(bridge_spi_exchange(link->device, read_tag.data(), 4, 9).status, -2);
-    EXPECT_EQ(speaker().report_count(), 2u);
-    // The transaction is still open on the bridge: the next exchange cancels it first.
-    speaker().clear_history();
-    expect_tag(bridge_spi_exchange(link->device, read_tag.data(), 4, 9));
-    const auto payloads = sent_payloads();
-    ASSERT_EQ(payloads.size(), 4u);
-    EXPECT_EQ(payloads[0][0], bp::command::cancel_spi_transfer);
+    const struct
+    {
+        const char* name;
+        std::uint32_t transaction;
+        std::function<spi_transfer_result()> leave;
+        int status;
+        std::uint64_t transfers;
+        std::size_t cancel_at; ///< among the reports of the next command
+    } cases[] = {
+        {"repeat lost", 13,
+         [&] {
+             speaker().inject(report_fault::write_fails, {bp::command::spi_transfer, {}}, 1, 1);
+             return bridge_spi_exchange(link->device, read_tag.data(), 4, 9);
+         },
+         -2, 2, 0},
+        {"engine still started", 13,
+         [&] { return bridge_spi_transfer(link->device, read_tag.data(), 4); }, 0, 1, 0},
+        {"repeat limit reached", 2000,
+         [&] { return bridge_spi_exchange(link->device, read_tag.data(), 4, 1); }, -3, 1001, 0},
+        {"program killed", 13,
+         [&] {
+             const spi_transfer_result started =
+                 bridge_spi_transfer(link->device, read_tag.data(), 4);
+             link.reset();
+             link = std::make_unique<open_bridge>();
+             return started;
+         },
+         0, 1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        set_transaction(c.transaction);
+        speaker().clear_history();
+        EXPECT_EQ(c.leave().status, c.status);
+        EXPECT_EQ(speaker().report_count(), c.transfers);
+        // The killed program's close left the transaction: the one violation, then cleared.
+        EXPECT_EQ(speaker().violations().size(), c.cancel_at > 0 ? 1u : 0u);
+        speaker().clear_history();
+        set_transaction(13);
+        expect_tag(bridge_spi_exchange(link->device, read_tag.data(), 4, 9));
+        EXPECT_EQ(sent_payloads().at(c.cancel_at)[0], bp::command::cancel_spi_transfer);
+    }
 }
 
-TEST_F(BridgeTransfer, BusyIsWaitedOutForThePacketsClockingTimeThenReported)
+// A packet of 60 bytes at 3 Mbit/s with 5 ms between bytes takes 295.16 ms to clock: the bridge
+// is given 296 ms and a margin of 50 ms from its first busy answer, which the bridge layer takes
+// 2 ms after it reached the bridge (its way back and a 1 ms poll).
+TEST_F(BridgeTransfer, BridgeThatStaysBusyIsTriedUntilTheDeadlineAndNoLonger)
 {
-    // 60 bytes at 3 Mbit/s with 5 ms between bytes: 295.2 ms to clock the first packet.
     spi_transfer_settings spi = bridge_get_spi_settings(link->device, bridge_settings::current);
     spi.between_bytes_delay = 50;
     spi.bytes_per_transaction = 120;
     ASSERT_EQ(bridge_set_spi_settings(link->device, bridge_settings::current, spi), 0);
     const std::array<std::uint8_t, 60> packet{bp::flash_opcode::read};
-    speaker().clear_history();
-    EXPECT_EQ(bridge_spi_exchange(link->device, packet.data(), 60, 60).status, 0);
-    EXPECT_GT(speaker().report_count(), 3u) << "the real bridge's busy answers were absorbed";
-
     speaker().inject(report_fault::bridge_status, {bp::command::spi_transfer, {}}, 1,
                      emulated_speaker::always, bp::bridge_status::busy);
-    const std::uint64_t start_us = speaker().clock_us();
+    speaker().clear_history();
     EXPECT_EQ(bridge_spi_exchange(link->device, packet.data(), 60, 60).status,
               bp::bridge_status::busy);
-    const std::uint64_t waited_us = speaker().clock_us() - start_us;
-    EXPECT_GT(waited_us, 295200u) << "gave up before the packet could have been clocked";
-    EXPECT_LT(waited_us, 500000u) << "waited long past the packet's clocking time";
+    std::vector<std::uint64_t> busy_us;
+    for (const auto& report : speaker().reports())
+        if (report.reply.at(1) == bp::bridge_status::busy)
+            busy_us.push_back(report.arrived_us);
+    ASSERT_EQ(busy_us.size(), 15u);
+    EXPECT_EQ(busy_us[1] - busy_us[0], 296000u) << "tried again once the packet was clocked";
+    EXPECT_EQ(busy_us.back() - busy_us[0], (2 + 296 + 50 + 1) * 1000u)
+        << "the last attempt is sent at the deadline (and arrives 1 ms later)";
     // The transaction it left is cancelled before the next command.
     EXPECT_EQ(bridge_get_chip_settings(link->device, bridge_settings::current).status, 0);
     EXPECT_EQ(sent_payloads().back()[0], bp::command::get_chip_settings);

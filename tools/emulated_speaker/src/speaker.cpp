@@ -244,6 +244,8 @@ int speaker::state::write(hid_device_* device, const unsigned char* data, std::s
     std::optional<bridge_model::payload> answer;
     if (const std::optional<int> result = apply_request_faults(firing, code, answer))
         return *result;
+    if (record != nullptr)
+        record->arrived_us = arrived_us;
     if (!answer)
         answer = bridge.answer(*command, arrived_us);
     if ((*answer)[bp::status_offset] == bp::bridge_status::busy && !refused) {

@@ -4,10 +4,11 @@
 //
 // Every routine waits out the bridge's "busy" answer (0xF8): it sends the command again after
 // a short wait, for at most the clocking time of the packet the bridge is busy with (at the
-// bit rate and delays last read from or written to it) plus a margin, and only then reports
-// 0xF8. A transaction the bridge still has open when a command other than its next transfer
-// comes (an exchange that failed half way, or one left by an earlier program, which makes the
-// bridge refuse settings as busy) is cancelled first. Waits go through quarro's clock.
+// bit rate and delays last read from or written to it) plus a margin, the last time at that
+// deadline, and only then reports 0xF8. A transaction the bridge still has open when a
+// command other than its next transfer comes (an exchange that failed half way, or one left
+// by an earlier program, which makes the bridge refuse settings as busy) is cancelled first.
+// Waits go through quarro's clock.
 //
 // None of these routines is thread-safe: one command must be answered before the next is
 // written to the same handle. The speaker link serialises all bridge access itself.

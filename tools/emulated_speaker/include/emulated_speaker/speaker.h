@@ -55,6 +55,9 @@ struct report_record
     std::vector<std::uint8_t> output;
     /// The reply the bridge queued; empty when it queued none.
     std::vector<std::uint8_t> reply;
+    /// When the report reached the bridge, in the speaker's microseconds (clock_us()); 0 when
+    /// it never did.
+    std::uint64_t arrived_us = 0;
 };
 
 /// Which reports a report fault counts: all, one command code, or SPI transfers that belong to
