@@ -95,6 +95,16 @@ public:
     /** True from the start of a firmware update until it succeeds or fails. Any thread. */
     bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
 
+    /** The status row's text while an operation waits for another program that uses the
+        speaker. */
+    static constexpr const char* speakerWaitText = "(waiting for another program...)";
+
+    /** Whether the program may end now: not while an operation of the panel holds the
+        speaker (false, nothing changes). Otherwise true, and an operation that only waits for
+        another program's hold gives the wait up without touching the speaker; the timer stops,
+        so that its failure is not shown. Message thread. */
+    bool prepareToQuit();
+
     /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
         result. A tick never runs inside another (a message box's modal loop lets the timer
         fire again), and nothing it calls can throw out of it: a failure is logged and shown in
@@ -120,6 +130,11 @@ private:
 
     void expandOrCollapse(bool expand);
     void storeStatusText(const std::string& text);
+    /** The status row says so while an operation waits for another program's hold on the
+        speaker, and shows again what it showed before once the wait is over. */
+    void showSpeakerWait();
+    /** A result's status text: shown now, or once a wait for the speaker is over. */
+    void showStatus(const juce::String& text);
     void placeUserPresetButtons();
     void showUserPresetButtons();
 
@@ -166,6 +181,8 @@ private:
     void reportFailure(const char* title, const std::string& text) noexcept;
 
     bool ticking = false; // a tick is running (its message box may let the timer fire again)
+    bool waitingForSpeaker = false; // the status row says that the panel waits
+    juce::String statusBehindWait;  // what the status row shows once the wait is over
 
     memory::data_ptr<dsp_control> dspControl;
     std::atomic<bool> firstReadPending{true};

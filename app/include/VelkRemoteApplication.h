@@ -58,13 +58,15 @@ public:
     /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
     void shutdown() override;
     void anotherInstanceStarted(const juce::String& commandLine) override;
-    /** Quits unless the panel is busy; then explains why not and stays. */
+    /** Quits unless the panel is busy with the speaker; then explains why not and stays. */
     void systemRequestedQuit() override;
 
-    /** Whether a quit request may end the program now. False while the panel is busy, after
-        showing the refusal (through DesktopServices, associated with `window`); true when
-        there is no panel (before the window exists or after it is gone). */
-    static bool mayQuit(const MainRemote* panel, juce::Component* window);
+    /** Whether a quit request may end the program now. False while the panel is busy with the
+        speaker, after showing the refusal (through DesktopServices, associated with `window`);
+        true when the panel is idle or busy only waiting for another program's hold on the
+        speaker (that wait is given up), and when there is no panel (before the window exists
+        or after it is gone). */
+    static bool mayQuit(MainRemote* panel, juce::Component* window);
 
 private:
     std::unique_ptr<MainWindow> mainWindow;

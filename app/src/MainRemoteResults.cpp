@@ -40,6 +40,7 @@ void MainRemote::timerCallback()
     if (ticking)
         return;
     const juce::ScopedValueSetter<bool> tick(ticking, true);
+    runGuarded("Operation failed", [this] { showSpeakerWait(); });
     // An idle tick only tests the flags. A result that ends an operation enables the controls
     // even when showing it fails, so that the panel is never left busy for good.
     const auto step = [this](std::atomic<bool>& flag, const auto& show) {
@@ -76,18 +77,16 @@ void MainRemote::timerCallback()
         firstReadPending = false;
     });
     status(firmwareUpdateAvailable, [this] {
-        statusLabel->setText(juce::translate("(Firmware V") + copyStatusText() +
-                                 juce::translate(" available)"),
-                             juce::dontSendNotification);
+        showStatus(juce::translate("(Firmware V") + copyStatusText() +
+                   juce::translate(" available)"));
         updateFirmwareButton->setEnabled(true);
     });
     status(firmwareUpToDate, [this] {
-        statusLabel->setText({}, juce::dontSendNotification);
+        showStatus({});
         updateFirmwareButton->setEnabled(dspControl->is_firmware_update_allowed());
     });
     status(firmwareSearchFailed, [this] {
-        statusLabel->setText(juce::translate("(firmware search failed)"),
-                             juce::dontSendNotification);
+        showStatus(juce::translate("(firmware search failed)"));
         updateFirmwareButton->setEnabled(false);
     });
     step(userPresetRead, [this] {
@@ -106,17 +105,17 @@ void MainRemote::timerCallback()
     step(deviceResetFailed, [this] { showFailure("Reset failed"); });
     step(firmwareUpdateSucceeded, [this] {
         setControlsEnabled(true);
-        statusLabel->setText(copyStatusText(), juce::dontSendNotification);
+        showStatus(copyStatusText());
         showFirmwareVersion();
     });
     step(firmwareUpdateFailed, [this] {
         setControlsEnabled(true);
-        statusLabel->setText(copyStatusText(), juce::dontSendNotification);
+        showStatus(copyStatusText());
     });
     status(firmwareUpdateStarted,
-           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+           [this] { showStatus(copyStatusText()); });
     status(firmwareUpdateProgress,
-           [this] { statusLabel->setText(copyStatusText(), juce::dontSendNotification); });
+           [this] { showStatus(copyStatusText()); });
 }
 
 void MainRemote::showNewSpeaker()
@@ -144,7 +143,7 @@ void MainRemote::showNewSpeaker()
         count < 3 ? artwork::Image::knobActivePresetTwoUser : artwork::Image::knobActivePreset);
 
     showFirmwareVersion();
-    statusLabel->setText(juce::translate("(searching online...)"), juce::dontSendNotification);
+    showStatus(juce::translate("(searching online...)"));
     setControlsEnabled(true);
     updateFirmwareButton->setEnabled(false);
     dspControl->search_firmware_update();
@@ -175,6 +174,40 @@ void MainRemote::showFailure(const char* title)
     DesktopServices::get().showMessage(juce::translate(title), juce::translate(checkConnectionText),
                                        this);
     setControlsEnabled(true);
+}
+
+void MainRemote::showSpeakerWait()
+{
+    const bool waiting = dspControl->is_waiting_for_speaker();
+    if (waiting == waitingForSpeaker)
+        return;
+    waitingForSpeaker = waiting;
+    if (!waiting) {
+        statusLabel->setText(statusBehindWait, juce::dontSendNotification);
+        return;
+    }
+    statusBehindWait = statusLabel->getText();
+    statusLabel->setText(juce::translate(speakerWaitText), juce::dontSendNotification);
+    // A second read would wait on the message thread for the one that waits now; the read's
+    // result enables the button again.
+    readSettingsButton->setEnabled(false);
+}
+
+void MainRemote::showStatus(const juce::String& text)
+{
+    if (waitingForSpeaker)
+        statusBehindWait = text;
+    else
+        statusLabel->setText(text, juce::dontSendNotification);
+}
+
+bool MainRemote::prepareToQuit()
+{
+    if (busy.load() && !dspControl->give_up_waiting_for_speaker())
+        return false;
+    // An operation whose wait was given up reports a failure; a closing panel shows none.
+    stopTimer();
+    return true;
 }
 
 juce::String MainRemote::copyStatusText()

@@ -105,9 +105,9 @@ void VelkRemoteApplication::systemRequestedQuit()
         quit();
 }
 
-bool VelkRemoteApplication::mayQuit(const MainRemote* panel, juce::Component* window)
+bool VelkRemoteApplication::mayQuit(MainRemote* panel, juce::Component* window)
 {
-    if (panel == nullptr || !panel->isBusy())
+    if (panel == nullptr || panel->prepareToQuit())
         return true;
     const char* title =
         panel->isFirmwareUpdateInProgress() ? firmwareUpdateTitle : communicationTitle;

@@ -1,6 +1,7 @@
 // The panel's timer: each result of the speaker link shown on the next tick, in labels, knobs,
 // the user-preset row and message boxes; a tick never inside another; quitting while busy.
 #include "support/PanelFixture.h"
+#include "support/other_program_lock.h"
 
 #include "EmbeddedResources.h"
 #include "velk_remote_look_and_feel_active_preset_knob.h"
@@ -54,6 +55,42 @@ TEST_F(MainRemoteResultsTest, ShowsEachFirmwareResultOnTheNextTick)
         EXPECT_EQ(control(updateFirmwareButton).isEnabled(), updateEnabled) << shown;
     }
     EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteResultsTest, SaysWhileItWaitsForAnotherProgramAndThenWhatCameMeanwhile)
+{
+    const auto waitShown = [this] { return text(statusLabel) == MainRemote::speakerWaitText; };
+    {
+        // The first read waits: "Get" would wait for it on the message thread.
+        test_support::other_program_lock other;
+        panel = std::make_unique<MainRemote>();
+        ASSERT_TRUE(tickUntil(waitShown)) << "the status row never said that the first read waits";
+        EXPECT_FALSE(control(readSettingsButton).isEnabled());
+    }
+    ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(firmware search failed)"; }))
+        << "the first read and the search never ended";
+    EXPECT_TRUE(control(readSettingsButton).isEnabled());
+
+    {
+        test_support::other_program_lock other;
+        click(readSettingsButton);
+        ASSERT_TRUE(tickUntil(waitShown)) << "the status row never said that the read waits";
+        panel->firmware_update_available(panel->getSpeakerLink(), "1.2.3");
+        panel->timerCallback();
+        EXPECT_TRUE(waitShown()) << "a result replaced the wait's text while it lasted";
+    }
+    ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
+    EXPECT_EQ(text(statusLabel), "(Firmware V1.2.3 available)");
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteResultsTest, WaitTextFitsTheStatusRowWithoutSqueezing)
+{
+    panel = std::make_unique<MainRemote>();
+    auto& label = as<juce::Label>(statusLabel);
+    const auto textArea = label.getBorderSize().subtractedFrom(label.getLocalBounds());
+    EXPECT_LE(label.getFont().getStringWidthFloat(MainRemote::speakerWaitText),
+              static_cast<float>(textArea.getWidth()));
 }
 
 TEST_F(MainRemoteResultsTest, ShowsEachFailedOperationInOneBoxAndEnablesTheControls)
@@ -130,7 +167,8 @@ TEST_F(MainRemoteResultsTest, ATickNeverRunsInsideAnotherOnesMessageBox)
 TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusyPanel)
 {
     speaker().remove_device();
-    panel = std::make_unique<MainRemote>();
+    // The missing speaker is found only by a read that ends before the panel goes.
+    startPanel();
     struct BrokenDesktop : RecordingDesktopServices
     {
         void showMessage(const juce::String&, const juce::String&, juce::Component*) override

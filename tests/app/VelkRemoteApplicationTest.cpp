@@ -1,10 +1,12 @@
-// Quitting: refused with one of two titles while the panel is busy, granted when it is idle or
-// when there is no panel; SIGINT and SIGTERM become quit requests on the message thread.
+// Quitting: refused with one of two titles while the panel holds the speaker, granted when it
+// is idle, only waits for another program's hold (the wait is given up) or has no panel;
+// SIGINT and SIGTERM become quit requests on the message thread.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
-#include "support/RecordingDesktopServices.h"
-#include "support/emulated_speaker_fixture.h"
+#include "support/PanelFixture.h"
+#include "support/bounded_thread.h"
+#include "support/other_program_lock.h"
 #include "support/recording_callback.h"
 
 #include <gtest/gtest.h>
@@ -13,48 +15,65 @@
 
 namespace {
 
-class QuitTest : public EmulatedSpeakerTest
+class QuitTest : public PanelTest
 {
 protected:
-    void TearDown() override
-    {
-        panel.reset();
-        EmulatedSpeakerTest::TearDown();
-    }
-
-    std::unique_ptr<MainRemote> panel = std::make_unique<MainRemote>();
-};
-
-TEST_F(QuitTest, RefusesOnlyWhileBusyAndSaysWhy)
-{
-    ScopedRecordingDesktop desktop;
-    juce::Component window;
-    EXPECT_TRUE(VelkRemoteApplication::mayQuit(nullptr, nullptr));
-    const std::string text =
+    const std::string refusalText =
         "Do not disconnect the speaker from your computer, power down the speaker, or quit this "
         "application.  Doing so during DSP communication will corrupt the files in your speaker!";
+    juce::Component window;
+};
 
-    panel->setControlsEnabled(false);
+TEST_F(QuitTest, RefusesOnlyWhileTheSpeakerIsHeldAndSaysWhy)
+{
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(nullptr, nullptr));
+    startPanel();
+
+    // The read holds the speaker; then an update is reported as started.
+    const auto gate = speaker().hold_report(0);
+    click(readSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the read never began";
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
-
     test_support::recording_callback sink;
     dsp_control other(sink);
     panel->firmware_update_started(other);
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    gate->release();
 
     ASSERT_EQ(desktop->boxes.size(), 2u);
     EXPECT_EQ(desktop->boxes[0].title, "DSP communication in progress");
     EXPECT_EQ(desktop->boxes[1].title, "Firmware update in progress");
     for (const auto& box : desktop->boxes) {
-        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.text, refusalText);
         EXPECT_EQ(box.associatedComponent, &window);
     }
 
     // Only the busy state decides: a firmware flag left set does not keep the program open.
-    panel->setControlsEnabled(true);
+    ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
     panel->firmware_update_failed(other, 2);
     EXPECT_EQ(desktop->boxes.size(), 2u);
+}
+
+TEST_F(QuitTest, AnOperationThatOnlyWaitsForAnotherProgramGivesUpAndTouchesNothing)
+{
+    startPanel();
+    test_support::other_program_lock other;
+    speaker().clear_history();
+    panel->setControlsEnabled(true);
+    as<juce::Slider>(volumeSlider).setValue(-20.0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(panel->isBusy());
+    ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == MainRemote::speakerWaitText; }))
+        << "the status row never said that the panel waits";
+
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_TRUE(desktop->boxes.empty());
+    test_support::bounded_thread([this] { panel.reset(); })
+        .join_within(std::chrono::seconds(2), "the panel to close while its send waits");
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up send opened the bridge";
+    expect_flash_unchanged();
+    EXPECT_TRUE(desktop->boxes.empty()) << "a closing panel showed the send's failure";
 }
 
 TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)

@@ -3,6 +3,7 @@
 // its own and reports each result through dsp_control_callback.
 #pragma once
 
+#include <speaker_link/device/speaker_lock.h>
 #include <speaker_link/dsp_control_callback.h>
 #include <speaker_link/settings/main_settings.h>
 #include <speaker_link/settings/preset.h>
@@ -39,7 +40,8 @@ public:
     static constexpr quarro::i32 default_search_time_limit_ms = 90000;
     /// Waits until every started operation has ended, its report included. A firmware search
     /// or package download still on the network is stopped first (within about a second) and
-    /// reports as failed; a download keeps its resume file. Device operations run to their end.
+    /// reports as failed; a download keeps its resume file. Device operations that hold the
+    /// speaker run to their end; those still waiting for it give up and report as failed.
     ~dsp_control();
     dsp_control(const dsp_control&) = delete;
     dsp_control& operator=(const dsp_control&) = delete;
@@ -103,6 +105,14 @@ public:
     /// True once a search found online firmware at least as new as the speaker's, until
     /// another speaker is read or the update succeeds.
     bool is_firmware_update_allowed() const noexcept;
+    /// True while an operation waits for another program to let go of the speaker; such an
+    /// operation has not said anything to the speaker yet. Any thread.
+    bool is_waiting_for_speaker() const;
+    /// For a program about to close. Unless an operation holds the speaker now: every wait for
+    /// it is given up, now and from now on (those operations report their failure without
+    /// touching the speaker), and the result is true. While one holds it: false, and nothing
+    /// changes.
+    bool give_up_waiting_for_speaker();
     /// The start folder of the preset file dialogs; the empty filepath when it could not be
     /// made.
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
@@ -152,9 +162,11 @@ private:
     std::mutex device_mutex;
     std::atomic<bool> firmware_update_allowed{false};
     std::atomic<bool> firmware_update_running{false};
-    // Set when the destructor begins: waits that may be given up (the network, another
-    // program's hold on the speaker) end then, so that quitting never hangs on them.
+    // Set when the destructor begins: transfers on the network end then, so that quitting
+    // never hangs on them.
     std::atomic<bool> closing{false};
+    // Which operation waits for the speaker or holds it; waits are given up on closing.
+    speaker_turns turns;
     // The firmware service's last answer.
     std::string online_firmware_version;
     std::string firmware_download_url;

@@ -84,6 +84,7 @@ dsp_control::~dsp_control()
 {
     assert(!is_inside_worker() && "a dsp_control_callback must not destroy the dsp_control");
     closing.store(true);
+    turns.give_up();
     // Every worker uses the members; none may go before the last worker has ended.
     for (std::future<void>* slot :
          {&read_user_preset_future, &search_firmware_future, &reset_device_future,
@@ -216,6 +217,16 @@ bool dsp_control::is_firmware_update_allowed() const noexcept
     return firmware_update_allowed.load();
 }
 
+bool dsp_control::is_waiting_for_speaker() const
+{
+    return turns.waiting();
+}
+
+bool dsp_control::give_up_waiting_for_speaker()
+{
+    return turns.give_up_unless_held();
+}
+
 memory::data_ptr<main_settings> dsp_control::held_main_settings() const
 {
     const std::lock_guard<std::mutex> lock(data_mutex);
@@ -258,7 +269,7 @@ memory::data_ptr<preset> dsp_control::held_current_preset() const
 void dsp_control::read_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, quarro::log_level::debug,
+        &device_mutex, turns, quarro::log_level::debug,
         [this] {
             const device_settings settings = read_settings_block();
             memory::data_ptr<main_settings> record = decode_main_settings(settings);
@@ -290,7 +301,7 @@ void dsp_control::read_main_settings_task() noexcept
 void dsp_control::write_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, quarro::log_level::debug,
+        &device_mutex, turns, quarro::log_level::debug,
         [this] {
             device_settings settings = read_settings_block();
             encode_main_settings(settings, held_main_settings());
@@ -307,7 +318,7 @@ void dsp_control::write_main_settings_task() noexcept
 void dsp_control::read_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, closing, quarro::log_level::debug,
+        &device_mutex, turns, quarro::log_level::debug,
         [this, index] {
             memory::data_ptr<preset> record = decode_user_preset(read_settings_block(), index);
             {
@@ -322,7 +333,7 @@ void dsp_control::read_user_preset_task(u64 index) noexcept
 void dsp_control::write_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, closing, quarro::log_level::debug,
+        &device_mutex, turns, quarro::log_level::debug,
         [this, index] {
             device_settings settings = read_settings_block();
             encode_user_preset(settings, index, held_current_preset());
@@ -335,7 +346,7 @@ void dsp_control::write_user_preset_task(u64 index) noexcept
 void dsp_control::reset_device_task() noexcept
 {
     run_worker(
-        &device_mutex, closing, quarro::log_level::debug,
+        &device_mutex, turns, quarro::log_level::debug,
         [this] {
             device_settings settings = read_settings_block();
             auto defaults = memory::make_data_ptr<main_settings>();

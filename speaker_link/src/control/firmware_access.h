@@ -30,6 +30,7 @@ public:
     dsp_control& control() const noexcept { return control_; }
     dsp_control_callback& callback() const noexcept { return control_.callback; }
     std::mutex& device_mutex() const noexcept { return control_.device_mutex; }
+    speaker_turns& turns() const noexcept { return control_.turns; }
     const files::filepath& user_data_folder() const noexcept { return control_.user_data_folder; }
     /// Set once the dsp_control is being destroyed; a transfer that sees it stops.
     const std::atomic<bool>& closing() const noexcept { return control_.closing; }

@@ -58,7 +58,7 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 void search_firmware(const firmware_access& access, quarro::i32 time_limit_ms) noexcept
 {
     run_worker(
-        nullptr, access.closing(), quarro::log_level::debug,
+        nullptr, access.turns(), quarro::log_level::debug,
         [&] { search_steps(access, time_limit_ms); },
         [&] { access.callback().firmware_search_failed(access.control()); });
 }

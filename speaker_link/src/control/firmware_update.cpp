@@ -108,7 +108,7 @@ void run_firmware_update(const firmware_access& access,
     std::optional<device_hold> hold;
     firmware_update_failure kind = firmware_update_failure::other;
     try {
-        hold.emplace(access.device_mutex(), access.closing());
+        hold.emplace(access.device_mutex(), access.turns());
         access.set_update_running(true);
         access.callback().firmware_update_started(access.control());
         update_steps(access, limits);

@@ -33,13 +33,13 @@ bool is_inside_worker() noexcept;
 void log_failure(const err::exception& error, quarro::u32 log_level) noexcept;
 
 /// The speaker held by a worker for its whole run: the object's device mutex first, then the
-/// speaker across programs; let go in the reverse order. The wait for another program is given
-/// up when `closing` is found set: err::runtime_error, with the mutex let go again.
+/// speaker across programs; let go in the reverse order. Once `turns` has given waiting up, the
+/// speaker is not taken: err::runtime_error, with the mutex let go again.
 class device_hold
 {
 public:
-    device_hold(std::mutex& device_mutex, const std::atomic<bool>& closing)
-        : mutex_lock_(device_mutex), speaker_(closing)
+    device_hold(std::mutex& device_mutex, speaker_turns& turns)
+        : mutex_lock_(device_mutex), speaker_(turns)
     {}
 
 private:
@@ -48,19 +48,19 @@ private:
 };
 
 /// Runs `steps`, which end with the success call, holding the speaker (device_hold of
-/// `device_mutex` and `closing`, when the mutex is not null) until the outcome has been
+/// `device_mutex` and `turns`, when the mutex is not null) until the outcome has been
 /// reported. When anything in them throws, an err::exception's text is logged at `log_level`
 /// and `failed` is called; other exceptions call `failed` unlogged. What `failed` throws is
 /// dropped: there is nobody left to report it to.
 template <class Steps, class Failed>
-void run_worker(std::mutex* device_mutex, const std::atomic<bool>& closing, quarro::u32 log_level,
+void run_worker(std::mutex* device_mutex, speaker_turns& turns, quarro::u32 log_level,
                 Steps&& steps, Failed&& failed) noexcept
 {
     const worker_scope scope;
     std::optional<device_hold> hold;
     try {
         if (device_mutex != nullptr)
-            hold.emplace(*device_mutex, closing);
+            hold.emplace(*device_mutex, turns);
         steps();
         return;
     } catch (const err::exception& error) {

@@ -71,40 +71,83 @@ std::string speaker_lock_path()
     return folder + "/pellaro-speaker-" + std::to_string(::geteuid()) + ".lock";
 }
 
-speaker_lock::speaker_lock(const std::atomic<bool>& give_up)
+bool speaker_turns::waiting() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return waiting_ > 0;
+}
+
+bool speaker_turns::give_up_unless_held()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (holding_ > 0)
+        return false;
+    given_up_ = true;
+    return true;
+}
+
+void speaker_turns::give_up()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    given_up_ = true;
+}
+
+speaker_lock::speaker_lock(speaker_turns& turns) : turns_(turns)
 {
     const std::string path = speaker_lock_path();
     std::string reason;
-    const int descriptor = open_lock_file(path, reason);
-    if (descriptor < 0) {
+    int descriptor = open_lock_file(path, reason);
+    if (descriptor < 0)
         log_unusable(path, reason);
-        return;
-    }
+    bool counted_waiting = false;
     // A blocking flock could not be given up when the panel closes: poll instead.
-    for (;;) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-            descriptor_ = descriptor;
-            return;
-        }
+    while (descriptor >= 0) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            break;
         const int error = errno;
         if (error == EINTR)
             continue;
         if (error != EWOULDBLOCK) {
             ::close(descriptor);
+            descriptor = -1;
             log_unusable(path, error_text(error));
-            return;
+            break;
         }
-        if (give_up.load()) {
-            ::close(descriptor);
-            throw err::runtime_error("Another program is using the speaker; the wait for it "
-                                     "was given up as the panel closes");
+        {
+            const std::lock_guard<std::mutex> lock(turns.mutex_);
+            if (!counted_waiting)
+                ++turns.waiting_;
+            counted_waiting = true;
+            if (turns.given_up_) {
+                --turns.waiting_;
+                ::close(descriptor);
+                throw err::runtime_error("Another program is using the speaker; the wait for it "
+                                         "was given up as the panel closes");
+            }
         }
         quarro::clock::sleep_ms(poll_interval_ms);
     }
+    {
+        // Had and given up are decided at once: a closing program that found nothing held
+        // must never see an operation begin on the speaker afterwards.
+        const std::lock_guard<std::mutex> lock(turns.mutex_);
+        if (counted_waiting)
+            --turns.waiting_;
+        if (!turns.given_up_) {
+            ++turns.holding_;
+            descriptor_ = descriptor;
+            return;
+        }
+    }
+    if (descriptor >= 0)
+        ::close(descriptor);
+    throw err::runtime_error("The panel closes: the speaker was not used");
 }
 
 speaker_lock::~speaker_lock()
 {
     if (descriptor_ >= 0)
         ::close(descriptor_);
+    const std::lock_guard<std::mutex> lock(turns_.mutex_);
+    --turns_.holding_;
 }

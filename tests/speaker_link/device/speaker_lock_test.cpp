@@ -1,5 +1,5 @@
 // The speaker lock across programs: where its file lives, the wait for another holder and how
-// it is given up, and a lock file that cannot be used.
+// it is given up, a program started while it is held, and a lock file that cannot be used.
 #include <speaker_link/device/speaker_lock.h>
 
 #include <support/bounded_thread.h>
@@ -15,11 +15,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -49,32 +51,63 @@ TEST(SpeakerLock, FileIsInTheRuntimeFolderElseAFileOfTheUsersInTheTemporaryOne)
     }
 }
 
-TEST(SpeakerLock, WaitsWhileAnotherHoldsItUntilToldToGiveUp)
+TEST(SpeakerLock, AWaitIsGivenUpUnlessTheSpeakerIsHeldAndNothingIsTakenAfterwards)
 {
     const virtual_clock clock;
-    std::atomic<bool> give_up{false};
+    speaker_turns turns;
     {
         other_program_lock other;
         test_support::bounded_thread waiter([&] {
             EXPECT_EQ(test_support::error_text<err::runtime_error>(
-                          [&] { const speaker_lock lock(give_up); }),
+                          [&] { const speaker_lock lock(turns); }),
                       "Another program is using the speaker; the wait for it was given up as the "
                       "panel closes");
         });
         ASSERT_TRUE(test_support::eventually([] { return virtual_clock::sleep_count() >= 3; }))
             << "the wait never looked again";
-        give_up = true;
+        EXPECT_TRUE(turns.waiting());
+        EXPECT_TRUE(turns.give_up_unless_held());
         waiter.join_within(std::chrono::seconds(10), "the wait to be given up");
+        EXPECT_FALSE(turns.waiting());
         EXPECT_EQ(virtual_clock::now_ms(),
                   virtual_clock::sleep_count() * speaker_lock::poll_interval_ms);
     }
-    // Only a wait is given up: a free lock is had even then, and kept until it goes.
+    // A closing program begins nothing on the speaker, not even when the lock is free.
+    EXPECT_EQ(test_support::error_text<err::runtime_error>([&] { const speaker_lock lock(turns); }),
+              "The panel closes: the speaker was not used");
+    EXPECT_TRUE(other_program_lock::lock_is_free());
+
+    // A hold is never given up: it runs to its end, and only then may waits be.
+    speaker_turns holding;
     {
-        const speaker_lock lock(give_up);
+        const speaker_lock lock(holding);
         EXPECT_TRUE(lock.held());
+        EXPECT_FALSE(holding.waiting());
         EXPECT_FALSE(other_program_lock::lock_is_free());
+        EXPECT_FALSE(holding.give_up_unless_held());
     }
     EXPECT_TRUE(other_program_lock::lock_is_free());
+    const speaker_lock again(holding);
+    EXPECT_TRUE(again.held()) << "a refused give-up gave nothing up";
+}
+
+TEST(SpeakerLock, AProgramStartedWhileItIsHeldDoesNotKeepIt)
+{
+    speaker_turns turns;
+    pid_t child = -1;
+    {
+        const speaker_lock lock(turns);
+        ASSERT_TRUE(lock.held());
+        // What the panel starts meanwhile: the desktop's opener for the manual, say.
+        char program[] = "sleep";
+        char seconds[] = "30";
+        char* arguments[] = {program, seconds, nullptr};
+        ASSERT_EQ(::posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
+    }
+    const bool free_while_it_runs = other_program_lock::lock_is_free();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(free_while_it_runs) << "the started program kept the speaker held";
 }
 
 TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
@@ -83,7 +116,7 @@ TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
     quarro::logbook& book = quarro::logbook::instance();
     book.set_log_folder(files::filepath(logs.path()));
     book.set_levels({quarro::log_level::info, quarro::log_level::none, quarro::log_level::none});
-    const std::atomic<bool> give_up{false};
+    speaker_turns turns;
     const struct
     {
         const char* name;
@@ -111,7 +144,7 @@ TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
             std::filesystem::create_directory(runtime / "run");
             c.make(speaker_lock_path());
         }
-        EXPECT_FALSE(speaker_lock(give_up).held());
+        EXPECT_FALSE(speaker_lock(turns).held());
         EXPECT_NE(test_support::read_text(book.get_log_file().get_path())
                       .find("The speaker's lock file " + speaker_lock_path() + " cannot be used (" +
                             c.reason +

@@ -4,28 +4,59 @@
 
 #include <quarro/types.h>
 
-#include <atomic>
+#include <mutex>
 #include <string>
 
 /// The lock file of the user's: "pellaro-speaker.lock" in $XDG_RUNTIME_DIR when that is set,
 /// else "pellaro-speaker-<uid>.lock" in the temporary folder. Any thread.
 std::string speaker_lock_path();
 
+/// One program's turns on the speaker, shared by the speaker_locks of its operations: whether
+/// one of them waits for another program, whether one holds the speaker, and whether waiting
+/// has been given up. Waiting is not talking to the speaker, so a program that closes may give
+/// a wait up; a hold it must let run to its end. Any thread.
+class speaker_turns
+{
+public:
+    speaker_turns() = default;
+    speaker_turns(const speaker_turns&) = delete;
+    speaker_turns& operator=(const speaker_turns&) = delete;
+
+    /// True while an operation waits for another program to let go of the speaker.
+    bool waiting() const;
+    /// Unless an operation holds the speaker: every wait for it, now and later, is given up
+    /// (see speaker_lock) and the result is true. While one holds it: false, nothing changed.
+    bool give_up_unless_held();
+    /// Every wait, now and later, is given up; an operation that holds the speaker goes on.
+    void give_up();
+
+private:
+    friend class speaker_lock;
+
+    mutable std::mutex mutex_;
+    quarro::u32 waiting_ = 0;
+    quarro::u32 holding_ = 0;
+    bool given_up_ = false;
+};
+
 /// An exclusive advisory lock (flock) on speaker_lock_path(), held from construction to
 /// destruction: one program, and one operation of it, at a time reaches the speaker. Used on a
-/// worker's thread inside the dsp_control's device mutex; not copyable.
+/// worker's thread inside the dsp_control's device mutex; not copyable. The lock file is not
+/// handed to programs started meanwhile.
 class speaker_lock
 {
 public:
     /// How often a wait looks again whether the other holder has let go.
     static constexpr quarro::u32 poll_interval_ms = 50;
 
-    /// Waits until the lock is had, looking again every poll_interval_ms on quarro's clock.
-    /// Throws err::runtime_error when `give_up` is found set while another holder keeps it
-    /// (the panel is closing). A lock file that cannot be opened safely (not a regular file of
-    /// this user, a link, no such folder) or locked at all is logged at log_level::error, each
-    /// time, and the operation goes on without the lock: one window still works.
-    explicit speaker_lock(const std::atomic<bool>& give_up);
+    /// Waits until the lock is had, looking again every poll_interval_ms on quarro's clock,
+    /// and counts as `turns`'s hold from then on. Throws err::runtime_error, holding nothing,
+    /// once `turns` has given waiting up: while another program keeps the lock, and also when
+    /// it is free (the program is closing). A lock file that cannot be opened safely (not a
+    /// regular file of this user, a link, no such folder) or locked at all is logged at
+    /// log_level::error, each time, and the operation goes on without the lock: one window
+    /// still works. `turns` must outlive the lock.
+    explicit speaker_lock(speaker_turns& turns);
     /// Lets go of the lock.
     ~speaker_lock();
     speaker_lock(const speaker_lock&) = delete;
@@ -35,5 +66,6 @@ public:
     bool held() const noexcept { return descriptor_ >= 0; }
 
 private:
+    speaker_turns& turns_;
     int descriptor_ = -1;
 };
