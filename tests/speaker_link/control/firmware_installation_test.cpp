@@ -43,6 +43,12 @@ std::string image_of(std::uint8_t marker, std::uint32_t own_block)
     return intel_hex({{0x000000, {marker}}, {own_block << 16, {marker, marker}}});
 }
 
+// The image padded with line ends to the largest entry a package may hold.
+std::string as_largest_entry(const std::string& image)
+{
+    return image + std::string(max_firmware_entry_bytes - image.size(), '\n');
+}
+
 const install_case install_cases[] = {
     {"LowerCaseMemberNames",
      {{"flash.json", R"({"format": 0, "version": "1.0.9", "firmware": "fw.hex"})"},
@@ -83,6 +89,15 @@ const install_case install_cases[] = {
      {{0x000000, {0x77}}, {0x010000, {0x11, 0x11}}, {0x070000, {0x77, 0x77}}},
      {1, 0, 9},
      "K7R"},
+    // Four members name one largest entry: 64 MiB of images, all a package may hold; the
+    // firmware named again replaces its own image rather than adding to it.
+    {"RepeatedMemberIsNotCountedAgainstItself",
+     {{"flash.json", R"({"version": "1.0.9", "firmware": "a", "production_tuning": "a",
+        "K4R": "a", "K5T": "a", "firmware": "a"})"},
+      {"a", as_largest_entry(intel_hex({{0x000000, {0x01}}}))}},
+     {0},
+     {{0x000000, {0x01}}},
+     {1, 0, 9}},
     {"RecordAfterExtendedAddressWithoutVersion",
      {{"flash.json", R"({"firmware": "fw.hex"})"},
       {"fw.hex", ":020000040003F7\n" + hex_record(0, 0x1234, {0x01, 0x0F}) + "\n:00000001FF\n"}},
