@@ -60,6 +60,13 @@ protected:
     void SetUp() override
     {
         EmulatedSpeakerTest::SetUp();
+        connect();
+    }
+
+    /// A new dsp_control reads the attached speaker, whose flash, version and log from now on
+    /// are what the checks compare with (after attach(), for a speaker of another model).
+    void connect()
+    {
         control = memory::make_data_ptr<dsp_control>(callback);
         ASSERT_EQ((control->read_main_settings_from_device(), callback.next()), "speaker_changed");
         old_version = control->get_firmware_version();

@@ -26,6 +26,7 @@ struct install_case
     std::vector<std::uint32_t> blocks; ///< touched blocks
     std::vector<hex_bytes> plain;      ///< their bytes that are not 0x00
     std::array<std::uint32_t, 3> version;
+    const char* model = "K5R"; ///< the speaker attached
 };
 
 void PrintTo(const install_case& c, std::ostream* out)
@@ -40,6 +41,12 @@ const std::vector<hex_bytes> two_blocks = {{0x000000, {0x01, 0x0F, 0xA5}},
 std::string image_of(std::uint8_t marker, std::uint32_t own_block)
 {
     return intel_hex({{0x000000, {marker}}, {own_block << 16, {marker, marker}}});
+}
+
+// The image padded with line ends to the largest entry a package may hold.
+std::string as_largest_entry(const std::string& image)
+{
+    return image + std::string(max_firmware_entry_bytes - image.size(), '\n');
 }
 
 const install_case install_cases[] = {
@@ -72,6 +79,25 @@ const install_case install_cases[] = {
       {0x020000, {0x22, 0x22}},
       {0x030000, {0x33, 0x33}}},
      {2, 1, 0}},
+    {"K7RTheLastModelGetsItsOwnImage",
+     {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex", "K5R": "k5r.hex",
+        "K7R": "k7r.hex"})"},
+      {"fw.hex", image_of(0x11, 1)},
+      {"k5r.hex", image_of(0x44, 4)},
+      {"k7r.hex", image_of(0x77, 7)}},
+     {0, 1, 7},
+     {{0x000000, {0x77}}, {0x010000, {0x11, 0x11}}, {0x070000, {0x77, 0x77}}},
+     {1, 0, 9},
+     "K7R"},
+    // Four members name one largest entry: 64 MiB of images, all a package may hold; the
+    // firmware named again replaces its own image rather than adding to it.
+    {"RepeatedMemberIsNotCountedAgainstItself",
+     {{"flash.json", R"({"version": "1.0.9", "firmware": "a", "production_tuning": "a",
+        "K4R": "a", "K5T": "a", "firmware": "a"})"},
+      {"a", as_largest_entry(intel_hex({{0x000000, {0x01}}}))}},
+     {0},
+     {{0x000000, {0x01}}},
+     {1, 0, 9}},
     {"RecordAfterExtendedAddressWithoutVersion",
      {{"flash.json", R"({"firmware": "fw.hex"})"},
       {"fw.hex", ":020000040003F7\n" + hex_record(0, 0x1234, {0x01, 0x0F}) + "\n:00000001FF\n"}},
@@ -87,6 +113,8 @@ class FirmwarePackageInstall : public FirmwareInstall,
 TEST_P(FirmwarePackageInstall, FlashHoldsTheImagesAndTheNewVersion)
 {
     const install_case& c = GetParam();
+    attach(c.model);
+    ASSERT_NO_FATAL_FAILURE(connect());
     install(c.package);
     EXPECT_EQ(callback.next(), "firmware_update_succeeded");
     EXPECT_EQ(erase_count(), c.blocks.size());

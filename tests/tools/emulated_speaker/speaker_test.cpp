@@ -66,6 +66,16 @@ TEST_F(Speaker, ProgramsOnOneFlashFileShareOneSpeakerButNeverTheBridgeAtOnce)
                 ::testing::ElementsAre("hid: the device is opened while another handle is open"));
 }
 
+// A test's own change made while the bridge is closed reaches the file before the next open
+// reads it, so that open does not undo it.
+TEST_F(Speaker, ChangeMadeWhileTheBridgeIsClosedSurvivesTheNextOpen)
+{
+    speaker().use_flash_file(std::string(std::getenv("PELLARO_TEST_ROOT")) + "/own.bin", "K5R");
+    speaker().set_flash(0x20000, {0x5A});
+    raw_bridge bridge;
+    EXPECT_EQ(speaker().flash(0x20000, 1).at(0), 0x5A);
+}
+
 // A file kept across starts is pinned by the end-to-end tests; one that is no image is refused.
 TEST_F(Speaker, FlashFileMustHoldAWholeImage)
 {
