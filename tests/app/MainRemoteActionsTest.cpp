@@ -1,10 +1,15 @@
 // The panel's buttons: the values each one hands to the speaker link and the speaker stores,
-// the questions asked first, and preset files through the file panels.
+// the questions asked first, and preset files through the file panels, JUCE's own save panel
+// included.
+#include "JuceDialogHooks.h"
+
 #include "support/PanelFixture.h"
+#include "support/SavePanelDriver.h"
 #include "support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -130,6 +135,45 @@ TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
     click(loadPresetButton);
     EXPECT_EQ(text(presetNameLabel), "My Preset");
     EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteActionsTest, SavesUnderTheTypedNameWithXmlAddedAndNamesThePresetAfterIt)
+{
+    startPanel();
+    quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>()); // the real save panel
+    const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
+    const struct
+    {
+        const char* typed;
+        const char* file;
+        const char* name;
+    } rows[] = {
+        {"Vocal 1.5", "Vocal 1.5.xml", "Vocal 1.5"},
+        {"Vocal 1.7", "Vocal 1.7.xml", "Vocal 1.7"}, // a file of its own, asked about nothing
+        {"Bass.XML", "Bass.XML", "Bass"},
+        {"Vocal.txt", "Vocal.txt.xml", "Vocal.txt"},
+    };
+    std::vector<std::string> files;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        SavePanelDriver user(row.typed, false);
+        click(savePresetButton);
+        ASSERT_TRUE(user.typed) << "no save panel showed";
+        ASSERT_FALSE(user.gaveUp) << "the save panel was still open after 10 s";
+        EXPECT_TRUE(user.alerts.empty());
+        EXPECT_TRUE(desktop->boxes.empty());
+        EXPECT_EQ(text(presetNameLabel), row.name);
+        const std::string saved = test_support::read_text(presets + "/" + row.file);
+        EXPECT_NE(saved.find(std::string("<name>") + row.name + "</name>"), std::string::npos)
+            << saved;
+        files.push_back(row.file);
+    }
+    std::vector<std::string> left;
+    for (const auto& item : std::filesystem::directory_iterator(presets))
+        left.push_back(item.path().filename().string());
+    std::sort(left.begin(), left.end());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(left, files);
 }
 
 TEST_F(MainRemoteActionsTest, SavingAPresetThatCannotBeWrittenSaysWhyAndChangesNothing)
