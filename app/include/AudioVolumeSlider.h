@@ -11,7 +11,8 @@ public:
     using juce::Slider::Slider;
 
     /** The stock reading of the text, a comma counting as the decimal point ("-3,5" is -3.5);
-        a text without a digit gives the current value. */
+        a text that is not a signed decimal number, with the suffix after it or not, gives the
+        current value (DecimalText::namesValue). */
     double getValueFromText(const juce::String& text) override;
 
     /** The stock text ("3.5 dB"), with "+" in front when the value is above 0. */

@@ -13,8 +13,9 @@ public:
 
     /** The frequency in Hz of a typed text: the leading number (a comma counts as the decimal
         point) is taken as kHz when it is below 20 or the text holds "kHz" as a word, nudged by
-        0.1 Hz so that an exact midpoint goes up, then snapped to the scale. A text without a
-        digit gives the current value. */
+        0.1 Hz so that an exact midpoint goes up, then snapped to the scale. A text that is not
+        a signed decimal number, with " Hz" or " kHz" after it or not, gives the current value
+        (DecimalText::namesValue). */
     double getValueFromText(const juce::String& text) override;
 
     /** "1.0 kHz" style from 1000 Hz up (tenths truncated), else "315 Hz" style. */

@@ -11,8 +11,8 @@ public:
     using juce::Slider::Slider;
 
     /** The stock reading of the text (a comma counts as the decimal point), snapped to the
-        nearest Q step; an exact midpoint goes up. A text without a digit gives the current
-        value. */
+        nearest Q step; an exact midpoint goes up. A text that is not a signed decimal number
+        gives the current value (DecimalText::namesValue). */
     double getValueFromText(const juce::String& text) override;
 
     /** The scale entry at a proportion of the knob's travel. */

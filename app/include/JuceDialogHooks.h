@@ -6,8 +6,8 @@
 #include <juce_core/juce_core.h>
 
 /** Alerts as JUCE alert windows, posted to the message thread from any thread and never
-    waited for; file panels as modal juce::FileChoosers on the message thread, the save panel
-    asking before it replaces a file. The application installs it at start
+    waited for; file panels as modal juce::FileChoosers on the message thread, a save asking
+    before it replaces a file. The application installs it at start
     (quarro::set_dialog_hooks) and removes it at the end. */
 class JuceDialogHooks : public quarro::dialog_hooks
 {
@@ -20,9 +20,11 @@ public:
                                                    const std::string& file_name,
                                                    const std::string& file_type) override;
 
-    /** The file a save goes to: `chosen`, its extension made `type` unless `type` is empty. The
-        save panel asks before replacing the file it names, but not a file that only the added
-        extension names: when that one exists, the desktop's yes/no box asks whether to replace
-        it, and "No" gives nothing (the save is cancelled). Message thread. */
+    /** The file a save goes to: `chosen` with "." and `type` added unless its name already
+        ends in them (ASCII case ignored) or `type` is empty; another ending stays part of the
+        name ("Vocal 1.5" gives "Vocal 1.5.xml"). When that file exists, the desktop's yes/no
+        box asks whether to replace it, naming it; "No" gives nothing (the save is cancelled).
+        The save panel itself does not ask, so there is one question and it names the file
+        that will be written. Message thread. */
     static std::optional<juce::File> fileToSave(const juce::File& chosen, const juce::String& type);
 };

@@ -5,7 +5,7 @@
 
 double AudioVolumeSlider::getValueFromText(const juce::String& text)
 {
-    if (DecimalText::holdsNoDigit(text))
+    if (!DecimalText::namesValue(text, {getTextValueSuffix()}))
         return getValue();
     return juce::Slider::getValueFromText(DecimalText::withDecimalPoints(text));
 }

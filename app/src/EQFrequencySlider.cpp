@@ -12,7 +12,7 @@
 
 double EQFrequencySlider::getValueFromText(const juce::String& text)
 {
-    if (DecimalText::holdsNoDigit(text))
+    if (!DecimalText::namesValue(text, {" Hz", " kHz"}))
         return getValue();
     const auto typed = DecimalText::withDecimalPoints(text);
     double hertz = typed.getDoubleValue();

@@ -7,7 +7,7 @@
 
 double EQQSlider::getValueFromText(const juce::String& text)
 {
-    if (DecimalText::holdsNoDigit(text))
+    if (!DecimalText::namesValue(text, {getTextValueSuffix()}))
         return getValue();
     const double typed = juce::Slider::getValueFromText(DecimalText::withDecimalPoints(text));
     return proportionOfLengthToValue(valueToProportionOfLength(typed));

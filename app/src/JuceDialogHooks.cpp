@@ -5,11 +5,24 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <algorithm>
+
 namespace {
 
 juce::File fileOrNothing(const std::string& path)
 {
     return juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
+}
+
+bool endsWithIgnoringAsciiCase(const juce::String& text, const juce::String& ending)
+{
+    const auto bytes = text.toStdString();
+    const auto tail = ending.toStdString();
+    if (bytes.size() < tail.size())
+        return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<long>(tail.size()),
+                      [&lower](char a, char b) { return lower(a) == lower(b); });
 }
 
 } // namespace
@@ -45,7 +58,9 @@ std::optional<std::string> JuceDialogHooks::choose_file_to_save(const std::strin
     juce::FileChooser chooser(juce::String::fromUTF8(title.c_str()),
                               start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
                               type.isEmpty() ? juce::String("*") : "*." + type);
-    if (!chooser.browseForFileToSave(true))
+    // The panel's own question would name the file before the type is added: fileToSave asks
+    // instead, about the file that will be written.
+    if (!chooser.browseForFileToSave(false))
         return std::nullopt;
     const auto file = fileToSave(chooser.getResult(), type);
     if (!file)
@@ -56,12 +71,14 @@ std::optional<std::string> JuceDialogHooks::choose_file_to_save(const std::strin
 std::optional<juce::File> JuceDialogHooks::fileToSave(const juce::File& chosen,
                                                       const juce::String& type)
 {
-    if (type.isEmpty() || chosen.hasFileExtension(type))
-        return chosen;
-    const auto file = chosen.withFileExtension(type);
+    // The type is added, never put in place of another ending: a full stop in a name, as in
+    // "Vocal 1.5", is part of the name.
+    auto file = chosen;
+    if (type.isNotEmpty() && !endsWithIgnoringAsciiCase(chosen.getFileName(), "." + type))
+        file = chosen.getSiblingFile(chosen.getFileName() + "." + type);
     if (!file.exists())
         return file;
-    // Worded as the save panel's own question, so that both read alike.
+    // Worded as JUCE's save panel words the question.
     const auto question = juce::translate("There's already a file called: FLNM")
                               .replace("FLNM", file.getFullPathName()) +
                           "\n\n" + juce::translate("Are you sure you want to overwrite it?");

@@ -180,10 +180,11 @@ void MainRemote::createControls()
           parametric4GainSlider.get(), parametric5GainSlider.get(), parametric6GainSlider.get()})
         slider->setTextValueSuffix(" dB");
     delaySlider->setTextValueSuffix(" ms");
-    // The stock reading of a typed delay, but a box left without a digit keeps the delay instead
-    // of reading 0 ms. juce::Slider hands the text over without its suffix.
+    // The stock reading of a typed delay, but a box left without a well-formed number keeps the
+    // delay instead of reading 0 ms or a guess. juce::Slider hands the text over without its
+    // suffix when the suffix ends it.
     delaySlider->valueFromTextFunction = [slider = delaySlider.get()](const juce::String& text) {
-        if (DecimalText::holdsNoDigit(text))
+        if (!DecimalText::namesValue(text, {slider->getTextValueSuffix()}))
             return slider->getValue();
         auto number = text;
         while (number.startsWithChar('+'))

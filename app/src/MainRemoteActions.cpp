@@ -150,11 +150,20 @@ void MainRemote::savePresetFile()
     if (!quarro::choose_file_to_save("save preset as...", folder, name, "xml"))
         return;
     // Throws when the file can't be made; a name the folder refuses gives no file either.
+    const bool replacing = files::item_exists(folder, name);
     const auto path = files::create_file(folder, name);
     if (!path.exists())
         throw err::exception("cannot create the file! it may be opened by another application?");
     // The file holds the preset last read, loaded or sent, not knob moves that were not sent.
-    dspControl->save_preset_file(path);
+    // A failed write is reported as a failed creation is, and leaves no empty file behind: a
+    // file being replaced keeps its old content, one made for this save goes again.
+    try {
+        dspControl->save_preset_file(path);
+    } catch (...) {
+        if (!replacing)
+            files::remove_item(path);
+        throw;
+    }
     presetNameLabel->setText(juce::String::fromUTF8(files::split_file_name(name).base_name.c_str()),
                              juce::dontSendNotification);
 }

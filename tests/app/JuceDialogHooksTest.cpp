@@ -1,14 +1,17 @@
 // An alert raised on a worker thread returns at once there and shows on the message thread; a
-// save never replaces a file unasked.
+// save goes to the chosen name with ".xml" added, and never replaces a file unasked.
 #include "JuceDialogHooks.h"
 
 #include "support/RecordingDesktopServices.h"
+#include "support/SavePanelDriver.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -33,35 +36,87 @@ TEST(JuceDialogHooks, AlertFromAWorkerShowsOnTheMessageThreadWithoutWaiting)
     juce::MessageManager::getInstance()->runDispatchLoopUntil(50);
 }
 
-TEST(JuceDialogHooks, SaveAsksBeforeTheAddedExtensionReplacesAFile)
+TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
 {
     const test_support::temporary_folder folder;
-    test_support::write_text(folder / "Vocal.xml", "");
+    for (const char* present : {"Vocal.xml", "Vocal 1.xml", "C", "D", "D.xml"})
+        test_support::write_text(folder / present, "");
     const struct
     {
         const char* chosen; // in the save panel
         bool answerYes;
         const char* saved; // nullptr: the save is cancelled
-        bool asked;
+        const char* asked; // the file the question names; nullptr: no question
     } rows[] = {
-        {"Vocal.xml", false, "Vocal.xml", false}, // the panel itself asked about this name
-        {"Vocal", true, "Vocal.xml", true},       {"Vocal", false, nullptr, true},
-        {"Vocal.txt", false, nullptr, true},      {"Drums", false, "Drums.xml", false},
+        {"Vocal.xml", true, "Vocal.xml", "Vocal.xml"},
+        {"Vocal.xml", false, nullptr, "Vocal.xml"},
+        {"Vocal", true, "Vocal.xml", "Vocal.xml"},
+        {"Vocal", false, nullptr, "Vocal.xml"},
+        {"Vocal 1.5", false, "Vocal 1.5.xml", nullptr}, // not "Vocal 1.xml"
+        {"Vocal.txt", false, "Vocal.txt.xml", nullptr},
+        {"a.XML", false, "a.XML", nullptr},
+        {"b.Xml", false, "b.Xml", nullptr},
+        {"C", false, "C.xml", nullptr}, // "C" itself is not written, so not asked about
+        {"D", false, nullptr, "D.xml"},
+        {"Drums", false, "Drums.xml", nullptr},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.chosen);
+        SCOPED_TRACE(testing::Message() << row.chosen << (row.answerYes ? ", yes" : ", no"));
         ScopedRecordingDesktop desktop;
         desktop->answerYes = row.answerYes;
         const auto file = JuceDialogHooks::fileToSave(juce::File(folder / row.chosen), "xml");
         EXPECT_EQ(file ? file->getFullPathName().toStdString() : "nothing",
                   row.saved ? folder / row.saved : "nothing");
-        ASSERT_EQ(desktop->boxes.size(), row.asked ? 1u : 0u);
-        if (row.asked) {
+        EXPECT_EQ(desktop->boxes.size(), row.asked ? 1u : 0u);
+        if (row.asked && !desktop->boxes.empty()) {
             EXPECT_EQ(desktop->boxes[0].title, "File already exists");
             EXPECT_EQ(desktop->boxes[0].text,
-                      "There's already a file called: " + (folder / "Vocal.xml") +
+                      "There's already a file called: " + (folder / row.asked) +
                           "\n\nAre you sure you want to overwrite it?");
         }
+    }
+}
+
+TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
+{
+    // Through the file chooser the application installs, a name typed into JUCE's own save
+    // panel: one question, naming the file that will be written, whether the user typed the
+    // type or it was added.
+    const test_support::temporary_folder folder;
+    for (const char* present : {"Vocal.xml", "C", "D", "D.xml"})
+        test_support::write_text(folder / present, "");
+    const struct
+    {
+        const char* typed;
+        bool answerYes;
+        const char* saved; // nullptr: the save is cancelled
+        const char* asked; // the file the question names; nullptr: no question
+    } rows[] = {
+        {"Vocal.xml", true, "Vocal.xml", "Vocal.xml"},
+        {"Vocal.xml", false, nullptr, "Vocal.xml"},
+        {"C", false, "C.xml", nullptr},
+        {"D", true, "D.xml", "D.xml"},
+        {"Vocal 1.5", false, "Vocal 1.5.xml", nullptr},
+    };
+    JuceDialogHooks hooks;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.typed << (row.answerYes ? ", yes" : ", no"));
+        ScopedRecordingDesktop desktop;
+        desktop->answerYes = row.answerYes;
+        SavePanelDriver user(row.typed, row.answerYes);
+        const auto saved =
+            hooks.choose_file_to_save("save preset as...", folder.path(), "User Preset", "xml");
+        ASSERT_TRUE(user.typed) << "no save panel showed";
+        ASSERT_FALSE(user.gaveUp) << "the save panel was still open after 10 s";
+        EXPECT_EQ(saved.value_or("nothing"), row.saved ? folder / row.saved : "nothing");
+        std::vector<std::string> questions = user.alerts; // the save panel's own
+        for (const auto& box : desktop->boxes)
+            questions.push_back(box.title + ". " + box.text);
+        std::vector<std::string> expected;
+        if (row.asked)
+            expected.push_back("File already exists. There's already a file called: " +
+                               (folder / row.asked) + "\n\nAre you sure you want to overwrite it?");
+        EXPECT_EQ(questions, expected);
     }
 }
 

@@ -1,10 +1,18 @@
 // The panel's buttons: the values each one hands to the speaker link and the speaker stores,
-// the questions asked first, and preset files through the file panels.
+// the questions asked first, and preset files through the file panels, JUCE's own save panel
+// included.
+#include "JuceDialogHooks.h"
+
 #include "support/PanelFixture.h"
+#include "support/SavePanelDriver.h"
+#include "support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -129,21 +137,94 @@ TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
     EXPECT_TRUE(desktop->boxes.empty());
 }
 
-TEST_F(MainRemoteActionsTest, SavingToAFileThatCannotBeMadeSaysWhyAndChangesNothing)
+TEST_F(MainRemoteActionsTest, SavesUnderTheTypedNameWithXmlAddedAndNamesThePresetAfterIt)
 {
     startPanel();
-    const test_support::temporary_folder folder;
-    // A name longer than any file system takes, so that the file can't be made even by root.
-    filePanels->answer = folder / std::string(300, 'n') + ".xml";
-    click(savePresetButton);
-    ASSERT_EQ(desktop->boxes.size(), 1u);
-    EXPECT_EQ(desktop->boxes[0].title, "Save preset failed");
-    EXPECT_NE(desktop->boxes[0].text.find(
-                  "cannot create the file! it may be opened by another application?"),
-              std::string::npos)
-        << desktop->boxes[0].text;
-    EXPECT_EQ(text(presetNameLabel), "User Preset");
-    EXPECT_FALSE(panel->isBusy());
+    quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>()); // the real save panel
+    const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
+    const struct
+    {
+        const char* typed;
+        const char* file;
+        const char* name;
+    } rows[] = {
+        {"Vocal 1.5", "Vocal 1.5.xml", "Vocal 1.5"},
+        {"Vocal 1.7", "Vocal 1.7.xml", "Vocal 1.7"}, // a file of its own, asked about nothing
+        {"Bass.XML", "Bass.XML", "Bass"},
+        {"Vocal.txt", "Vocal.txt.xml", "Vocal.txt"},
+    };
+    std::vector<std::string> files;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        SavePanelDriver user(row.typed, false);
+        click(savePresetButton);
+        ASSERT_TRUE(user.typed) << "no save panel showed";
+        ASSERT_FALSE(user.gaveUp) << "the save panel was still open after 10 s";
+        EXPECT_TRUE(user.alerts.empty());
+        EXPECT_TRUE(desktop->boxes.empty());
+        EXPECT_EQ(text(presetNameLabel), row.name);
+        const std::string saved = test_support::read_text(presets + "/" + row.file);
+        EXPECT_NE(saved.find(std::string("<name>") + row.name + "</name>"), std::string::npos)
+            << saved;
+        files.push_back(row.file);
+    }
+    std::vector<std::string> left;
+    for (const auto& item : std::filesystem::directory_iterator(presets))
+        left.push_back(item.path().filename().string());
+    std::sort(left.begin(), left.end());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(left, files);
+}
+
+TEST_F(MainRemoteActionsTest, SavingAPresetThatCannotBeWrittenSaysWhyAndChangesNothing)
+{
+    startPanel();
+    const struct
+    {
+        std::string name;
+        const char* before; // the file's content before the save; nullptr: no such file
+        rlim_t sizeLimitBytes;
+        const char* why;
+    } rows[] = {
+        // A name longer than any file system takes, so that the file can't be made even by
+        // root.
+        {std::string(300, 'n') + ".xml", nullptr, RLIM_INFINITY,
+         "cannot create the file! it may be opened by another application?"},
+        // Made, but the disk takes only part of the preset: nothing of it stays.
+        {"New.xml", nullptr, 100, "cannot write data to file!"},
+        {"Kept.xml", "<root>the preset saved last time</root>\n", 100,
+         "cannot write data to file!"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name.substr(0, 20));
+        const test_support::temporary_folder folder;
+        const std::string file = folder / row.name;
+        if (row.before != nullptr)
+            test_support::write_text(file, row.before);
+        filePanels->answer = file;
+        desktop->boxes.clear();
+        {
+            const test_support::file_size_limit limit(row.sizeLimitBytes);
+            click(savePresetButton);
+        }
+        EXPECT_EQ(desktop->boxes.size(), 1u);
+        for (const auto& box : desktop->boxes) {
+            EXPECT_EQ(box.title, "Save preset failed");
+            EXPECT_NE(box.text.find(row.why), std::string::npos) << box.text;
+            EXPECT_EQ(box.associatedComponent, panel.get());
+        }
+        EXPECT_EQ(text(presetNameLabel), "User Preset");
+        EXPECT_FALSE(panel->isBusy());
+        std::vector<std::string> left;
+        for (const auto& item : std::filesystem::directory_iterator(folder.path()))
+            left.push_back(item.path().filename().string());
+        if (row.before == nullptr) {
+            EXPECT_TRUE(left.empty()) << left.front();
+        } else {
+            EXPECT_EQ(left, std::vector<std::string>{row.name});
+            EXPECT_EQ(test_support::read_text(file), row.before);
+        }
+    }
 }
 
 } // namespace

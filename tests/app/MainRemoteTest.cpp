@@ -1,6 +1,6 @@
-// The control panel as built: its controls in their first state, their bounds collapsed and
-// expanded, the backgrounds and user-preset strips it paints, and its destruction while the
-// first read of the speaker still runs.
+// The control panel as built: its controls in their first state, what their value boxes take
+// from a commit, their bounds collapsed and expanded, the backgrounds and user-preset strips it
+// paints, and its destruction while the first read of the speaker still runs.
 #include "MainRemote.h"
 
 #include "AboutWindow.h"
@@ -8,6 +8,7 @@
 #include "velk_remote_look_and_feel_active_preset_knob.h"
 
 #include "support/PanelFixture.h"
+#include "support/bounded_wait.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +114,7 @@ TEST_F(MainRemoteTest, FirmwareVersionFitsItsLabelWithoutSqueezing)
               static_cast<float>(textArea.getWidth()));
 }
 
-TEST_F(MainRemoteTest, AValueBoxLeftWithoutADigitKeepsItsKnobsValue)
+TEST_F(MainRemoteTest, AValueBoxWithoutAWellFormedNumberKeepsItsKnobsValue)
 {
     panel = std::make_unique<MainRemote>();
     int boxes = 0;
@@ -127,7 +128,8 @@ TEST_F(MainRemoteTest, AValueBoxLeftWithoutADigitKeepsItsKnobsValue)
         // Edits committed as the box commits them; the maximum is not 0 on any knob.
         knob->setValue(knob->getMaximum());
         const auto shown = box->getText();
-        for (const char* typed : {"", "-", "+", ".", ",", " "}) {
+        // Malformed numbers too, which a lenient reading takes as 0, 1 or 1000 Hz.
+        for (const char* typed : {"", "-", "+", ".", ",", " ", "--5", "- 5", "1-3", "1 000"}) {
             SCOPED_TRACE(testing::Message() << shown << " then \"" << typed << "\"");
             box->setText(typed, juce::sendNotificationSync);
             EXPECT_EQ(knob->getValue(), knob->getMaximum());
@@ -138,6 +140,92 @@ TEST_F(MainRemoteTest, AValueBoxLeftWithoutADigitKeepsItsKnobsValue)
         EXPECT_EQ(knob->getValue(), knob->getMaximum()) << shown << " typed";
     }
     EXPECT_EQ(boxes, 24) << "volume, delay and the equaliser's 8 gains, 8 frequencies and 6 Qs";
+}
+
+TEST_F(MainRemoteTest, AValueBoxCommitTakesASignedDecimalNumberInTheBoxsUnit)
+{
+    startPanel(); // so that the first read's settings arrive before the rows, not among them
+    // Each row starts from `start` and commits the text as the Return key does; `start` as the
+    // result means the text names no value: the knob keeps its value and the box shows it again.
+    // A text may hold the unit the box showed before its number was edited (no letter can be
+    // typed), the blanks around it and characters the box lets in.
+    const struct
+    {
+        Control knob;
+        double start;
+        const char* committed;
+        double value;
+    } rows[] = {
+        {volumeSlider, -10, "-5", -5},
+        {volumeSlider, -10, "+3.5 dB", 3.5},
+        {volumeSlider, -10, " -7,5 dB ", -7.5},
+        {volumeSlider, -10, ".5", 0.5},
+        {volumeSlider, -10, "5.", 5},
+        {volumeSlider, -10, "13", 12},
+        {volumeSlider, -10, "--5", -10},
+        {volumeSlider, -10, "- 5", -10},
+        {volumeSlider, -10, "1-3", -10},
+        {volumeSlider, -10, "1 000", -10},
+        {volumeSlider, -10, "+-5", -10},
+        {volumeSlider, -10, "5-", -10},
+        {volumeSlider, -10, "1.2.3", -10},
+        {volumeSlider, -10, "3.5dB", -10},
+        {volumeSlider, -10, "3.5 ms", -10},
+        {parametric1GainSlider, -3, "+3.5 dB", 3.5},
+        {parametric1GainSlider, -3, "-5", -5},
+        {parametric1GainSlider, -3, "13", 12},
+        {parametric1GainSlider, -3, "+ 3", -3},
+        {parametric1GainSlider, -3, "2,,5", -3},
+        {delaySlider, 2, "1,5", 1.5},
+        {delaySlider, 2, "3.5 ms", 3.5},
+        {delaySlider, 2, "+.5", 0.5},
+        {delaySlider, 2, "6", 5},
+        {delaySlider, 2, "1 5", 2},
+        {delaySlider, 2, "4-", 2},
+        {delaySlider, 2, "--1", 2},
+        {delaySlider, 2, "1.5 dB", 2},
+        {parametric1FrequencySlider, 315, "1.0 kHz", 1000},
+        {parametric1FrequencySlider, 315, "20 kHz", 20000},
+        {parametric1FrequencySlider, 315, "2,5 kHz", 2500},
+        {parametric1FrequencySlider, 315, "500 Hz", 500},
+        {parametric1FrequencySlider, 315, "0,5", 500},
+        {parametric1FrequencySlider, 315, ".5", 500},
+        {parametric1FrequencySlider, 315, "15", 16000},
+        {parametric1FrequencySlider, 315, "30", 32},
+        {parametric1FrequencySlider, 315, "-5", 20},
+        {parametric1FrequencySlider, 315, "1-3", 315},
+        {parametric1FrequencySlider, 315, "1 000", 315},
+        {parametric1FrequencySlider, 315, "--5", 315},
+        {parametric1FrequencySlider, 315, "2.5kHz", 315},
+        {parametric1FrequencySlider, 315, "1..0 kHz", 315},
+        {parametric1QSlider, 5, "0,5", 0.5},
+        {parametric1QSlider, 5, ".5", 0.5},
+        {parametric1QSlider, 5, "0.25", 0.3},
+        {parametric1QSlider, 5, "25", 20},
+        {parametric1QSlider, 5, "1..2", 5},
+        {parametric1QSlider, 5, "1,2,", 5},
+        {parametric1QSlider, 5, ",5,", 5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "control " << row.knob << " at " << row.start << ", \""
+                                        << row.committed << "\" committed");
+        auto& knob = as<juce::Slider>(row.knob);
+        auto& box = dynamic_cast<juce::Label&>(*knob.getChildComponent(0));
+        knob.setValue(row.start);
+        ASSERT_EQ(knob.getValue(), row.start);
+        box.showEditor();
+        auto* editor = box.getCurrentTextEditor();
+        ASSERT_NE(editor, nullptr) << "the value box opened no editor";
+        editor->setText(row.committed, false);
+        // The editor posts its Return to itself; the box commits when the message arrives.
+        editor->keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
+        ASSERT_TRUE(test_support::eventually([&box] {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+            return box.getCurrentTextEditor() == nullptr;
+        })) << "the box never committed after Return";
+        EXPECT_NEAR(knob.getValue(), row.value, 1e-9);
+        EXPECT_EQ(box.getText(), knob.getTextFromValue(knob.getValue()));
+    }
 }
 
 TEST_F(MainRemoteTest, PutsItsControlsAtTheirBoundsCollapsedAndExpanded)

@@ -61,13 +61,16 @@ TEST(AudioVolumeSlider, ShowsBoostsWithAPlusSignAndReadsTypedDecibels)
 TEST(EQFrequencySlider, TypedTextLandsOnTheScale)
 {
     // Below 20 a number means kHz, as does a whole word "kHz"; a comma is the decimal point; a
-    // value exactly on a midpoint goes up.
+    // value exactly on a midpoint goes up. A text that is not a number in Hz or kHz names no
+    // value: the knob keeps its 500 Hz.
     const std::pair<const char*, double> rows[] = {
-        {"1k", 1000},    {"2.5 kHz", 2500}, {"15", 16000}, {"21", 20},    {"23", 24},
-        {"20", 20},      {"25000", 20000},  {"30", 32},    {"30kHz", 32}, {"30 kHz", 20000},
-        {"1 khz", 1000}, {"315 Hz", 315},   {"2,5", 2500},
+        {"1k", 500},    {"2.5 kHz", 2500}, {"15", 16000}, {"21", 20},     {"23", 24},
+        {"20", 20},     {"25000", 20000},  {"30", 32},    {"30kHz", 500}, {"30 kHz", 20000},
+        {"1 khz", 500}, {"315 Hz", 315},   {"2,5", 2500},
     };
     EQFrequencySlider slider;
+    slider.setRange(20, 20000, 1);
+    slider.setValue(500);
     for (const auto& [typed, hertz] : rows) {
         SCOPED_TRACE(typed);
         EXPECT_EQ(slider.getValueFromText(typed), hertz);

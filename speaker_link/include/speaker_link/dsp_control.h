@@ -117,15 +117,18 @@ public:
     /// made.
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
 
-    // -- Preset files, on the calling thread (the message thread). Neither reports to the
-    // caller: a failure is logged at log_level::error (file and console) and changes nothing.
+    // -- Preset files, on the calling thread (the message thread). A failure is logged at
+    // log_level::error (file and console) and changes nothing.
 
     /// The preset in the file becomes the current preset. A file that can't be read, or
-    /// holds no preset with eight bands, leaves the current preset as it was.
+    /// holds no preset with eight bands, leaves the current preset as it was. Reports nothing
+    /// to the caller.
     void load_preset_file(const files::filepath& path);
     /// Writes a copy of the current preset, named after the file's base name, to the file;
     /// the previous content is replaced only by a complete new file. The current preset
-    /// keeps its name.
+    /// keeps its name. A failed write (the file can't be written, the disk is full) is logged
+    /// and then thrown on (the err::exception of files::write_file), so that the caller can
+    /// tell the user; the file keeps its previous content.
     void save_preset_file(const files::filepath& path);
 
 private:

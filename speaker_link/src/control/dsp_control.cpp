@@ -253,8 +253,9 @@ void dsp_control::save_preset_file(const files::filepath& path)
         copy->name = files::split_file_name(path.get_path()).base_name;
         write_preset_file(path, *copy);
     } catch (const err::exception& error) {
+        // A save the user asked for must not look like a success: the caller shows it.
         log_failure(error, quarro::log_level::error);
-    } catch (...) {
+        throw;
     }
 }
 

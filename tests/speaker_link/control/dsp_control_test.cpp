@@ -18,6 +18,7 @@
 #include <support/temporary_folder.h>
 
 #include <quarro/err/exception.h>
+#include <quarro/files/file_error.h>
 #include <quarro/log/logbook.h>
 
 #include <atomic>
@@ -113,8 +114,9 @@ protected:
     void TearDown() override
     {
         // Waits for every worker.
-        test_support::bounded_thread([this] { control.release(); })
-            .join_within(worker_wait, "destroying dsp_control");
+        test_support::bounded_thread([this] {
+            control.release();
+        }).join_within(worker_wait, "destroying dsp_control");
         EXPECT_EQ(callback.untaken(), 0u) << "a report the test did not expect";
         for (const auto& report : callback.reports())
             EXPECT_NE(report.thread, test_thread) << report.name << " arrived on the caller";
@@ -236,9 +238,10 @@ TEST_F(DspControl, FailedPresetSaveKeepsThePreviousFile)
     test_support::write_text(path, "the preset saved last time");
     control->set_current_preset(studio_preset());
     {
-        // Room for the log line, not for the preset file.
+        // Room for the log line, not for the preset file; the caller learns of the failure.
         const test_support::file_size_limit limit(600);
-        control->save_preset_file(files::filepath(path));
+        EXPECT_THROW(control->save_preset_file(files::filepath(path)),
+                     files::error::cannot_write_to_file);
     }
     EXPECT_EQ(test_support::read_text(path), "the preset saved last time");
     EXPECT_THAT(log_file_text(), ::testing::HasSubstr(" (error)\t\tcannot write data to file!"));
@@ -636,7 +639,7 @@ TEST_F(DspControl, DestroyingWaitsForEveryRunningOperation)
     control->read_user_preset_from_device(0);
     control->search_firmware_update();
     EXPECT_EQ(destroy([&] { gate->release(); }).first, 2u + 5u) << "the two reads before, then "
-                                                                  "one for each of the five";
+                                                                   "one for each of the five";
     while (callback.untaken() > 0)
         callback.next();
 }

@@ -23,8 +23,10 @@ namespace quarro {
 ///   chosen file's absolute path, or nothing when the user cancels.
 /// - choose_file_to_save: run a modal save panel on the message thread, starting in folder
 ///   (when not empty) with file_name proposed. An empty file_type allows every name;
-///   otherwise only names of that type, adding "." and the type when the user typed a name
-///   without it. Answer the absolute path chosen, or nothing when the user cancels.
+///   otherwise "." and the type are added to a name that does not end in them (ASCII case
+///   ignored), never replacing another ending. Before an existing file is replaced, ask
+///   once, naming the file that will be written. Answer the absolute path chosen, or nothing
+///   when the user cancels.
 class dialog_hooks
 {
 public:
