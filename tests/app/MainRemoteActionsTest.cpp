@@ -49,6 +49,7 @@ TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndD
         EXPECT_EQ(stored.volume_tenths_db, std::lround(row.sentVolume * 10));
         EXPECT_EQ(stored.delay_tenths_ms, std::lround(row.sentDelay * 10));
         EXPECT_EQ(stored.active_preset, row.sentActive);
+        putValue(inputSlider, 3); // no code's position: the read must turn the knob
         click(readSettingsButton);
         ASSERT_TRUE(tickUntilIdle()) << "the settings were never read";
         EXPECT_EQ(value(inputSlider), row.inputRead);

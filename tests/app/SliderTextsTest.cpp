@@ -1,6 +1,6 @@
 // The selectors' and knobs' texts, both ways: the voicing and input names, decibels with a
-// plus sign on a boost, frequencies in Hz and kHz on the scale, Q snapped to its steps; a comma
-// is the decimal point throughout.
+// plus sign on a boost, frequencies in Hz and kHz on the scale, Q snapped to its steps and shown
+// with one decimal; a comma is the decimal point throughout.
 #include "ActivePresetSlider.h"
 #include "AudioInputSlider.h"
 #include "AudioVolumeSlider.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -92,15 +93,22 @@ TEST(EQFrequencySlider, ShowsHertzBelowOneKilohertzAndKilohertzFromThere)
     }
 }
 
-TEST(EQQSlider, TypedTextSnapsToTheQSteps)
+// With the panel's range and step the knob shows the Q it took with one decimal; the step's
+// snap leaves a trace of rounding noise on the stored value.
+TEST(EQQSlider, TypedTextSnapsToTheQStepsAndShowsOneDecimal)
 {
-    const std::pair<const char*, double> rows[] = {
-        {"0.25", 0.3}, {"0.85", 0.8}, {"21", 20.0}, {"1.5", 2.0}, {"2,5", 3.0},
+    const std::tuple<const char*, double, const char*> rows[] = {
+        {"0.25", 0.3, "0.3"}, {"0.85", 0.8, "0.8"}, {"21", 20.0, "20.0"},
+        {"1.5", 2.0, "2.0"},  {"2,5", 3.0, "3.0"},
     };
     EQQSlider slider;
-    for (const auto& [typed, q] : rows) {
+    slider.setRange(0.1, 20, 0.1);
+    for (const auto& [typed, q, shown] : rows) {
         SCOPED_TRACE(typed);
         EXPECT_EQ(slider.getValueFromText(typed), q);
+        slider.setValue(slider.getValueFromText(typed), juce::dontSendNotification);
+        EXPECT_NEAR(slider.getValue(), q, 1e-9);
+        EXPECT_EQ(slider.getTextFromValue(slider.getValue()), juce::String(shown));
     }
 }
 

@@ -3,6 +3,8 @@
 #include <quarro/http/http_connection.h>
 #include <quarro/http/http_error.h>
 
+#include <support/bounded_thread.h>
+#include <support/bounded_wait.h>
 #include <support/https_service.h>
 #include <support/service_behaviour.h>
 #include <support/temporary_folder.h>
@@ -11,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -18,14 +22,15 @@
 namespace {
 
 // The body's text after a completed transfer, or "error: <what>" after a failed one.
-std::string outcome(const std::string& url)
+std::string outcome(const std::string& url, quarro::i32 timeout_ms = 300,
+                    const std::atomic<bool>* abort_flag = nullptr)
 {
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
     try {
         const memory::shared_handle<quarro::http_request> get(
-            new quarro::http_request(url, 300, "GET"));
-        if (!quarro::perform_http_request(get, response, body))
+            new quarro::http_request(url, timeout_ms, "GET"));
+        if (!quarro::perform_http_request(get, response, body, abort_flag))
             return "not finished";
     } catch (const err::exception& error) {
         EXPECT_EQ(body.get(), nullptr);
@@ -87,6 +92,23 @@ TEST_F(HttpConnection, TransfersEndAsTheServiceAnswers)
         const std::string got = outcome(url);
         EXPECT_EQ(text.empty() ? got : got.substr(0, text.size()), text) << url;
     }
+}
+
+// The caller's flag, set from another thread while the service holds its answer back, ends the
+// request as a failure of its own. (How soon is pinned by the firmware search's quit.)
+TEST_F(HttpConnection, AbortFlagSetElsewhereEndsARequestTheServiceHoldsBack)
+{
+    service.set_behaviour(test_support::answer_late(10000));
+    std::atomic<bool> abort{false};
+    test_support::bounded_thread aborter([&] {
+        EXPECT_TRUE(test_support::eventually([&] { return service.request_count() == 1; }))
+            << "waited for the request to reach the service";
+        abort = true;
+    });
+    EXPECT_EQ(outcome(latest, 10000, &abort),
+              "error: Operation was aborted by an application callback: Callback aborted (" +
+                  latest + ")");
+    aborter.join_within(std::chrono::seconds(10), "the thread that sets the abort flag");
 }
 
 } // namespace

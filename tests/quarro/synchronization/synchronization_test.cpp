@@ -63,8 +63,9 @@ TEST(Thread, RunsTheMemberFunctionOnceStartedAndReportsItsResult)
     const auto start = steady_clock::now();
     EXPECT_EQ(thread->wait_until_thread_is_finished(2147483647), 0);
     EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_FALSE(w.ran);
+    EXPECT_FALSE(thread->is_started() || w.ran);
     thread->start();
+    EXPECT_TRUE(thread->is_started());
     EXPECT_EQ(thread->wait_until_thread_is_finished(2147483647), 42);
     EXPECT_TRUE(w.ran);
     EXPECT_EQ(thread->get_reference_count(), 1u); // its own reference went with the join

@@ -126,7 +126,9 @@ TEST(ParseDocument, RefusesDeepOrLargeTextsBeforeParsing)
     }
 }
 
-TEST(LoadDocument, ParsesAFileAndToleratesAnEmptyOne)
+// A damaged file is no error either: it gives a document without elements, not the part that
+// parsed.
+TEST(LoadDocument, ParsesAFileAndToleratesEmptyOrDamagedOnes)
 {
     test_support::temporary_folder folder;
     const auto loaded = [&](const std::string& content) {
@@ -135,6 +137,7 @@ TEST(LoadDocument, ParsesAFileAndToleratesAnEmptyOne)
     };
     EXPECT_EQ(loaded("<?xml version=\"1.0\" ?>\n<root><name>x</name></root>\n"), "x");
     EXPECT_EQ(loaded(""), "(no root)");
+    EXPECT_EQ(loaded("<root><name>cut"), "(no root)");
 }
 
 TEST(GetChildText, TextOrDefault)

@@ -269,6 +269,7 @@ TEST_F(DspControl, MainSettingsReadTellsAChangedSpeakerByModelAndSerial)
         {"K5R004712", "speaker_changed", "K5R", "K-004712", 3},
         {"k5R004712", "speaker_changed", "k5R", "K-004712", 3},
         {"K5T004712", "speaker_changed", "K5T", "K-004712", 2},
+        {"K4R0815", "speaker_changed", "K4R", "K-0815", 3},
     };
     for (const auto& read : reads) {
         SCOPED_TRACE(read.tag);

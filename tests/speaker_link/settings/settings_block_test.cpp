@@ -163,6 +163,33 @@ TEST_F(SettingsBlock, FlashStillBusyIsWaitedForBeforeTheTag)
     EXPECT_EQ(read_settings_block().model, "K5R");
 }
 
+// A panel killed in the middle of a read: its handle is closed for it, and the bridge keeps the
+// transaction and refuses the next panel's chip settings as busy until it is cancelled. (The
+// close's violation is pinned by the bridge test of unfinished transactions.)
+TEST_F(SettingsBlock, TransactionLeftByAKilledProgramIsCancelledBeforeTheNextRead)
+{
+    {
+        dsp_session killed;
+        open_dsp_session(killed);
+        spi_transfer_settings spi =
+            bridge_get_spi_settings(killed.device, bridge_settings::current);
+        spi.bytes_per_transaction = 64;
+        ASSERT_EQ(bridge_set_spi_settings(killed.device, bridge_settings::current, spi), 0);
+        const std::array<std::uint8_t, 4> read{bp::flash_opcode::read, 0x1D, 0, 0};
+        ASSERT_EQ(bridge_spi_transfer(killed.device, read.data(), 4).engine_status,
+                  bp::engine_status::started);
+        bridge_close(killed.device);
+    }
+    speaker().clear_history();
+    EXPECT_EQ(read_settings_block().model, "K5R");
+    const auto payloads = sent_payloads();
+    ASSERT_GE(payloads.size(), 4u);
+    EXPECT_EQ(payloads[1][0], bp::command::set_chip_settings);
+    EXPECT_EQ(payloads[2][0], bp::command::cancel_spi_transfer);
+    EXPECT_EQ(payloads[3][0], bp::command::set_chip_settings);
+    expect_flash_unchanged();
+}
+
 // A write under a fault of the flash or the bridge. A read-back that differs or that fails
 // spoils an attempt, which shows as one more erase. Done, the block is the new one. Failed, the
 // first failure is reported and the block is as it was stored, put back byte for byte after

@@ -1,6 +1,7 @@
-// The emulated speaker's control interface: the flash file shared by two programs, a second
-// open, and the bookkeeping of faults that never fired. Report faults, unplugging, gates
-// and flash faults are pinned by the speaker link's own fault tests.
+// The emulated speaker's control interface: what a report fault leaves at the hidapi calls, the
+// flash file shared by two programs, a second open, and the bookkeeping of faults that never
+// fired. The other report faults, unplugging, gates and flash faults are pinned by the speaker
+// link's own fault tests.
 #include "raw_bridge.h"
 
 #include <support/child_process.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -17,6 +19,37 @@ using emulated_speaker::report_fault;
 using Speaker = EmulatedSpeakerTest;
 
 const raw_bridge::payload get_chip_settings{bp::command::get_chip_settings};
+
+// The faults whose hidapi results the bridge layer takes alike: a write that fails or writes
+// part of the report, a reply lost for good (not left for the next read), a reply cut short.
+TEST_F(Speaker, ReportFaultsSpoilTheReportTheyAimAt)
+{
+    const struct
+    {
+        const char* name;
+        report_fault kind;
+        std::uint8_t value;
+        int write_result;
+        std::vector<int> read_results; // hid_read results, in order
+    } cases[] = {
+        {"write fails", report_fault::write_fails, 0, -1, {0}},
+        {"short write", report_fault::short_write, 30, 30, {0}},
+        {"read fails", report_fault::read_fails, 0, 65, {-1, 0}},
+        {"short reply", report_fault::short_reply, 1, 65, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        raw_bridge bridge;
+        speaker().inject(c.kind, {}, 0, 1, c.value);
+        std::array<std::uint8_t, 65> report{};
+        report[1] = bp::command::get_chip_settings;
+        EXPECT_EQ(hid_write(bridge.device(), report.data(), report.size()), c.write_result);
+        std::array<std::uint8_t, 64> reply{};
+        for (int expected : c.read_results)
+            EXPECT_EQ(hid_read_timeout(bridge.device(), reply.data(), reply.size(), 10), expected);
+        EXPECT_EQ(reply[0], c.read_results.front() > 0 ? bp::command::get_chip_settings : 0);
+    }
+}
 
 TEST_F(Speaker, UnusedFaultsAreListedUntilTheyFire)
 {
