@@ -9,6 +9,7 @@
 
 #include "http/curl_easy.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quarro {
@@ -226,7 +227,10 @@ void http_download::evaluate_response()
         return;
     started_ = true;
     if (code == 206) {
-        total_size_ = length > 0 ? static_cast<i64>(offset_) + length : length;
+        // A range that ends before the recorded total brings only part of the rest: the
+        // recorded total still decides when the file is complete.
+        const i64 range_end = length > 0 ? static_cast<i64>(offset_) + length : length;
+        total_size_ = std::max(total_size_, range_end);
         response_->total_size = total_size_;
         delegate_->on_resumed(*this, response_, offset_);
         destination_file_ = memory::data_ptr<files::file>(new files::hdd_file(

@@ -1,7 +1,7 @@
 // The resumable download against the local firmware service: fresh, cut off and resumed,
-// restarted, finished or stopped by a 416, stopped by a 204, stalled or slow but steady,
-// cancelled, over its size limit, on a full disk, unable to rename, and continued from resume
-// files that are damaged, old or wrong.
+// restarted, finished or stopped by a 416, stopped by a 204 or by a range that ends early,
+// stalled or slow but steady, cancelled, over its size limit, on a full disk, unable to
+// rename, and continued from resume files that are damaged, old or wrong.
 #include <quarro/http/download_job.h>
 #include <quarro/http/resume_file.h>
 
@@ -130,12 +130,13 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
     const std::string other = service.base_address() + "/firmware/K5R/1.0.8/fw.zip";
     const std::string no_numbers =
         "<downloads><download><download_url>" + url + "</download_url></download></downloads>";
-    behaviour cut, stall, slow, ignore_range, no_content;
+    behaviour cut, stall, slow, ignore_range, part_only, no_content;
     cut.close_after_bytes = 70000;
     stall.stall_after_bytes = 50000;
     stall.stall_ms = 10000;
     slow.bytes_per_second = 130000; // a piece every 100 ms for 1.6 s
     ignore_range.ignore_range = true;
+    part_only.range_bytes = 30000;
     no_content.status = 204;
     constexpr auto size = static_cast<quarro::i64>(package_size);
     const auto record = [&](quarro::i64 total, std::size_t received) {
@@ -146,6 +147,7 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
         {"cut off", {}, {}, cut, {}, "|", {{size, 70000}}},
         {"resumed", 70000, record(size, 70000), {}, {}, "bytes=70000-|", {}},
         {"range ignored", 70000, record(size, 70000), ignore_range, {}, "bytes=70000-||", {}},
+        {"short 206", 70000, record(size, 70000), part_only, {}, "bytes=70000-|", {{size, 100000}}},
         {"416 when complete", size, record(size, size), {}, {}, "bytes=200000-|", {}},
         {"416 when short", size, record(300000, size), {}, {}, "bytes=200000-|", {{300000, size}}},
         {"204 to a resume", 1000, record(-1, 1000), no_content, {}, "bytes=1000-|", {{-1, 1000}}},

@@ -67,7 +67,8 @@ public:
     ~http_download() override;
 
     /// Performs the transfer and tells the delegate how it ended: on_finished or on_stopped
-    /// (also after an answer other than 200 or 206, such as a 204, which carries no file).
+    /// (also after an answer other than 200 or 206, such as a 204, which carries no file, and
+    /// after a 206 whose range ends before the known total: the file is still partial).
     /// A server that answers a resumed request with the whole file (200), which libcurl
     /// refuses after the file was emptied, is asked once more from the start. Throws
     /// error::http_error_no_destination_location when the delegate set no destination, and

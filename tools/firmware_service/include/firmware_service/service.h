@@ -31,6 +31,9 @@ struct behaviour
     std::uint32_t bytes_per_second = 0;
     /// Packages: ignore a Range request and answer 200 with the whole file.
     bool ignore_range = false;
+    /// Packages: answer a Range request with at most this many bytes, a 206 whose range ends
+    /// before the file does, as a server that sends only part of what was asked.
+    std::optional<std::uint64_t> range_bytes;
     /// Every request: redirect to the same address again.
     bool redirect_loop = false;
     /// Every request: redirect to this address (empty: none).
