@@ -249,6 +249,12 @@ struct service::state
                         piece = std::min(piece, *b.stall_after_bytes - sent);
                     if (b.bytes_per_second > 0)
                         piece = std::min<std::uint64_t>(piece, (b.bytes_per_second + 9) / 10);
+                    if (b.next_piece) {
+                        const std::uint64_t asked = b.next_piece(sent);
+                        if (asked == 0)
+                            return false;
+                        piece = std::min(piece, asked);
+                    }
                     if (!sink.write(content->data() + offset + sent, piece))
                         return false;
                     sent += piece;

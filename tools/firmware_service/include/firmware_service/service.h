@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ struct behaviour
     /// Packages: send at most this many bytes a second, in tenths of a second, as a slow line
     /// would (0: as fast as the connection takes them).
     std::uint32_t bytes_per_second = 0;
+    /// Packages: asked before each piece, on the service's thread, with the body bytes sent so
+    /// far; answers the most that piece may hold, or 0 to close the connection. Lets a test
+    /// send pieces exactly when it wants them.
+    std::function<std::uint64_t(std::uint64_t sent)> next_piece;
     /// Packages: ignore a Range request and answer 200 with the whole file.
     bool ignore_range = false;
     /// Packages: answer a Range request with at most this many bytes, a 206 whose range ends
