@@ -247,8 +247,11 @@ struct service::state
                         wait(b.stall_ms);
                     if (b.stall_after_bytes && sent < *b.stall_after_bytes)
                         piece = std::min(piece, *b.stall_after_bytes - sent);
+                    // A tenth of a second's bytes, but never less than one byte.
+                    const std::uint64_t paced =
+                        std::max<std::uint64_t>(1, b.bytes_per_second / 10);
                     if (b.bytes_per_second > 0)
-                        piece = std::min<std::uint64_t>(piece, (b.bytes_per_second + 9) / 10);
+                        piece = std::min(piece, paced);
                     if (b.next_piece) {
                         const std::uint64_t asked = b.next_piece(sent);
                         if (asked == 0)
@@ -259,7 +262,7 @@ struct service::state
                         return false;
                     sent += piece;
                     if (b.bytes_per_second > 0)
-                        wait(100);
+                        wait(static_cast<std::uint32_t>(piece * 1000 / b.bytes_per_second));
                 }
                 return true;
             });

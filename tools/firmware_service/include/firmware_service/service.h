@@ -27,8 +27,8 @@ struct behaviour
     std::uint32_t stall_ms = 0;
     /// Packages: after this many body bytes, close the connection.
     std::optional<std::uint64_t> close_after_bytes;
-    /// Packages: send at most this many bytes a second, in tenths of a second, as a slow line
-    /// would (0: as fast as the connection takes them).
+    /// Packages: send at most this many bytes a second, a tenth of a second's worth at a time
+    /// (at least a byte), as a slow line would (0: as fast as the connection takes them).
     std::uint32_t bytes_per_second = 0;
     /// Packages: asked before each piece, on the service's thread, with the body bytes sent so
     /// far; answers the most that piece may hold, or 0 to close the connection. Lets a test
