@@ -334,12 +334,15 @@ e2e_make_package() {
     } >"$E2E_TEMP/expected-block0.bin"
 }
 
-# e2e_start_service DELAY_MS: the local firmware service on $E2E_TEMP/service (the packages of
-# e2e_make_package), holding every answer back DELAY_MS; sets E2E_SERVICE to its address.
+# e2e_start_service DELAY_MS [BYTES_PER_SECOND]: the local firmware service on
+# $E2E_TEMP/service (the packages of e2e_make_package), holding every answer back DELAY_MS and
+# sending packages at BYTES_PER_SECOND (default: as fast as they go); sets E2E_SERVICE to its
+# address.
 e2e_start_service() {
     local log=$E2E_TEMP/service.log
     mkdir -p "$E2E_TEMP/service"
-    e2e_spawn "$log" "$PELLARO_SERVICE_PROGRAM" --root "$E2E_TEMP/service" --port 0 --delay-ms "$1"
+    e2e_spawn "$log" "$PELLARO_SERVICE_PROGRAM" --root "$E2E_TEMP/service" --port 0 --delay-ms "$1" \
+        --bytes-per-second "${2:-0}"
     e2e_wait_for "the firmware service to name its address" 20 \
         grep -q 'http://127\.0\.0\.1:[0-9]' "$log"
     E2E_SERVICE=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log")

@@ -18,6 +18,7 @@ public:
     {
         now().store(0);
         sleeps().store(0);
+        reads().store(0);
         previous_ = quarro::clock::install(&source);
     }
     ~virtual_clock() { quarro::clock::install(previous_); }
@@ -28,6 +29,15 @@ public:
     static std::uint64_t now_ms() { return now().load(); }
     /// Calls of sleep_ms since the clock was installed.
     static std::uint64_t sleep_count() { return sleeps().load(); }
+    /// Calls of now_ms since the clock was installed: how often the code looked at the time.
+    static std::uint64_t read_count() { return reads().load(); }
+    /// Moves the time on to `time_ms`; a time already past stays.
+    static void advance_to(std::uint64_t time_ms)
+    {
+        std::uint64_t current = now().load();
+        while (current < time_ms && !now().compare_exchange_weak(current, time_ms)) {
+        }
+    }
 
 private:
     static std::atomic<std::uint64_t>& now()
@@ -40,7 +50,16 @@ private:
         static std::atomic<std::uint64_t> value{0};
         return value;
     }
-    static quarro::u64 read_now() { return now().load(); }
+    static std::atomic<std::uint64_t>& reads()
+    {
+        static std::atomic<std::uint64_t> value{0};
+        return value;
+    }
+    static quarro::u64 read_now()
+    {
+        reads().fetch_add(1);
+        return now().load();
+    }
     static void sleep(quarro::u32 duration_ms)
     {
         sleeps().fetch_add(1);

@@ -9,6 +9,7 @@
 
 #include "http/curl_easy.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quarro {
@@ -63,6 +64,7 @@ struct http_download::callbacks
         const size_t n = size * count;
         if (n == 0)
             return 0;
+        self.arrived_bytes_ += n;
         if (!self.destination_file_)
             return n;
         const bool written = guarded(self, [&] {
@@ -77,16 +79,16 @@ struct http_download::callbacks
         return written ? n : 0;
     }
 
-    static int progress(void* download, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) noexcept
+    static int progress(void* download, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept
     {
         auto& self = *static_cast<http_download*>(download);
-        const u64 time_ms = clock::now_ms();
-        if (now != self.last_amount_) {
-            self.last_amount_ = now;
-            self.last_change_ms_ = time_ms;
-        } else if (time_ms - self.last_change_ms_ > self.limits_.stall_limit_ms) {
-            self.stop_text_ =
-                "no data for " + std::to_string(time_ms - self.last_change_ms_) + " ms";
+        bool stalled = false;
+        if (!guarded(self, [&] {
+                stalled = self.watchdog_.stalled(clock::now_ms(), self.arrived_bytes_);
+            }))
+            return 1;
+        if (stalled) {
+            self.stop_text_ = self.watchdog_.reason();
             return 1;
         }
         return self.cancel_.load() || detail::abort_requested(self.limits_.abort_flag) ? 1 : 0;
@@ -97,7 +99,7 @@ http_download::http_download(const memory::shared_handle<http_request>& request,
                              http_download_delegate* delegate, const download_limits& limits)
     : request_(request), delegate_(delegate), limits_(limits),
       handle_(detail::new_easy_handle(request->get_url())), resume_(false),
-      last_change_ms_(clock::now_ms())
+      watchdog_(limits.stall_limit_ms, clock::now_ms())
 {}
 
 http_download::http_download(const resume_record& record, const std::string& destination_path,
@@ -105,7 +107,7 @@ http_download::http_download(const resume_record& record, const std::string& des
     : request_(new http_request(record.download_url, 0, "GET")), delegate_(delegate),
       limits_(limits), handle_(detail::new_easy_handle(request_->get_url())),
       destination_path_(destination_path), resume_(true), offset_(record.bytes_received),
-      total_size_(record.total_file_size), last_change_ms_(clock::now_ms())
+      total_size_(record.total_file_size), watchdog_(limits.stall_limit_ms, clock::now_ms())
 {}
 
 http_download::~http_download()
@@ -226,7 +228,10 @@ void http_download::evaluate_response()
         return;
     started_ = true;
     if (code == 206) {
-        total_size_ = length > 0 ? static_cast<i64>(offset_) + length : length;
+        // A range that ends before the recorded total brings only part of the rest: the
+        // recorded total still decides when the file is complete.
+        const i64 range_end = length > 0 ? static_cast<i64>(offset_) + length : length;
+        total_size_ = std::max(total_size_, range_end);
         response_->total_size = total_size_;
         delegate_->on_resumed(*this, response_, offset_);
         destination_file_ = memory::data_ptr<files::file>(new files::hdd_file(

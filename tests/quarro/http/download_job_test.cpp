@@ -1,20 +1,28 @@
 // The resumable download against the local firmware service: fresh, cut off and resumed,
-// restarted, finished or stopped by a 416, stopped by a 204, stalled or slow but steady,
-// cancelled, over its size limit, on a full disk, unable to rename, and continued from resume
-// files that are damaged, old or wrong.
+// restarted, finished or stopped by a 416, stopped by a 204 or by a range that ends early,
+// stalled, trickling or slow but steady, cancelled, over its size limit, on a full disk,
+// unable to rename, and continued from resume files that are damaged, old or wrong.
 #include <quarro/http/download_job.h>
 #include <quarro/http/resume_file.h>
 
+#include <support/bounded_wait.h>
 #include <support/file_size_limit.h>
 #include <support/temporary_folder.h>
+#include <support/virtual_clock.h>
 
 #include <firmware_service/service.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -130,12 +138,13 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
     const std::string other = service.base_address() + "/firmware/K5R/1.0.8/fw.zip";
     const std::string no_numbers =
         "<downloads><download><download_url>" + url + "</download_url></download></downloads>";
-    behaviour cut, stall, slow, ignore_range, no_content;
+    behaviour cut, stall, slow, ignore_range, part_only, no_content;
     cut.close_after_bytes = 70000;
     stall.stall_after_bytes = 50000;
     stall.stall_ms = 10000;
     slow.bytes_per_second = 130000; // a piece every 100 ms for 1.6 s
     ignore_range.ignore_range = true;
+    part_only.range_bytes = 30000;
     no_content.status = 204;
     constexpr auto size = static_cast<quarro::i64>(package_size);
     const auto record = [&](quarro::i64 total, std::size_t received) {
@@ -146,6 +155,7 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
         {"cut off", {}, {}, cut, {}, "|", {{size, 70000}}},
         {"resumed", 70000, record(size, 70000), {}, {}, "bytes=70000-|", {}},
         {"range ignored", 70000, record(size, 70000), ignore_range, {}, "bytes=70000-||", {}},
+        {"short 206", 70000, record(size, 70000), part_only, {}, "bytes=70000-|", {{size, 100000}}},
         {"416 when complete", size, record(size, size), {}, {}, "bytes=200000-|", {}},
         {"416 when short", size, record(300000, size), {}, {}, "bytes=200000-|", {{300000, size}}},
         {"204 to a resume", 1000, record(-1, 1000), no_content, {}, "bytes=1000-|", {{-1, 1000}}},
@@ -182,6 +192,172 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
                   record(stopped->first, stopped->second));
         EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part"), stopped->second);
     }
+}
+
+// A moment of an arrival pattern on the test clock: `bytes` arrive at `at_ms`, or, with 0
+// bytes, nothing arrives and the watchdog looks at the time.
+struct arrival
+{
+    std::uint64_t at_ms;
+    std::uint64_t bytes;
+};
+
+// `count` pieces of `bytes`, one every `every_ms`, the first at `first_ms`, after `before`.
+std::vector<arrival> every(std::vector<arrival> before, std::uint64_t first_ms,
+                           std::uint64_t every_ms, std::uint64_t bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        before.push_back({first_ms + i * every_ms, bytes});
+    return before;
+}
+
+// Plays an arrival pattern through the service and the job so that the watchdog sees exactly
+// the pattern, however the threads run: a piece goes out only once the job has received the
+// one before and looked at the time since (libcurl's progress call follows each arrival at
+// once); the clock then reads the time of the piece that the newest byte belongs to; a moment
+// at which nothing arrives is held until the watchdog has looked at it (libcurl looks at least
+// once a second while nothing comes). After the pattern, the rest of the file comes at once.
+class arrival_player
+{
+public:
+    explicit arrival_player(std::vector<arrival> pattern) : pattern_(std::move(pattern)) {}
+
+    /// The service's question before each piece, on its thread: the most the piece may hold.
+    std::uint64_t next_piece(std::uint64_t sent)
+    {
+        if (!wait_for("the job to receive and look at the piece before", [&] {
+                return received_.load() == sent && looked_since(look_at_arrival_.load());
+            }))
+            return 0;
+        while (next_ < pattern_.size()) {
+            const arrival a = pattern_[next_++];
+            if (a.bytes > 0)
+                return a.bytes;
+            test_support::virtual_clock::advance_to(a.at_ms);
+            const std::uint64_t looks = test_support::virtual_clock::read_count();
+            if (!wait_for("the watchdog to look at the time", [&] { return looked_since(looks); }))
+                return 0;
+        }
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+
+    /// The job received `count` more bytes (its thread, inside libcurl).
+    void received(std::uint64_t count)
+    {
+        const std::uint64_t total = received_.load() + count;
+        test_support::virtual_clock::advance_to(time_of_byte(total));
+        // Told last: whoever sees the bytes counted sees since when to wait for a look.
+        look_at_arrival_ = test_support::virtual_clock::read_count();
+        received_ = total;
+    }
+
+    /// The job has returned: nothing is waited for any more.
+    void end() { ended_ = true; }
+
+private:
+    static bool looked_since(std::uint64_t looks)
+    {
+        return test_support::virtual_clock::read_count() > looks;
+    }
+
+    template <class Condition>
+    bool wait_for(const char* what, Condition condition)
+    {
+        const bool done = test_support::eventually([&] { return ended_.load() || condition(); },
+                                                   std::chrono::seconds(10));
+        if (!done)
+            ADD_FAILURE() << "waited 10 s for " << what;
+        return done && !ended_.load();
+    }
+
+    // When the `count`-th byte arrives: the time of its piece; the rest, at the pattern's end.
+    std::uint64_t time_of_byte(std::uint64_t count) const
+    {
+        std::uint64_t end = 0;
+        for (const arrival& a : pattern_) {
+            end += a.bytes;
+            if (a.bytes > 0 && end >= count)
+                return a.at_ms;
+        }
+        return pattern_.empty() ? 0 : pattern_.back().at_ms;
+    }
+
+    const std::vector<arrival> pattern_;
+    std::size_t next_ = 0; // the service's thread only
+    std::atomic<std::uint64_t> received_{0};
+    std::atomic<std::uint64_t> look_at_arrival_{0};
+    std::atomic<bool> ended_{false};
+};
+
+// A download job that tells the player what arrived.
+class paced_download_job : public quarro::download_job
+{
+public:
+    paced_download_job(const files::filepath& folder, const std::string& url,
+                       arrival_player& player)
+        : quarro::download_job(folder, url), player_(player)
+    {}
+
+protected:
+    void on_data_received(quarro::http_download& download, quarro::u64 count) override
+    {
+        quarro::download_job::on_data_received(download, count);
+        player_.received(count);
+    }
+
+private:
+    arrival_player& player_;
+};
+
+// name; the arrival pattern; the bytes received and the time when the watchdog stopped the
+// transfer (none: it finishes)
+using arrival_case = std::tuple<const char*, std::vector<arrival>,
+                                std::optional<std::pair<std::uint64_t, std::uint64_t>>>;
+
+// With the limit of 60 s: a transfer that receives less than 1 KiB within a span longer than
+// the limit, nothing at all or a trickle, is stopped as soon as the span is, and keeps its
+// partial file and resume file for the next attempt; 1 KiB within every such span finishes.
+TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
+{
+    const arrival_case cases[] = {
+        {"nothing from the start past the limit", {{60001, 0}}, {{0, 60001}}},
+        {"stalled for exactly the limit", {{0, 50000}, {60000, 0}}, {}},
+        {"stalled one ms past the limit", {{0, 50000}, {60001, 0}}, {{50000, 60001}}},
+        {"1023 bytes in a span past the limit",
+         {{0, 50000}, {30000, 1023}, {60001, 0}},
+         {{51023, 60001}}},
+        {"1024 bytes in a span past the limit", {{0, 50000}, {30000, 1024}, {60001, 0}}, {}},
+        {"a byte a second", every({}, 1000, 1000, 1, 61), {{61, 61000}}},
+        {"a byte a second after 100000",
+         every({{0, 100000}}, 1000, 1000, 1, 61),
+         {{100061, 61000}}},
+        {"1 KiB a minute", {{60000, 0}, {60000, 1024}, {120000, 0}, {120000, 1024}}, {}},
+    };
+    for (const auto& [name, pattern, stopped] : cases) {
+        SCOPED_TRACE(name);
+        for (const char* file : {"fw.zip", "fw.zip.part", "fw.zip.resume.xml"})
+            std::filesystem::remove(destination / file);
+        const test_support::virtual_clock clock;
+        const auto player = std::make_shared<arrival_player>(pattern);
+        behaviour paced;
+        paced.next_piece = [player](std::uint64_t sent) { return player->next_piece(sent); };
+        service.set_behaviour(paced);
+        memory::data_ptr<paced_download_job> job(
+            new paced_download_job(files::filepath(destination.path()), url, *player));
+        job->run();
+        player->end();
+        if (!stopped) {
+            expect_finished(*job);
+            continue;
+        }
+        expect_stopped(*job);
+        EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->second) << "the stop's time";
+        EXPECT_EQ(read_text(destination / "fw.zip.resume.xml"),
+                  resume_text(url, std::to_string(package_size), std::to_string(stopped->first)));
+        std::error_code missing; // a failed row must not end the table
+        EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->first);
+    }
+    service.set_behaviour({});
 }
 
 // A cancel stops the transfer at its next progress call (the caller's abort flag, read in the

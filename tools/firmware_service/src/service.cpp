@@ -202,6 +202,7 @@ struct service::state
         auto content = std::make_shared<std::string>(read_whole(path));
         const std::uint64_t size = content->size();
         std::uint64_t offset = 0;
+        std::uint64_t end = size; // past the last byte sent
         // cpp-httplib 0.11 answers a range at or past the end with a bogus length, and slices
         // the content even when the status says 200; the service answers ranges itself.
         const bool ranged = !request.ranges.empty() && !b.ignore_range;
@@ -214,20 +215,22 @@ struct service::state
                 return;
             }
             offset = static_cast<std::uint64_t>(first);
+            if (b.range_bytes)
+                end = std::min(size, offset + *b.range_bytes);
             response.status = 206;
             response.set_header("Content-Range", "bytes " + std::to_string(offset) + "-" +
-                                                     std::to_string(size - 1) + "/" +
+                                                     std::to_string(end - 1) + "/" +
                                                      std::to_string(size));
         } else {
             response.status = 200;
         }
         // cpp-httplib waits for ever on a provider of no bytes.
-        if (size == offset) {
+        if (end == offset) {
             response.set_content(std::string(), "application/zip");
             return;
         }
         response.set_content_provider(
-            size - offset, "application/zip",
+            end - offset, "application/zip",
             [this, content, offset, b](std::size_t at, std::size_t length,
                                        httplib::DataSink& sink) {
                 // Pieces of 256 KiB at most, cut where a stall or a close was asked for.
@@ -244,13 +247,22 @@ struct service::state
                         wait(b.stall_ms);
                     if (b.stall_after_bytes && sent < *b.stall_after_bytes)
                         piece = std::min(piece, *b.stall_after_bytes - sent);
+                    // A tenth of a second's bytes, but never less than one byte.
+                    const std::uint64_t paced =
+                        std::max<std::uint64_t>(1, b.bytes_per_second / 10);
                     if (b.bytes_per_second > 0)
-                        piece = std::min<std::uint64_t>(piece, (b.bytes_per_second + 9) / 10);
+                        piece = std::min(piece, paced);
+                    if (b.next_piece) {
+                        const std::uint64_t asked = b.next_piece(sent);
+                        if (asked == 0)
+                            return false;
+                        piece = std::min(piece, asked);
+                    }
                     if (!sink.write(content->data() + offset + sent, piece))
                         return false;
                     sent += piece;
                     if (b.bytes_per_second > 0)
-                        wait(100);
+                        wait(static_cast<std::uint32_t>(piece * 1000 / b.bytes_per_second));
                 }
                 return true;
             });

@@ -1,11 +1,12 @@
 // One libcurl transfer into a file, from the start or resumed from an offset, with a watchdog
-// that stops a transfer that receives nothing for too long.
+// that stops a transfer that receives too little for too long.
 #pragma once
 
 #include <quarro/files/file.h>
 #include <quarro/files/filepath.h>
 #include <quarro/http/http_request.h>
 #include <quarro/http/resume_file.h>
+#include <quarro/http/transfer_watchdog.h>
 #include <quarro/memory/shared_handle.h>
 #include <quarro/synchronization/job.h>
 
@@ -44,7 +45,8 @@ public:
 /// The limits of one download.
 struct download_limits
 {
-    /// A transfer that receives nothing for longer than this is stopped.
+    /// A transfer that receives less than 1 KiB (transfer_watchdog::minimum_bytes) within any
+    /// span longer than this, nothing at all or a trickle, is stopped.
     u32 stall_limit_ms = 60000;
     /// A larger total size, announced or received, stops the transfer; -1: no limit.
     i64 max_size_bytes = -1;
@@ -67,7 +69,8 @@ public:
     ~http_download() override;
 
     /// Performs the transfer and tells the delegate how it ended: on_finished or on_stopped
-    /// (also after an answer other than 200 or 206, such as a 204, which carries no file).
+    /// (also after an answer other than 200 or 206, such as a 204, which carries no file, and
+    /// after a 206 whose range ends before the known total: the file is still partial).
     /// A server that answers a resumed request with the whole file (200), which libcurl
     /// refuses after the file was emptied, is asked once more from the start. Throws
     /// error::http_error_no_destination_location when the delegate set no destination, and
@@ -107,9 +110,10 @@ private:
     memory::shared_handle<http_response> response_;
     files::filepath destination_;
     bool started_ = false;
-    // The progress watchdog's last downloaded amount and when it changed.
-    i64 last_amount_ = -1;
-    u64 last_change_ms_;
+    // Body bytes that reached the write callback, kept or not: libcurl's own count starts
+    // again with every request (a redirect, the second request after a range error).
+    u64 arrived_bytes_ = 0;
+    transfer_watchdog watchdog_;
     std::string stop_text_; // why a callback stopped the transfer
 };
 

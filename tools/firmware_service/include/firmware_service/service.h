@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,11 +27,18 @@ struct behaviour
     std::uint32_t stall_ms = 0;
     /// Packages: after this many body bytes, close the connection.
     std::optional<std::uint64_t> close_after_bytes;
-    /// Packages: send at most this many bytes a second, in tenths of a second, as a slow line
-    /// would (0: as fast as the connection takes them).
+    /// Packages: send at most this many bytes a second, a tenth of a second's worth at a time
+    /// (at least a byte), as a slow line would (0: as fast as the connection takes them).
     std::uint32_t bytes_per_second = 0;
+    /// Packages: asked before each piece, on the service's thread, with the body bytes sent so
+    /// far; answers the most that piece may hold, or 0 to close the connection. Lets a test
+    /// send pieces exactly when it wants them.
+    std::function<std::uint64_t(std::uint64_t sent)> next_piece;
     /// Packages: ignore a Range request and answer 200 with the whole file.
     bool ignore_range = false;
+    /// Packages: answer a Range request with at most this many bytes, a 206 whose range ends
+    /// before the file does, as a server that sends only part of what was asked.
+    std::optional<std::uint64_t> range_bytes;
     /// Every request: redirect to the same address again.
     bool redirect_loop = false;
     /// Every request: redirect to this address (empty: none).
