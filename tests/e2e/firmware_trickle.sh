@@ -40,12 +40,8 @@ e2e_request_quit
 e2e_answer_box "Firmware update in progress" Return
 e2e_gone "$E2E_PROGRAM" && e2e_fail "the program quit during the firmware update"
 
-# Bounded by the clock rather than by a count of looks: each look takes a picture.
-until e2e_area_is "${STATUS_LABEL_AREA[@]}" download-failed; do
-    [ $((SECONDS - started)) -lt 120 ] || e2e_fail "waited 120 s for the trickling download" \
-        "to fail: 'firmware download failed!' in the status row" || exit 1
-    sleep 0.5
-done
+e2e_wait_for "the trickling download to fail: 'firmware download failed!' in the status row" \
+    120 e2e_area_is "${STATUS_LABEL_AREA[@]}" download-failed
 elapsed=$((SECONDS - started))
 # The watchdog allows 60 s for the first 1 KiB; the service held its answer back 2 s of them.
 [ "$elapsed" -ge 58 ] || e2e_fail "the download failed after $elapsed s, not for its trickle"

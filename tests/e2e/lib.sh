@@ -41,16 +41,17 @@ e2e_cleanup() {
     rm -rf "$E2E_TEMP"
 }
 
-# e2e_wait_for WHAT SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, at most
-# SECONDS; fails naming WHAT.
+# e2e_wait_for WHAT SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, for at most
+# SECONDS (whole seconds) on the clock, however long each look takes; fails naming WHAT.
 e2e_wait_for() {
-    local what=$1 seconds=$2 tries=$(($2 * 10))
+    local what=$1 seconds=$2 deadline
     shift 2
-    for ((; tries > 0; tries--)); do
-        "$@" >/dev/null 2>&1 && return 0
+    deadline=$(($(date +%s%N) / 1000000 + seconds * 1000))
+    until "$@" >/dev/null 2>&1; do
+        [ $(($(date +%s%N) / 1000000)) -lt "$deadline" ] || e2e_fail "waited $seconds s for $what" ||
+            return 1
         sleep 0.1
     done
-    e2e_fail "waited $seconds s for $what"
 }
 
 # Starts Xvfb (1280x1024x24) on a display it picks itself, so that two tests starting at once
