@@ -36,18 +36,22 @@ TEST(JuceDialogHooks, AlertFromAWorkerShowsOnTheMessageThreadWithoutWaiting)
     juce::MessageManager::getInstance()->runDispatchLoopUntil(50);
 }
 
+// A name chosen in the save panel, the answer to a question before replacing a file, and what
+// the save then does.
+struct SaveRow
+{
+    const char* chosen;
+    bool answerYes;
+    const char* saved; // nullptr: the save is cancelled
+    const char* asked; // the file the question names; nullptr: no question
+};
+
 TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
 {
     const test_support::temporary_folder folder;
     for (const char* present : {"Vocal.xml", "Vocal 1.xml", "C", "D", "D.xml"})
         test_support::write_text(folder / present, "");
-    const struct
-    {
-        const char* chosen; // in the save panel
-        bool answerYes;
-        const char* saved; // nullptr: the save is cancelled
-        const char* asked; // the file the question names; nullptr: no question
-    } rows[] = {
+    const SaveRow rows[] = {
         {"Vocal.xml", true, "Vocal.xml", "Vocal.xml"},
         {"Vocal.xml", false, nullptr, "Vocal.xml"},
         {"Vocal", true, "Vocal.xml", "Vocal.xml"},
@@ -85,13 +89,7 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
     const test_support::temporary_folder folder;
     for (const char* present : {"Vocal.xml", "C", "D", "D.xml"})
         test_support::write_text(folder / present, "");
-    const struct
-    {
-        const char* typed;
-        bool answerYes;
-        const char* saved; // nullptr: the save is cancelled
-        const char* asked; // the file the question names; nullptr: no question
-    } rows[] = {
+    const SaveRow rows[] = {
         {"Vocal.xml", true, "Vocal.xml", "Vocal.xml"},
         {"Vocal.xml", false, nullptr, "Vocal.xml"},
         {"C", false, "C.xml", nullptr},
@@ -100,10 +98,10 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
     };
     JuceDialogHooks hooks;
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.typed << (row.answerYes ? ", yes" : ", no"));
+        SCOPED_TRACE(testing::Message() << row.chosen << (row.answerYes ? ", yes" : ", no"));
         ScopedRecordingDesktop desktop;
         desktop->answerYes = row.answerYes;
-        SavePanelDriver user(row.typed, row.answerYes);
+        SavePanelDriver user(row.chosen, row.answerYes);
         const auto saved =
             hooks.choose_file_to_save("save preset as...", folder.path(), "User Preset", "xml");
         ASSERT_TRUE(user.typed) << "no save panel showed";
