@@ -7,7 +7,6 @@
 #include <quarro/err/exception.h>
 #include <quarro/types.h>
 
-#include <atomic>
 #include <mutex>
 #include <optional>
 
