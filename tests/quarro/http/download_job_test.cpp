@@ -212,11 +212,12 @@ std::vector<arrival> every(std::vector<arrival> before, std::uint64_t first_ms,
 }
 
 // Plays an arrival pattern through the service and the job so that the watchdog sees exactly
-// the pattern, however the threads run: a piece goes out only once the job has received the
-// one before and looked at the time since (libcurl's progress call follows each arrival at
-// once); the clock then reads the time of the piece that the newest byte belongs to; a moment
-// at which nothing arrives is held until the watchdog has looked at it (libcurl looks at least
-// once a second while nothing comes). After the pattern, the rest of the file comes at once.
+// the pattern, however the threads run: the pattern starts once the job has taken the
+// response's headers, and a piece goes out only once the job has received the one before and
+// looked at the time since (libcurl's progress call follows each arrival at once); the clock
+// then reads the time of the piece that the newest byte belongs to; a moment at which nothing
+// arrives is held until the watchdog has looked at it (libcurl looks at least once a second
+// while nothing comes). After the pattern, the rest of the file comes at once.
 class arrival_player
 {
 public:
@@ -225,6 +226,10 @@ public:
     /// The service's question before each piece, on its thread: the most the piece may hold.
     std::uint64_t next_piece(std::uint64_t sent)
     {
+        // The headers went out before the first piece; until the job has taken them, a moment
+        // played now could stop the transfer before its total is known.
+        if (!wait_for("the job to take the response's headers", [&] { return responded_.load(); }))
+            return 0;
         if (!wait_for("the job to receive and look at the piece before", [&] {
                 return received_.load() == sent && looked_since(look_at_arrival_.load());
             }))
@@ -250,6 +255,9 @@ public:
         look_at_arrival_ = test_support::virtual_clock::read_count();
         received_ = total;
     }
+
+    /// The job has taken the response's headers (its thread, inside libcurl).
+    void responded() { responded_ = true; }
 
     /// The job has returned: nothing is waited for any more.
     void end() { ended_ = true; }
@@ -286,6 +294,7 @@ private:
     std::size_t next_ = 0; // the service's thread only
     std::atomic<std::uint64_t> received_{0};
     std::atomic<std::uint64_t> look_at_arrival_{0};
+    std::atomic<bool> responded_{false};
     std::atomic<bool> ended_{false};
 };
 
@@ -303,6 +312,12 @@ protected:
     {
         quarro::download_job::on_data_received(download, count);
         player_.received(count);
+    }
+    void on_response(quarro::http_download& download,
+                     const memory::shared_handle<quarro::http_response>& response) override
+    {
+        quarro::download_job::on_response(download, response);
+        player_.responded();
     }
 
 private:
