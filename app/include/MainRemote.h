@@ -90,7 +90,9 @@ public:
         state. Sliders, Load, Save, the toggle and the help button are left alone. */
     void setControlsEnabled(bool enabled);
 
-    /** True while the action buttons are disabled for a running speaker operation. Any thread. */
+    /** True while the action buttons are disabled for an operation of the panel: from its
+        start until its result has been shown. One runs at a time, beside the firmware search;
+        nothing but its result enables the buttons again. Any thread. */
     bool isBusy() const noexcept { return busy.load(); }
     /** True from the start of a firmware update until it succeeds or fails. Any thread. */
     bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
@@ -99,10 +101,11 @@ public:
         speaker. */
     static constexpr const char* speakerWaitText = "(waiting for another program...)";
 
-    /** Whether the program may end now: not while an operation of the panel holds the
-        speaker (false, nothing changes). Otherwise true, and an operation that only waits for
-        another program's hold gives the wait up without touching the speaker; the timer stops,
-        so that its failure is not shown. Message thread. */
+    /** Whether the program may end now: not while an operation of the panel, a firmware
+        update included, holds the speaker (false, nothing changes), whatever the buttons show.
+       Otherwise true, and an operation that only waits for another program's hold gives the wait up
+       without touching the speaker; the timer stops, so that its failure is not shown. Message
+       thread. */
     bool prepareToQuit();
 
     /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
@@ -140,12 +143,36 @@ private:
 
     // -- Actions of the buttons (message thread); failures are handled by buttonClicked.
     void runAction(juce::Button* button);
+    /** The panel's own operations; the firmware search is none of them. */
+    enum class Operation
+    {
+        none,
+        readSettings,
+        readPreset,
+        writePreset,
+        writeSettings,
+        reset,
+        updateFirmware
+    };
+    /** Disables the action buttons and runs `start`, which starts `operation`; false, and
+        nothing started, while an operation of the panel runs or a worker of one has not ended
+        (the start might wait for it on the message thread). */
+    bool startOperation(Operation operation, const std::function<void()>& start);
+    /** The result of `operation` has been shown: unless another operation runs, it has ended
+        and the action buttons are enabled again (false when another runs). */
+    bool endOperation(Operation operation);
+    /** Asks the yes/no question; a "Yes" starts the operation as startOperation does. */
+    void askThenStart(const juce::String& title, const juce::String& question, Operation operation,
+                      std::function<void()> start);
+    void readUserPreset(quarro::u64 index);
     void sendUserPreset(quarro::u64 index);
     void updateFirmware();
     void sendMainSettings();
     void resetSpeaker();
     void loadPresetFile();
     void savePresetFile();
+    /** The current preset into the file `name` of `folder`, chosen in the save panel. */
+    void savePresetAs(const files::filepath& folder, const std::string& name);
     /** The speaker's input code for an input knob position, and the position for a code:
         the one table works both ways. 0 for anything outside it. */
     static quarro::u32 inputTableEntry(double positionOrCode);
@@ -171,8 +198,11 @@ private:
     void showMainSettings();
     void showNewSpeaker();
     void showFirmwareVersion();
-    /** The standard box of a failed speaker operation, then the controls enabled again. */
-    void showFailure(const char* title);
+    /** Asks the firmware service about the speaker shown: now, or once the search for an
+        earlier speaker has ended. */
+    void searchFirmware();
+    /** The standard box of a failed speaker operation, and the operation's end. */
+    void showFailure(const char* title, Operation operation);
     /** A copy of the latest firmware text, taken under its mutex. */
     juce::String copyStatusText();
     /** Runs a step of an action or of the timer; a failure is logged and shown in a box
@@ -182,7 +212,9 @@ private:
 
     bool ticking = false; // a tick is running (its message box may let the timer fire again)
     bool waitingForSpeaker = false; // the status row says that the panel waits
-    juce::String statusBehindWait;  // what the status row shows once the wait is over
+    bool searchAgain = false;       // a new speaker's search waits for the old speaker's to end
+    Operation running = Operation::readSettings; // the first read starts with the panel
+    juce::String statusBehindWait;               // what the status row shows once the wait is over
 
     memory::data_ptr<dsp_control> dspControl;
     std::atomic<bool> firstReadPending{true};
@@ -207,7 +239,7 @@ private:
     std::atomic<bool> firmwareUpdateProgress{false};
     std::atomic<bool> mainSettingsWritten{false};
     std::atomic<bool> mainSettingsWriteFailed{false};
-    std::atomic<bool> busy{false};
+    std::atomic<bool> busy{true}; // running is not none
     std::atomic<bool> firmwareUpdateInProgress{false};
     juce::ComponentDragger dragger;
     juce::Image backgroundExpandedImage;

@@ -11,15 +11,20 @@ public:
     void showMessage(const juce::String& title, const juce::String& text,
                      juce::Component* associatedComponent) override
     {
-        juce::NativeMessageBox::showMessageBox(juce::MessageBoxIconType::InfoIcon, title, text,
-                                               associatedComponent);
+        juce::NativeMessageBox::showMessageBoxAsync(juce::MessageBoxIconType::InfoIcon, title, text,
+                                                    associatedComponent, nullptr);
     }
 
-    bool askYesNo(const juce::String& title, const juce::String& text,
-                  juce::Component* associatedComponent) override
+    void askYesNo(const juce::String& title, const juce::String& text,
+                  juce::Component* associatedComponent, std::function<void(bool)> answered) override
     {
-        return juce::NativeMessageBox::showYesNoBox(juce::MessageBoxIconType::QuestionIcon, title,
-                                                    text, associatedComponent, nullptr) == 1;
+        // With a callback the box is asynchronous: "Yes" answers 1, "No" 0.
+        juce::NativeMessageBox::showYesNoBox(
+            juce::MessageBoxIconType::QuestionIcon, title, text, associatedComponent,
+            juce::ModalCallbackFunction::create([answered = std::move(answered)](int result) {
+                if (answered)
+                    answered(result == 1);
+            }));
     }
 
     void openInBrowser(const juce::URL& page) override { page.launchInDefaultBrowser(); }

@@ -39,50 +39,72 @@ void JuceDialogHooks::show_alert(const std::string& informative_text,
     });
 }
 
-std::optional<std::string> JuceDialogHooks::choose_file_to_open(const std::string& title,
-                                                                const std::string& start_folder)
+void JuceDialogHooks::begin_choose_file_to_open(const std::string& title,
+                                                const std::string& start_folder,
+                                                answer_function answer)
 {
-    juce::FileChooser chooser(juce::String::fromUTF8(title.c_str()), fileOrNothing(start_folder));
-    if (!chooser.browseForFileToOpen())
-        return std::nullopt;
-    return chooser.getResult().getFullPathName().toStdString();
+    chooser = std::make_unique<juce::FileChooser>(juce::String::fromUTF8(title.c_str()),
+                                                  fileOrNothing(start_folder));
+    chooser->launchAsync(juce::FileBrowserComponent::openMode |
+                             juce::FileBrowserComponent::canSelectFiles,
+                         [answer = std::move(answer)](const juce::FileChooser& panel) {
+                             const auto file = panel.getResult();
+                             if (file == juce::File())
+                                 answer(std::nullopt);
+                             else
+                                 answer(file.getFullPathName().toStdString());
+                         });
 }
 
-std::optional<std::string> JuceDialogHooks::choose_file_to_save(const std::string& title,
-                                                                const std::string& folder,
-                                                                const std::string& file_name,
-                                                                const std::string& file_type)
+void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const std::string& folder,
+                                                const std::string& file_name,
+                                                const std::string& file_type,
+                                                answer_function answer)
 {
     const auto start = fileOrNothing(folder);
     const auto type = juce::String::fromUTF8(file_type.c_str());
-    juce::FileChooser chooser(juce::String::fromUTF8(title.c_str()),
-                              start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
-                              type.isEmpty() ? juce::String("*") : "*." + type);
+    chooser = std::make_unique<juce::FileChooser>(
+        juce::String::fromUTF8(title.c_str()),
+        start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
+        type.isEmpty() ? juce::String("*") : "*." + type);
     // The panel's own question would name the file before the type is added: fileToSave asks
     // instead, about the file that will be written.
-    if (!chooser.browseForFileToSave(false))
-        return std::nullopt;
-    const auto file = fileToSave(chooser.getResult(), type);
-    if (!file)
-        return std::nullopt;
-    return file->getFullPathName().toStdString();
+    chooser->launchAsync(juce::FileBrowserComponent::saveMode |
+                             juce::FileBrowserComponent::canSelectFiles,
+                         [type, answer = std::move(answer)](const juce::FileChooser& panel) {
+                             const auto chosen = panel.getResult();
+                             if (chosen == juce::File()) {
+                                 answer(std::nullopt);
+                                 return;
+                             }
+                             fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
+                                 if (file)
+                                     answer(file->getFullPathName().toStdString());
+                                 else
+                                     answer(std::nullopt);
+                             });
+                         });
 }
 
-std::optional<juce::File> JuceDialogHooks::fileToSave(const juce::File& chosen,
-                                                      const juce::String& type)
+void JuceDialogHooks::fileToSave(const juce::File& chosen, const juce::String& type,
+                                 std::function<void(std::optional<juce::File>)> answer)
 {
     // The type is added, never put in place of another ending: a full stop in a name, as in
     // "Vocal 1.5", is part of the name.
     auto file = chosen;
     if (type.isNotEmpty() && !endsWithIgnoringAsciiCase(chosen.getFileName(), "." + type))
         file = chosen.getSiblingFile(chosen.getFileName() + "." + type);
-    if (!file.exists())
-        return file;
+    if (!file.exists()) {
+        answer(file);
+        return;
+    }
     // Worded as JUCE's save panel words the question.
     const auto question = juce::translate("There's already a file called: FLNM")
                               .replace("FLNM", file.getFullPathName()) +
                           "\n\n" + juce::translate("Are you sure you want to overwrite it?");
-    if (!DesktopServices::get().askYesNo(juce::translate("File already exists"), question, nullptr))
-        return std::nullopt;
-    return file;
+    DesktopServices::get().askYesNo(juce::translate("File already exists"), question, nullptr,
+                                    [file, answer = std::move(answer)](bool yes) {
+                                        answer(yes ? std::optional<juce::File>(file)
+                                                   : std::nullopt);
+                                    });
 }

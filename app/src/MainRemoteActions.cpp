@@ -29,39 +29,26 @@ void MainRemote::sliderValueChanged(juce::Slider*) {}
 
 void MainRemote::buttonClicked(juce::Button* button)
 {
-    // A JUCE callback must not let an exception out: a failed action is shown, and controls it
-    // disabled for an operation that never started are enabled again.
-    const bool wasBusy = busy.load();
+    // A JUCE callback must not let an exception out: a failed action is shown.
     runGuarded(button == savePresetButton.get() ? "Save preset failed" : "Operation failed",
-               [this, button, wasBusy] {
-                   try {
-                       runAction(button);
-                   } catch (...) {
-                       if (busy.load() && !wasBusy)
-                           setControlsEnabled(true);
-                       throw;
-                   }
-               });
+               [this, button] { runAction(button); });
 }
 
 void MainRemote::runAction(juce::Button* button)
 {
     if (button == readSettingsButton.get()) {
-        setControlsEnabled(false);
-        dspControl->read_main_settings_from_device();
+        startOperation(Operation::readSettings,
+                       [this] { dspControl->read_main_settings_from_device(); });
     } else if (button == readUserPreset1Button.get()) {
-        setControlsEnabled(false);
-        dspControl->read_user_preset_from_device(0);
+        readUserPreset(0);
     } else if (button == writeUserPreset1Button.get()) {
         sendUserPreset(0);
     } else if (button == readUserPreset2Button.get()) {
-        setControlsEnabled(false);
-        dspControl->read_user_preset_from_device(1);
+        readUserPreset(1);
     } else if (button == writeUserPreset2Button.get()) {
         sendUserPreset(1);
     } else if (button == readUserPreset3Button.get()) {
-        setControlsEnabled(false);
-        dspControl->read_user_preset_from_device(2);
+        readUserPreset(2);
     } else if (button == writeUserPreset3Button.get()) {
         sendUserPreset(2);
     } else if (button == updateFirmwareButton.get()) {
@@ -84,71 +71,139 @@ void MainRemote::runAction(juce::Button* button)
     }
 }
 
+bool MainRemote::startOperation(Operation operation, const std::function<void()>& start)
+{
+    // Starting beside a running operation could wait on this thread for its worker, and the
+    // end of either would enable the controls while the other runs.
+    if (running != Operation::none || dspControl->is_device_operation_running())
+        return false;
+    running = operation;
+    busy = true;
+    setControlsEnabled(false);
+    try {
+        start();
+    } catch (...) {
+        endOperation(operation);
+        throw;
+    }
+    return true;
+}
+
+bool MainRemote::endOperation(Operation operation)
+{
+    // A result of another operation than the running one is shown, and enables nothing.
+    if (running != Operation::none && running != operation)
+        return false;
+    running = Operation::none;
+    busy = false;
+    setControlsEnabled(true);
+    return true;
+}
+
+void MainRemote::askThenStart(const juce::String& title, const juce::String& question,
+                              Operation operation, std::function<void()> start)
+{
+    // The box is asynchronous: the answer comes in a later event, maybe after the panel has
+    // gone or another operation has begun.
+    DesktopServices::get().askYesNo(title, question, this,
+                                    [panel = juce::Component::SafePointer<MainRemote>(this),
+                                     operation, start = std::move(start)](bool yes) {
+                                        if (yes && panel != nullptr)
+                                            panel->runGuarded(
+                                                "Operation failed", [&panel, operation, &start] {
+                                                    panel->startOperation(operation, start);
+                                                });
+                                    });
+}
+
+void MainRemote::readUserPreset(quarro::u64 index)
+{
+    // The speaker link starts nothing for a preset the speaker lacks, and nothing would end
+    // the operation.
+    if (index < dspControl->get_user_preset_count())
+        startOperation(Operation::readPreset,
+                       [this, index] { dspControl->read_user_preset_from_device(index); });
+}
+
 void MainRemote::sendUserPreset(quarro::u64 index)
 {
-    setControlsEnabled(false);
-    dspControl->set_current_preset(collectPresetFromControls());
-    dspControl->write_user_preset_to_device(index);
+    if (index < dspControl->get_user_preset_count())
+        startOperation(Operation::writePreset, [this, index] {
+            dspControl->set_current_preset(collectPresetFromControls());
+            dspControl->write_user_preset_to_device(index);
+        });
 }
 
 void MainRemote::updateFirmware()
 {
+    const auto start = [this] { dspControl->update_firmware(); };
     // Without a newer version online, this reinstalls the speaker's own: ask first.
-    if (!dspControl->is_firmware_update_available()) {
-        const auto question = juce::translate("Are you sure you want to update the firmware V") +
-                              juce::String(dspControl->get_firmware_version()) +
-                              juce::translate(" to your speaker again?");
-        if (!DesktopServices::get().askYesNo(juce::translate("Update Firmware"), question, this))
-            return;
+    if (dspControl->is_firmware_update_available()) {
+        startOperation(Operation::updateFirmware, start);
+        return;
     }
-    setControlsEnabled(false);
-    dspControl->update_firmware();
+    askThenStart(juce::translate("Update Firmware"),
+                 juce::translate("Are you sure you want to update the firmware V") +
+                     juce::String(dspControl->get_firmware_version()) +
+                     juce::translate(" to your speaker again?"),
+                 Operation::updateFirmware, start);
 }
 
 void MainRemote::sendMainSettings()
 {
-    setControlsEnabled(false);
-    auto record = memory::make_data_ptr<main_settings>();
-    record->input = inputTableEntry(inputSlider->getValue());
-    record->volume = juce::jlimit(-60.0, 12.0, volumeSlider->getValue());
-    record->delay = juce::jlimit(0.0, 5.0, delaySlider->getValue());
-    const double active = std::floor(activePresetSlider->getValue());
-    record->active_preset =
-        active >= 0 && active <= 4294967295.0 ? static_cast<quarro::u32>(active) : 0;
-    dspControl->set_main_settings(record);
-    dspControl->write_main_settings_to_device();
+    startOperation(Operation::writeSettings, [this] {
+        auto record = memory::make_data_ptr<main_settings>();
+        record->input = inputTableEntry(inputSlider->getValue());
+        record->volume = juce::jlimit(-60.0, 12.0, volumeSlider->getValue());
+        record->delay = juce::jlimit(0.0, 5.0, delaySlider->getValue());
+        const double active = std::floor(activePresetSlider->getValue());
+        record->active_preset =
+            active >= 0 && active <= 4294967295.0 ? static_cast<quarro::u32>(active) : 0;
+        dspControl->set_main_settings(record);
+        dspControl->write_main_settings_to_device();
+    });
 }
 
 void MainRemote::resetSpeaker()
 {
-    if (!DesktopServices::get().askYesNo(
-            juce::translate("Reset speaker"),
-            juce::translate("Are you sure you want to reset all the DSP settings in your "
-                            "speaker? All values will be restored to their original default "
-                            "values."),
-            this))
-        return;
-    setControlsEnabled(false);
-    dspControl->reset_device();
+    askThenStart(juce::translate("Reset speaker"),
+                 juce::translate("Are you sure you want to reset all the DSP settings in your "
+                                 "speaker? All values will be restored to their original default "
+                                 "values."),
+                 Operation::reset, [this] { dspControl->reset_device(); });
 }
 
 void MainRemote::loadPresetFile()
 {
-    const auto path =
-        quarro::choose_file_to_open("load preset...", dspControl->get_preset_folder());
-    if (!path.exists())
-        return;
-    // A file that does not load leaves the current preset as it was; the knobs return to it.
-    dspControl->load_preset_file(path);
-    applyPresetToControls(*dspControl->get_current_preset());
+    quarro::begin_choose_file_to_open(
+        "load preset...", dspControl->get_preset_folder(),
+        [panel = juce::Component::SafePointer<MainRemote>(this)](const files::filepath& path) {
+            if (panel == nullptr || !path.exists())
+                return;
+            panel->runGuarded("Operation failed", [&panel, &path] {
+                // A file that does not load leaves the current preset as it was; the knobs
+                // return to it.
+                panel->dspControl->load_preset_file(path);
+                panel->applyPresetToControls(*panel->dspControl->get_current_preset());
+            });
+        });
 }
 
 void MainRemote::savePresetFile()
 {
-    auto folder = dspControl->get_preset_folder();
-    auto name = presetNameLabel->getText().toStdString();
-    if (!quarro::choose_file_to_save("save preset as...", folder, name, "xml"))
-        return;
+    quarro::begin_choose_file_to_save(
+        "save preset as...", dspControl->get_preset_folder(),
+        presetNameLabel->getText().toStdString(), "xml",
+        [panel = juce::Component::SafePointer<MainRemote>(this)](
+            bool saved, const files::filepath& folder, const std::string& name) {
+            if (saved && panel != nullptr)
+                panel->runGuarded("Save preset failed",
+                                  [&panel, &folder, &name] { panel->savePresetAs(folder, name); });
+        });
+}
+
+void MainRemote::savePresetAs(const files::filepath& folder, const std::string& name)
+{
     // Throws when the file can't be made; a name the folder refuses gives no file either.
     const bool replacing = files::item_exists(folder, name);
     const auto path = files::create_file(folder, name);
@@ -204,7 +259,6 @@ void MainRemote::setControlsEnabled(bool enabled)
     writeUserPreset2Button->setEnabled(enabled && count >= 2);
     readUserPreset3Button->setEnabled(enabled && count >= 3);
     writeUserPreset3Button->setEnabled(enabled && count >= 3);
-    busy = !enabled;
     updateFirmwareButton->setEnabled(enabled && dspControl->is_firmware_update_allowed());
 }
 

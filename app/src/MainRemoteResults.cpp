@@ -35,21 +35,21 @@ bool take(std::atomic<bool>& flag)
 
 void MainRemote::timerCallback()
 {
-    // A message box below runs a modal loop in which the timer fires again; that inner tick
-    // must not take flags or show boxes of its own.
+    // A desktop service whose box waits would let the timer fire inside the box; that inner
+    // tick must not take flags or show boxes of its own.
     if (ticking)
         return;
     const juce::ScopedValueSetter<bool> tick(ticking, true);
     runGuarded("Operation failed", [this] { showSpeakerWait(); });
-    // An idle tick only tests the flags. A result that ends an operation enables the controls
-    // even when showing it fails, so that the panel is never left busy for good.
-    const auto step = [this](std::atomic<bool>& flag, const auto& show) {
+    // An idle tick only tests the flags. A result ends its operation even when showing it
+    // fails, so that the panel is never left busy for good.
+    const auto step = [this](std::atomic<bool>& flag, Operation operation, const auto& show) {
         if (take(flag))
-            runGuarded("Operation failed", [this, &show] {
+            runGuarded("Operation failed", [this, operation, &show] {
                 try {
                     show();
                 } catch (...) {
-                    setControlsEnabled(true);
+                    endOperation(operation);
                     throw;
                 }
             });
@@ -58,14 +58,14 @@ void MainRemote::timerCallback()
         if (take(flag))
             runGuarded("Operation failed", show);
     };
-    step(speakerChanged, [this] { showNewSpeaker(); });
-    step(mainSettingsRead, [this] {
+    step(speakerChanged, Operation::readSettings, [this] { showNewSpeaker(); });
+    step(mainSettingsRead, Operation::readSettings, [this] {
         showMainSettings();
         showFirmwareVersion();
-        setControlsEnabled(true);
+        endOperation(Operation::readSettings);
         firstReadPending = false;
     });
-    step(mainSettingsReadFailed, [this] {
+    step(mainSettingsReadFailed, Operation::readSettings, [this] {
         // Nobody asked for the read at start: no speaker then is no news.
         if (!firstReadPending.load())
             DesktopServices::get().showMessage(
@@ -73,49 +73,57 @@ void MainRemote::timerCallback()
                 juce::translate("Please connect an Velk Orvik speaker to your computer's USB "
                                 "port and try again!"),
                 this);
-        setControlsEnabled(true);
+        endOperation(Operation::readSettings);
         firstReadPending = false;
     });
+    // A search answer offers the update only to an idle panel; otherwise the running
+    // operation's end enables the buttons, the update's by the answer.
     status(firmwareUpdateAvailable, [this] {
         showStatus(juce::translate("(Firmware V") + copyStatusText() +
                    juce::translate(" available)"));
-        updateFirmwareButton->setEnabled(true);
+        updateFirmwareButton->setEnabled(!busy.load());
     });
     status(firmwareUpToDate, [this] {
         showStatus({});
-        updateFirmwareButton->setEnabled(dspControl->is_firmware_update_allowed());
+        updateFirmwareButton->setEnabled(!busy.load() && dspControl->is_firmware_update_allowed());
     });
     status(firmwareSearchFailed, [this] {
         showStatus(juce::translate("(firmware search failed)"));
         updateFirmwareButton->setEnabled(false);
     });
-    step(userPresetRead, [this] {
+    if (searchAgain && !dspControl->is_firmware_search_running())
+        runGuarded("Operation failed", [this] { searchFirmware(); });
+    step(userPresetRead, Operation::readPreset, [this] {
         applyPresetToControls(*dspControl->get_current_preset());
-        setControlsEnabled(true);
+        endOperation(Operation::readPreset);
     });
-    step(userPresetReadFailed, [this] { showFailure("Read preset failed"); });
-    step(userPresetWritten, [this] { setControlsEnabled(true); });
-    step(mainSettingsWritten, [this] { setControlsEnabled(true); });
-    step(mainSettingsWriteFailed, [this] { showFailure("Store settings failed"); });
-    step(userPresetWriteFailed, [this] { showFailure("Store preset failed"); });
-    step(deviceReset, [this] {
+    step(userPresetReadFailed, Operation::readPreset,
+         [this] { showFailure("Read preset failed", Operation::readPreset); });
+    step(userPresetWritten, Operation::writePreset,
+         [this] { endOperation(Operation::writePreset); });
+    step(mainSettingsWritten, Operation::writeSettings,
+         [this] { endOperation(Operation::writeSettings); });
+    step(mainSettingsWriteFailed, Operation::writeSettings,
+         [this] { showFailure("Store settings failed", Operation::writeSettings); });
+    step(userPresetWriteFailed, Operation::writePreset,
+         [this] { showFailure("Store preset failed", Operation::writePreset); });
+    step(deviceReset, Operation::reset, [this] {
         showMainSettings();
-        setControlsEnabled(true);
+        endOperation(Operation::reset);
     });
-    step(deviceResetFailed, [this] { showFailure("Reset failed"); });
-    step(firmwareUpdateSucceeded, [this] {
-        setControlsEnabled(true);
+    step(deviceResetFailed, Operation::reset,
+         [this] { showFailure("Reset failed", Operation::reset); });
+    step(firmwareUpdateSucceeded, Operation::updateFirmware, [this] {
+        endOperation(Operation::updateFirmware);
         showStatus(copyStatusText());
         showFirmwareVersion();
     });
-    step(firmwareUpdateFailed, [this] {
-        setControlsEnabled(true);
+    step(firmwareUpdateFailed, Operation::updateFirmware, [this] {
+        endOperation(Operation::updateFirmware);
         showStatus(copyStatusText());
     });
-    status(firmwareUpdateStarted,
-           [this] { showStatus(copyStatusText()); });
-    status(firmwareUpdateProgress,
-           [this] { showStatus(copyStatusText()); });
+    status(firmwareUpdateStarted, [this] { showStatus(copyStatusText()); });
+    status(firmwareUpdateProgress, [this] { showStatus(copyStatusText()); });
 }
 
 void MainRemote::showNewSpeaker()
@@ -143,12 +151,21 @@ void MainRemote::showNewSpeaker()
         count < 3 ? artwork::Image::knobActivePresetTwoUser : artwork::Image::knobActivePreset);
 
     showFirmwareVersion();
-    showStatus(juce::translate("(searching online...)"));
-    setControlsEnabled(true);
-    updateFirmwareButton->setEnabled(false);
-    dspControl->search_firmware_update();
+    endOperation(Operation::readSettings);
+    searchFirmware();
     firstReadPending = false;
     repaint();
+}
+
+void MainRemote::searchFirmware()
+{
+    showStatus(juce::translate("(searching online...)"));
+    updateFirmwareButton->setEnabled(false);
+    // The search for the speaker that went may still be on the network: starting now would
+    // wait for it on this thread. Its answer is not kept; this search starts once it ends.
+    searchAgain = dspControl->is_firmware_search_running();
+    if (!searchAgain)
+        dspControl->search_firmware_update();
 }
 
 void MainRemote::showMainSettings()
@@ -169,11 +186,11 @@ void MainRemote::showFirmwareVersion()
                            juce::dontSendNotification);
 }
 
-void MainRemote::showFailure(const char* title)
+void MainRemote::showFailure(const char* title, Operation operation)
 {
     DesktopServices::get().showMessage(juce::translate(title), juce::translate(checkConnectionText),
                                        this);
-    setControlsEnabled(true);
+    endOperation(operation);
 }
 
 void MainRemote::showSpeakerWait()
@@ -203,7 +220,9 @@ void MainRemote::showStatus(const juce::String& text)
 
 bool MainRemote::prepareToQuit()
 {
-    if (busy.load() && !dspControl->give_up_waiting_for_speaker())
+    // The speaker's hold decides, not the buttons: a firmware update holds it while it
+    // downloads, too.
+    if (!dspControl->give_up_waiting_for_speaker())
         return false;
     // An operation whose wait was given up reports a failure; a closing panel shows none.
     stopTimer();

@@ -21,15 +21,6 @@ public:
         else
             console_log(message_text + ": " + informative_text);
     }
-    std::optional<std::string> choose_file_to_open(const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> choose_file_to_save(const std::string&, const std::string&,
-                                                   const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
 };
 
 struct hook_state
@@ -53,7 +44,61 @@ std::shared_ptr<dialog_hooks> current_hooks()
     return s.installed ? s.installed : s.headless;
 }
 
+/// A file answered by an open panel, as choose_file_to_open returns it.
+files::filepath opened_file(const std::optional<std::string>& chosen, files::filepath* out_folder)
+{
+    if (!chosen)
+        return files::filepath();
+    files::filepath result(*chosen);
+    if (result.is_directory())
+        return files::filepath();
+    if (out_folder != nullptr)
+        *out_folder = result.get_parent();
+    return result;
+}
+
+/// A path answered by a save panel, as choose_file_to_save takes it.
+bool saved_file(const std::optional<std::string>& chosen, files::filepath& folder,
+                std::string& file_name)
+{
+    const auto path = chosen ? files::detail::normalise_path(*chosen) : std::nullopt;
+    if (!path || *path == "/")
+        return false;
+    files::filepath chosen_folder(files::detail::parent_path(*path));
+    std::string chosen_name = files::detail::last_component(*path);
+    if (!chosen_folder.is_directory() || files::folder_exists(chosen_folder, chosen_name))
+        return false;
+    folder.swap(chosen_folder);
+    file_name.swap(chosen_name);
+    return true;
+}
+
 } // namespace
+
+std::optional<std::string> dialog_hooks::choose_file_to_open(const std::string&, const std::string&)
+{
+    return std::nullopt;
+}
+
+std::optional<std::string> dialog_hooks::choose_file_to_save(const std::string&, const std::string&,
+                                                             const std::string&, const std::string&)
+{
+    return std::nullopt;
+}
+
+void dialog_hooks::begin_choose_file_to_open(const std::string& title,
+                                             const std::string& start_folder,
+                                             answer_function answer)
+{
+    answer(choose_file_to_open(title, start_folder));
+}
+
+void dialog_hooks::begin_choose_file_to_save(const std::string& title, const std::string& folder,
+                                             const std::string& file_name,
+                                             const std::string& file_type, answer_function answer)
+{
+    answer(choose_file_to_save(title, folder, file_name, file_type));
+}
 
 void set_dialog_hooks(std::shared_ptr<dialog_hooks> hooks)
 {
@@ -75,15 +120,8 @@ files::filepath choose_file_to_open(const std::string& title, const files::filep
                                     files::filepath* out_folder) noexcept
 {
     try {
-        const auto chosen = current_hooks()->choose_file_to_open(title, start_folder.get_path());
-        if (!chosen)
-            return files::filepath();
-        files::filepath result(*chosen);
-        if (result.is_directory())
-            return files::filepath();
-        if (out_folder != nullptr)
-            *out_folder = result.get_parent();
-        return result;
+        return opened_file(current_hooks()->choose_file_to_open(title, start_folder.get_path()),
+                           out_folder);
     } catch (...) {
         // The chosen item went away, or the panel failed: as if the user had cancelled.
         return files::filepath();
@@ -94,20 +132,57 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
                          const std::string& file_type) noexcept
 {
     try {
-        const auto chosen =
-            current_hooks()->choose_file_to_save(title, folder.get_path(), file_name, file_type);
-        const auto path = chosen ? files::detail::normalise_path(*chosen) : std::nullopt;
-        if (!path || *path == "/")
-            return false;
-        files::filepath chosen_folder(files::detail::parent_path(*path));
-        std::string chosen_name = files::detail::last_component(*path);
-        if (!chosen_folder.is_directory() || files::folder_exists(chosen_folder, chosen_name))
-            return false;
-        folder.swap(chosen_folder);
-        file_name.swap(chosen_name);
-        return true;
+        return saved_file(
+            current_hooks()->choose_file_to_save(title, folder.get_path(), file_name, file_type),
+            folder, file_name);
     } catch (...) {
         return false;
+    }
+}
+
+void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
+                               std::function<void(const files::filepath& file)> chosen) noexcept
+{
+    try {
+        current_hooks()->begin_choose_file_to_open(
+            title, start_folder.get_path(),
+            [chosen = std::move(chosen)](std::optional<std::string> answer) {
+                files::filepath file;
+                try {
+                    file = opened_file(answer, nullptr);
+                } catch (...) {
+                    // As in the waiting form: a choice that went away is a cancel.
+                }
+                chosen(file);
+            });
+    } catch (...) {
+        // A panel that could not be shown answers nothing, like one the user closed.
+    }
+}
+
+void begin_choose_file_to_save(
+    const std::string& title, const files::filepath& folder, const std::string& file_name,
+    const std::string& file_type,
+    std::function<void(bool saved, const files::filepath& folder, const std::string& file_name)>
+        chosen) noexcept
+{
+    try {
+        current_hooks()->begin_choose_file_to_save(
+            title, folder.get_path(), file_name, file_type,
+            [folder, file_name, chosen = std::move(chosen)](std::optional<std::string> answer) {
+                files::filepath out_folder = folder;
+                std::string out_name = file_name;
+                bool saved = false;
+                try {
+                    saved = saved_file(answer, out_folder, out_name);
+                } catch (...) {
+                    out_folder = folder;
+                    out_name = file_name;
+                }
+                chosen(saved, out_folder, out_name);
+            });
+    } catch (...) {
+        // A panel that could not be shown answers nothing, like one the user closed.
     }
 }
 

@@ -68,9 +68,12 @@ TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
         SCOPED_TRACE(testing::Message() << row.chosen << (row.answerYes ? ", yes" : ", no"));
         ScopedRecordingDesktop desktop;
         desktop->answerYes = row.answerYes;
-        const auto file = JuceDialogHooks::fileToSave(juce::File(folder / row.chosen), "xml");
-        EXPECT_EQ(file ? file->getFullPathName().toStdString() : "nothing",
-                  row.saved ? folder / row.saved : "nothing");
+        std::optional<std::string> saved;
+        JuceDialogHooks::fileToSave(
+            juce::File(folder / row.chosen), "xml", [&saved](std::optional<juce::File> file) {
+                saved = file ? file->getFullPathName().toStdString() : "nothing";
+            });
+        EXPECT_EQ(saved.value_or("no answer"), row.saved ? folder / row.saved : "nothing");
         EXPECT_EQ(desktop->boxes.size(), row.asked ? 1u : 0u);
         if (row.asked && !desktop->boxes.empty()) {
             EXPECT_EQ(desktop->boxes[0].title, "File already exists");
@@ -102,10 +105,20 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
         ScopedRecordingDesktop desktop;
         desktop->answerYes = row.answerYes;
         SavePanelDriver user(row.chosen, row.answerYes);
-        const auto saved =
-            hooks.choose_file_to_save("save preset as...", folder.path(), "User Preset", "xml");
+        std::optional<std::string> saved;
+        bool answered = false;
+        hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset", "xml",
+                                        [&](std::optional<std::string> chosen) {
+                                            saved = chosen;
+                                            answered = true;
+                                        });
+        EXPECT_FALSE(answered) << "the panel answered before it was shown";
+        const auto limit = juce::Time::getMillisecondCounter() + 12000;
+        while (!answered && juce::Time::getMillisecondCounter() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
         ASSERT_TRUE(user.typed) << "no save panel showed";
         ASSERT_FALSE(user.gaveUp) << "the save panel was still open after 10 s";
+        ASSERT_TRUE(answered) << "the save panel gave no answer within 12 s";
         EXPECT_EQ(saved.value_or("nothing"), row.saved ? folder / row.saved : "nothing");
         std::vector<std::string> questions = user.alerts; // the save panel's own
         for (const auto& box : desktop->boxes)

@@ -159,6 +159,8 @@ TEST_F(MainRemoteActionsTest, SavesUnderTheTypedNameWithXmlAddedAndNamesThePrese
         SCOPED_TRACE(row.typed);
         SavePanelDriver user(row.typed, false);
         click(savePresetButton);
+        ASSERT_TRUE(dispatchUntil([&] { return text(presetNameLabel) == row.name || user.gaveUp; }))
+            << "the save never ended";
         ASSERT_TRUE(user.typed) << "no save panel showed";
         ASSERT_FALSE(user.gaveUp) << "the save panel was still open after 10 s";
         EXPECT_TRUE(user.alerts.empty());

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -224,3 +225,104 @@ TEST_F(MainRemoteResultsTest, OffersTheUpdateAndAsksBeforeReinstallingTheSameVer
 }
 
 } // namespace
+
+TEST_F(MainRemoteResultsTest, ASearchAnswerDuringAnOperationReachesUpdateOnlyWhenItEnds)
+{
+    const struct
+    {
+        bool waits; // the send waits for another program, else it holds the speaker
+        const char* published;
+        const char* status;
+        bool offered;
+    } rows[] = {
+        {true, "1.0.9", "(Firmware V1.0.9 available)", true},
+        {false, "1.0.9", "(Firmware V1.0.9 available)", true},
+        {true, "1.0.7", "", true},
+        {false, "1.0.7", "", true},
+        {true, nullptr, "(firmware search failed)", false},
+        {false, nullptr, "(firmware search failed)", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << (row.waits ? "waits, " : "holds, ")
+                                        << (row.published ? row.published : "nothing"));
+        std::filesystem::remove_all(packages.path() + "/K5R");
+        if (row.published) {
+            const std::string folder = packages / "K5R/" + row.published;
+            std::filesystem::create_directories(folder);
+            test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+        }
+        startPanel(); // the first read has ended and the search begun: its answer is unseen
+        auto& link = panel->getSpeakerLink();
+        std::optional<test_support::other_program_lock> other;
+        std::shared_ptr<emulated_speaker::report_gate> gate;
+        if (row.waits)
+            other.emplace();
+        else
+            gate = speaker().hold_report(0);
+        click(writeSettingsButton);
+        ASSERT_TRUE(panel->isBusy());
+        if (row.waits)
+            ASSERT_TRUE(tickUntil([this] {
+                return text(statusLabel) == MainRemote::speakerWaitText;
+            })) << "the send never waited";
+        else
+            ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+
+        ASSERT_TRUE(tickUntil([&link] { return !link.is_firmware_search_running(); }))
+            << "the search never ended";
+        panel->timerCallback();
+        EXPECT_EQ(text(statusLabel), row.waits ? MainRemote::speakerWaitText : row.status);
+        EXPECT_FALSE(control(updateFirmwareButton).isEnabled()) << "offered while the send runs";
+        EXPECT_TRUE(panel->isBusy());
+
+        other.reset();
+        if (gate)
+            gate->release();
+        ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+        EXPECT_EQ(text(statusLabel), row.status);
+        EXPECT_EQ(control(updateFirmwareButton).isEnabled(), row.offered);
+        EXPECT_TRUE(control(writeSettingsButton).isEnabled());
+        EXPECT_TRUE(desktop->boxes.empty());
+        panel.reset();
+    }
+}
+
+TEST_F(MainRemoteResultsTest, AnotherOperationsResultEnablesNothingWhileOneRuns)
+{
+    startPanel();
+    auto& link = panel->getSpeakerLink();
+    const auto gate = speaker().hold_report(0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+
+    const std::tuple<std::function<void()>, const char*> rows[] = {
+        {[&] { panel->main_settings_read(link); }, nullptr},
+        {[&] { panel->main_settings_read_failed(link); }, "No Orvik speaker found"},
+        {[&] { panel->user_preset_read(link); }, nullptr},
+        {[&] { panel->user_preset_written(link); }, nullptr},
+        {[&] { panel->user_preset_write_failed(link); }, "Store preset failed"},
+        {[&] { panel->device_reset(link); }, nullptr},
+        {[&] { panel->device_reset_failed(link); }, "Reset failed"},
+        {[&] { panel->firmware_update_failed(link, 1); }, nullptr},
+        {[&] { panel->firmware_update_succeeded(link); }, nullptr},
+        {[&] { panel->firmware_update_available(link, "1.2.3"); }, nullptr},
+    };
+    for (const auto& [report, box] : rows) {
+        desktop->boxes.clear();
+        report();
+        panel->timerCallback();
+        SCOPED_TRACE(box ? box : "no box");
+        EXPECT_EQ(desktop->boxes.size(), box ? 1u : 0u);
+        EXPECT_TRUE(panel->isBusy());
+        for (const auto button :
+             {readSettingsButton, writeSettingsButton, resetButton, readUserPreset1Button,
+              writeUserPreset2Button, updateFirmwareButton})
+            EXPECT_FALSE(control(button).isEnabled()) << button;
+    }
+
+    desktop->boxes.clear();
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(control(writeSettingsButton).isEnabled());
+    EXPECT_TRUE(desktop->boxes.empty());
+}

@@ -63,7 +63,7 @@ TEST_F(MainRemoteTest, StartsCollapsedWithOnlyGetEnabledAndNothingShown)
 
     EXPECT_EQ(panel->getBounds(), juce::Rectangle<int>(0, 0, 1100, 303));
     ASSERT_EQ(panel->getNumChildComponents(), controlCount);
-    EXPECT_FALSE(panel->isBusy());
+    EXPECT_TRUE(panel->isBusy()) << "the first read runs";
 
     for (int c = 0; c < controlCount; ++c) {
         SCOPED_TRACE(c);

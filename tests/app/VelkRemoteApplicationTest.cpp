@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <csignal>
+#include <filesystem>
+#include <functional>
+#include <mutex>
 
 namespace {
 
@@ -69,8 +73,9 @@ TEST_F(QuitTest, AnOperationThatOnlyWaitsForAnotherProgramGivesUpAndTouchesNothi
 
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
     EXPECT_TRUE(desktop->boxes.empty());
-    test_support::bounded_thread([this] { panel.reset(); })
-        .join_within(std::chrono::seconds(2), "the panel to close while its send waits");
+    test_support::bounded_thread([this] {
+        panel.reset();
+    }).join_within(std::chrono::seconds(2), "the panel to close while its send waits");
     EXPECT_EQ(speaker().open_count(), 0u) << "the given-up send opened the bridge";
     expect_flash_unchanged();
     EXPECT_TRUE(desktop->boxes.empty()) << "a closing panel showed the send's failure";
@@ -100,6 +105,86 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
     struct sigaction now = {};
     sigaction(SIGTERM, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL) << "the default handler is back";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QuitTest, RefusedWhileTheUpdateHoldsTheSpeakerAfterAnyOtherOperationHasEnded)
+{
+    const std::string folder = packages / "K5R/1.0.9";
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    // The download gets four bytes, then its connection stays silent until the test lets go.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool letGo = false;
+    firmware_service::behaviour slow;
+    slow.next_piece = [&](std::uint64_t sent) -> std::uint64_t {
+        if (sent == 0)
+            return 4;
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(20), [&] { return letGo; });
+        return 0;
+    };
+    service.set_behaviour(slow);
+    const auto release = [&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        letGo = true;
+        changed.notify_all();
+    };
+    struct Releaser
+    {
+        std::function<void()> release;
+        ~Releaser() { release(); }
+    } releaser{release};
+
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    click(updateFirmwareButton);
+    ASSERT_TRUE(tickUntil([this] {
+        return text(statusLabel).rfind("downloading firmware", 0) == 0;
+    })) << "the download never began";
+
+    // Another operation's result arrives, as when one had run beside the update.
+    panel->device_reset(panel->getSpeakerLink());
+    panel->timerCallback();
+    EXPECT_TRUE(panel->isBusy());
+    EXPECT_FALSE(control(writeSettingsButton).isEnabled());
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "Firmware update in progress");
+    EXPECT_EQ(desktop->boxes[0].text, refusalText);
+
+    release();
+    ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
+    EXPECT_EQ(text(statusLabel), "firmware download failed!");
+    // The worker lets go of the speaker just after its report.
+    ASSERT_TRUE(tickUntil([this] {
+        return !panel->getSpeakerLink().is_device_operation_running();
+    })) << "the update's worker never ended";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    expect_flash_unchanged();
+}
+
+TEST_F(QuitTest, AClickWhoseOperationCannotStartAtOnceStartsNothing)
+{
+    // The first read holds the speaker: "Get" stays enabled, as the panel starts, but a second
+    // read would wait for the first on the message thread.
+    const auto gate = speaker().hold_report(0);
+    panel = std::make_unique<MainRemote>();
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the first read never began";
+    EXPECT_TRUE(panel->isBusy());
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    test_support::bounded_thread([this] {
+        click(readSettingsButton);
+    }).join_within(std::chrono::seconds(2), "a click on Get during the first read");
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the first read never ended";
+    EXPECT_EQ(speaker().open_count(), 1u) << "the click read the speaker again";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
 }
 
 } // namespace

@@ -113,6 +113,11 @@ public:
     /// touching the speaker), and the result is true. While one holds it: false, and nothing
     /// changes.
     bool give_up_waiting_for_speaker();
+    /// True while the worker of a device operation (any operation but the firmware search)
+    /// has not ended, its report included: starting another one now might wait for it.
+    bool is_device_operation_running() const;
+    /// True while the worker of a firmware search has not ended, its report included.
+    bool is_firmware_search_running() const;
     /// The start folder of the preset file dialogs; the empty filepath when it could not be
     /// made.
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }

@@ -17,6 +17,7 @@
 #include <quarro/log/logbook.h>
 
 #include <cassert>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -28,6 +29,11 @@ const char* const data_folder_path = "Velk Audio/Pellaro";
 const char* const log_header = "Velk Audio Pellaro 1.0.2 Linux 64 bit\r\n";
 // The reset selects the second factory voicing.
 constexpr u32 default_active_preset = 2;
+
+bool still_running(const std::future<void>& slot)
+{
+    return slot.valid() && slot.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
 
 // The log goes into "logs" when that folder can be had; otherwise the logbook keeps whatever it
 // was set to, and the panel works without a log file.
@@ -225,6 +231,17 @@ bool dsp_control::is_waiting_for_speaker() const
 bool dsp_control::give_up_waiting_for_speaker()
 {
     return turns.give_up_unless_held();
+}
+
+bool dsp_control::is_device_operation_running() const
+{
+    return still_running(read_main_settings_future) || still_running(write_main_settings_future) ||
+           still_running(reset_device_future) || still_running(read_user_preset_future);
+}
+
+bool dsp_control::is_firmware_search_running() const
+{
+    return still_running(search_firmware_future);
 }
 
 memory::data_ptr<main_settings> dsp_control::held_main_settings() const

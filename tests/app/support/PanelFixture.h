@@ -131,6 +131,20 @@ protected:
         }
     }
 
+    /** Runs the message loop (boxes and file panels, the panel's own timer) until `done()`
+        holds, at most 12 s; false when it never held. */
+    template <typename Predicate>
+    bool dispatchUntil(Predicate done)
+    {
+        const auto limit = juce::Time::getMillisecondCounter() + 12000;
+        while (!done()) {
+            if (juce::Time::getMillisecondCounter() > limit)
+                return false;
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+        }
+        return true;
+    }
+
     /** Ticks until the running operation's result has enabled the controls again. */
     bool tickUntilIdle()
     {

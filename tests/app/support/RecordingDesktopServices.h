@@ -1,10 +1,13 @@
-// Desktop services for tests: every message box is answered at once and recorded, and every
-// page or file the interface asks to open is recorded instead of opened; and the windows that
-// the interface puts on JUCE's desktop.
+// Desktop services for tests: every message box is recorded and a question answered at once,
+// or when the test says; every page or file the interface asks to open is recorded instead of
+// opened; and the windows that the interface puts on JUCE's desktop.
 #pragma once
 
 #include "DesktopServices.h"
 
+#include <deque>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,11 +27,24 @@ public:
         boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
     }
 
-    bool askYesNo(const juce::String& title, const juce::String& text,
-                  juce::Component* associatedComponent) override
+    void askYesNo(const juce::String& title, const juce::String& text,
+                  juce::Component* associatedComponent, std::function<void(bool)> answered) override
     {
         boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
-        return answerYes;
+        if (holdAnswers)
+            unanswered.push_back(std::move(answered));
+        else
+            answered(answerYes);
+    }
+
+    /** Answers the oldest question still open, as the user would in a later event. */
+    void answer(bool yes)
+    {
+        if (unanswered.empty())
+            throw std::logic_error("no question is open");
+        auto answered = std::move(unanswered.front());
+        unanswered.pop_front();
+        answered(yes);
     }
 
     void openInBrowser(const juce::URL& page) override
@@ -42,6 +58,8 @@ public:
     }
 
     bool answerYes = true;
+    bool holdAnswers = false; ///< questions wait for answer() instead of answerYes
+    std::deque<std::function<void(bool)>> unanswered;
     std::vector<Box> boxes;
     std::vector<std::string> opened;
 };

@@ -4,6 +4,7 @@
 
 #include <quarro/files/filepath.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,20 +14,26 @@ namespace quarro {
 /// What the application implements to show alerts and file panels. Until one is installed
 /// a headless default answers: alerts go to the console, panels answer "cancelled".
 ///
-/// A graphical implementation must:
 /// - show_alert: return at once on every thread. It is called from worker threads too (the
-///   firmware download raises one while it holds the device lock), so it posts the alert to
-///   the message thread and never waits for it there. The alert has one button "OK", the
-///   message text as its title, the informative text below it and a warning icon.
-/// - choose_file_to_open: run a modal panel on the message thread (its only caller) for one
-///   existing file of any type, starting in start_folder when it is not empty; answer the
-///   chosen file's absolute path, or nothing when the user cancels.
-/// - choose_file_to_save: run a modal save panel on the message thread, starting in folder
-///   (when not empty) with file_name proposed. An empty file_type allows every name;
-///   otherwise "." and the type are added to a name that does not end in them (ASCII case
-///   ignored), never replacing another ending. Before an existing file is replaced, ask
-///   once, naming the file that will be written. Answer the absolute path chosen, or nothing
-///   when the user cancels.
+///   firmware download raises one while it holds the device lock), so a graphical
+///   implementation posts the alert to the message thread and never waits for it there. The
+///   alert has one button "OK", the message text as its title, the informative text below it
+///   and a warning icon.
+/// - choose_file_to_open: a panel on the message thread (its only caller) for one existing
+///   file of any type, starting in start_folder when it is not empty; answer the chosen file's
+///   absolute path, or nothing when the user cancels.
+/// - choose_file_to_save: a save panel on the message thread, starting in folder (when not
+///   empty) with file_name proposed. An empty file_type allows every name; otherwise "." and
+///   the type are added to a name that does not end in them (ASCII case ignored), never
+///   replacing another ending. Before an existing file is replaced, ask once, naming the file
+///   that will be written. Answer the absolute path chosen, or nothing when the user cancels.
+///
+/// Each panel comes in two forms. The waiting form returns the answer; its default answers
+/// "cancelled". The begin_ form returns at once and hands the answer to `answer` later, on
+/// the message thread; its default runs the waiting form. A graphical implementation
+/// implements the begin_ forms only: the panels are opened from inside event callbacks, where
+/// a panel that waits would run a nested round of the event loop, which JUCE's Linux loop
+/// does not survive.
 class dialog_hooks
 {
 public:
@@ -34,11 +41,18 @@ public:
     virtual void show_alert(const std::string& informative_text,
                             const std::string& message_text) = 0;
     virtual std::optional<std::string> choose_file_to_open(const std::string& title,
-                                                           const std::string& start_folder) = 0;
+                                                           const std::string& start_folder);
     virtual std::optional<std::string> choose_file_to_save(const std::string& title,
                                                            const std::string& folder,
                                                            const std::string& file_name,
-                                                           const std::string& file_type) = 0;
+                                                           const std::string& file_type);
+
+    using answer_function = std::function<void(std::optional<std::string> chosen)>;
+    virtual void begin_choose_file_to_open(const std::string& title,
+                                           const std::string& start_folder, answer_function answer);
+    virtual void begin_choose_file_to_save(const std::string& title, const std::string& folder,
+                                           const std::string& file_name,
+                                           const std::string& file_type, answer_function answer);
 };
 
 /// Installs the hooks; nullptr puts the headless default back. A call already running
@@ -61,5 +75,20 @@ files::filepath choose_file_to_open(const std::string& title, const files::filep
 /// throws. Message thread.
 bool choose_file_to_save(const std::string& title, files::filepath& folder, std::string& file_name,
                          const std::string& file_type) noexcept;
+
+/// choose_file_to_open without waiting: returns at once, and `chosen` runs later on the
+/// message thread with what choose_file_to_open would have returned, unless the panel goes
+/// without an answer (the program ends). Never throws. Message thread.
+void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
+                               std::function<void(const files::filepath& file)> chosen) noexcept;
+
+/// choose_file_to_save without waiting: returns at once, and `chosen` runs later on the
+/// message thread, with true and the folder and file name chosen, or false with `folder` and
+/// `file_name` as given; as choose_file_to_save decides. Never throws. Message thread.
+void begin_choose_file_to_save(
+    const std::string& title, const files::filepath& folder, const std::string& file_name,
+    const std::string& file_type,
+    std::function<void(bool saved, const files::filepath& folder, const std::string& file_name)>
+        chosen) noexcept;
 
 } // namespace quarro
