@@ -35,8 +35,9 @@ class AboutWindow;
     speaker link's worker threads, and they only record what happened (flags and, for the
     firmware, one status text) for the timer to show.
 
-    The constructor starts the first read of the main settings; the destructor waits for every
-    operation of the speaker link that still runs. Exceptions of the dsp_control constructor
+    The constructor starts the first read of the main settings, the panel's first operation;
+    the destructor waits for every operation of the speaker link that still runs. Boxes and
+    file panels are shown without waiting for them: their answers come in later events. Exceptions of the dsp_control constructor
     (no Documents folder) leave the constructor. */
 class MainRemote : public juce::Component,
                    private juce::Timer,
@@ -86,8 +87,9 @@ public:
     void buttonClicked(juce::Button* button) override;
 
     /** Enables or disables the action buttons (the user-preset ones only for presets the
-        speaker has, the firmware button only when an update is allowed) and records the busy
-        state. Sliders, Load, Save, the toggle and the help button are left alone. */
+        speaker has, the firmware button only when an update is allowed). Sliders, Load, Save,
+        the toggle and the help button are left alone, and so is the busy state: only an
+        operation's start and end change that. */
     void setControlsEnabled(bool enabled);
 
     /** True while the action buttons are disabled for an operation of the panel: from its
@@ -109,9 +111,9 @@ public:
     bool prepareToQuit();
 
     /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
-        result. A tick never runs inside another (a message box's modal loop lets the timer
-        fire again), and nothing it calls can throw out of it: a failure is logged and shown in
-        a box. Message thread. */
+        result. A tick never runs inside another (a desktop service whose box waited would let
+        the timer fire inside it), and nothing it calls can throw out of it: a failure is
+        logged and shown in a box. Message thread. */
     void timerCallback() override;
 
     /** The speaker link the panel drives. Message thread. */
