@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -76,6 +77,13 @@ TEST_F(Dialogs, OpenPanelAnswersLikeCancelForWhatIsNotAFile)
                   taken ? chosen : "");
         EXPECT_EQ(hooks->asked, "load preset...|" + presets.get_path());
         EXPECT_EQ(out.get_path(), taken ? presets.get_path() : root.path());
+
+        // The form that does not wait answers the same, once.
+        std::vector<std::string> answers;
+        quarro::begin_choose_file_to_open(
+            "load preset...", presets,
+            [&answers](const filepath& file) { answers.push_back(file.get_path()); });
+        EXPECT_EQ(answers, std::vector<std::string>{taken ? chosen : ""});
     }
 }
 
@@ -96,6 +104,16 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
         EXPECT_EQ(saved, !chosen_folder.empty()) << answer.value_or("cancel");
         EXPECT_EQ(folder.get_path(), saved ? chosen_folder : presets.get_path());
         EXPECT_EQ(name, saved ? chosen_name : "proposed.xml");
+
+        // The form that does not wait answers the same, once.
+        std::vector<std::string> answers;
+        quarro::begin_choose_file_to_save(
+            "save preset as...", presets, "proposed.xml", "xml",
+            [&answers](bool ok, const filepath& to, const std::string& as) {
+                answers.push_back((ok ? "saved|" : "not saved|") + to.get_path() + "|" + as);
+            });
+        EXPECT_EQ(answers, std::vector<std::string>{(saved ? "saved|" : "not saved|") +
+                                                    folder.get_path() + "|" + name});
     }
     EXPECT_EQ(hooks->asked, "save preset as...|" + presets.get_path() + "|proposed.xml|xml");
     quarro::choose_file_to_save("t", folder_of_nothing, name_of_nothing, "");
