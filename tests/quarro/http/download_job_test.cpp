@@ -298,7 +298,7 @@ private:
     std::atomic<bool> ended_{false};
 };
 
-// A download job that tells the player what arrived.
+// A download job that tells the player what arrived, and keeps why it stopped.
 class paced_download_job : public quarro::download_job
 {
 public:
@@ -306,6 +306,8 @@ public:
                        arrival_player& player)
         : quarro::download_job(folder, url), player_(player)
     {}
+
+    std::string stop_text;
 
 protected:
     void on_data_received(quarro::http_download& download, quarro::u64 count) override
@@ -319,33 +321,51 @@ protected:
         quarro::download_job::on_response(download, response);
         player_.responded();
     }
+    void on_stopped(quarro::http_download& download, const std::string& text) override
+    {
+        quarro::download_job::on_stopped(download, text);
+        stop_text = text;
+    }
 
 private:
     arrival_player& player_;
 };
 
-// name; the arrival pattern; the bytes received and the time when the watchdog stopped the
-// transfer (none: it finishes)
-using arrival_case = std::tuple<const char*, std::vector<arrival>,
-                                std::optional<std::pair<std::uint64_t, std::uint64_t>>>;
+// The bytes received, the time and the reason when the watchdog stopped a transfer.
+struct watchdog_stop
+{
+    std::uint64_t bytes;
+    std::uint64_t at_ms;
+    const char* reason;
+};
+
+// name; the arrival pattern; where the watchdog stopped the transfer (none: it finishes)
+using arrival_case = std::tuple<const char*, std::vector<arrival>, std::optional<watchdog_stop>>;
 
 // With the limit of 60 s: a transfer that receives less than 1 KiB within a span longer than
-// the limit, nothing at all or a trickle, is stopped as soon as the span is, and keeps its
-// partial file and resume file for the next attempt; 1 KiB within every such span finishes.
+// the limit, nothing at all or a trickle, is stopped as soon as the span is, says which of the
+// two it was, and keeps its partial file and resume file for the next attempt; 1 KiB within
+// every such span finishes.
 TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
 {
     const arrival_case cases[] = {
-        {"nothing from the start past the limit", {{60001, 0}}, {{0, 60001}}},
+        {"nothing from the start past the limit",
+         {{60001, 0}},
+         {{0, 60001, "no data for 60001 ms"}}},
         {"stalled for exactly the limit", {{0, 50000}, {60000, 0}}, {}},
-        {"stalled one ms past the limit", {{0, 50000}, {60001, 0}}, {{50000, 60001}}},
+        {"stalled one ms past the limit",
+         {{0, 50000}, {60001, 0}},
+         {{50000, 60001, "no data for 60001 ms"}}},
         {"1023 bytes in a span past the limit",
          {{0, 50000}, {30000, 1023}, {60001, 0}},
-         {{51023, 60001}}},
+         {{51023, 60001, "only 1023 bytes in 60001 ms"}}},
         {"1024 bytes in a span past the limit", {{0, 50000}, {30000, 1024}, {60001, 0}}, {}},
-        {"a byte a second", every({}, 1000, 1000, 1, 61), {{61, 61000}}},
+        {"a byte a second",
+         every({}, 1000, 1000, 1, 61),
+         {{61, 61000, "only 61 bytes in 61000 ms"}}},
         {"a byte a second after 100000",
          every({{0, 100000}}, 1000, 1000, 1, 61),
-         {{100061, 61000}}},
+         {{100061, 61000, "only 61 bytes in 61000 ms"}}},
         {"1 KiB a minute", {{60000, 0}, {60000, 1024}, {120000, 0}, {120000, 1024}}, {}},
     };
     for (const auto& [name, pattern, stopped] : cases) {
@@ -366,11 +386,12 @@ TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
             continue;
         }
         expect_stopped(*job);
-        EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->second) << "the stop's time";
+        EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->at_ms) << "the stop's time";
+        EXPECT_EQ(job->stop_text, stopped->reason);
         EXPECT_EQ(read_text(destination / "fw.zip.resume.xml"),
-                  resume_text(url, std::to_string(package_size), std::to_string(stopped->first)));
+                  resume_text(url, std::to_string(package_size), std::to_string(stopped->bytes)));
         std::error_code missing; // a failed row must not end the table
-        EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->first);
+        EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->bytes);
     }
     service.set_behaviour({});
 }
