@@ -157,6 +157,7 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
         {"fresh", {}, {}, {}, {}, "|", {}},
         {"cut off", {}, {}, cut, {}, "|", {{size, 70000}}},
         {"resumed", 70000, record(size, 70000), {}, {}, "bytes=70000-|", {}},
+        {"resumed, total unknown", 70000, record(-1, 70000), {}, {}, "bytes=70000-|", {}},
         {"range ignored", 70000, record(size, 70000), ignore_range, {}, "bytes=70000-||", {}},
         {"short 206", 70000, record(size, 70000), part_only, {}, "bytes=70000-|", {{size, 100000}}},
         {"416 when complete", size, record(size, size), {}, {}, "bytes=200000-|", {}},
