@@ -63,6 +63,8 @@ TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
         {"C", false, "C.xml", nullptr}, // "C" itself is not written, so not asked about
         {"D", false, nullptr, "D.xml"},
         {"Drums", false, "Drums.xml", nullptr},
+        {".xml", false, ".xml", nullptr},
+        {"Drumsxml", false, "Drumsxml.xml", nullptr}, // the ending is ".xml", full stop included
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.chosen << (row.answerYes ? ", yes" : ", no"));

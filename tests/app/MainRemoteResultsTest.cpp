@@ -82,6 +82,17 @@ TEST_F(MainRemoteResultsTest, SaysWhileItWaitsForAnotherProgramAndThenWhatCameMe
     }
     ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
     EXPECT_EQ(text(statusLabel), "(Firmware V1.2.3 available)");
+
+    // Nothing came during this wait: the row shows again what it showed before.
+    panel->firmware_update_available(panel->getSpeakerLink(), "1.2.4");
+    panel->timerCallback();
+    {
+        test_support::other_program_lock other;
+        click(readSettingsButton);
+        ASSERT_TRUE(tickUntil(waitShown)) << "the status row never said that the last read waits";
+    }
+    ASSERT_TRUE(tickUntilIdle()) << "the last read never ended";
+    EXPECT_EQ(text(statusLabel), "(Firmware V1.2.4 available)");
     EXPECT_TRUE(desktop->boxes.empty());
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/PanelFixture.h"
 #include "support/bounded_thread.h"
+#include "support/bounded_wait.h"
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
 
@@ -52,7 +53,8 @@ TEST_F(QuitTest, RefusesOnlyWhileTheSpeakerIsHeldAndSaysWhy)
         EXPECT_EQ(box.associatedComponent, &window);
     }
 
-    // Only the busy state decides: a firmware flag left set does not keep the program open.
+    // Only the hold on the speaker decides: a firmware flag left set does not keep the program
+    // open.
     ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
     panel->firmware_update_failed(other, 2);
@@ -73,6 +75,22 @@ TEST_F(QuitTest, AnOperationThatOnlyWaitsForAnotherProgramGivesUpAndTouchesNothi
 
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
     EXPECT_TRUE(desktop->boxes.empty());
+    // The panel stays until the application closes it, while the message loop runs on: its
+    // timer, left running, would show the given-up send's failure on a later tick.
+    ASSERT_TRUE(test_support::eventually([this] {
+        return !panel->getSpeakerLink().is_waiting_for_speaker();
+    })) << "the send's wait was never given up";
+    struct TickCounter : juce::Timer
+    {
+        int ticks = 0;
+        void timerCallback() override { ++ticks; }
+    } counter;
+    counter.startTimerHz(60);
+    ASSERT_TRUE(test_support::eventually([&counter] {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+        return counter.ticks >= 10;
+    })) << "the message loop never ran ten ticks";
+    EXPECT_TRUE(desktop->boxes.empty()) << "a tick after the quit showed the send's failure";
     test_support::bounded_thread([this] {
         panel.reset();
     }).join_within(std::chrono::seconds(2), "the panel to close while its send waits");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A failed test still stops everything it started: a test that has started its display, the
 # firmware service and the program and then fails reports the failure and leaves none of its
-# processes running and no temporary folder behind.
+# processes running and no temporary folder behind; the picture of its screen is kept in the
+# folder for failures, named after the test, and nothing else is written outside its folder.
 set -euo pipefail
 here=$(dirname "$0")
 source "$here/lib.sh"
@@ -13,8 +14,10 @@ trap e2e_cleanup EXIT
 folder=$E2E_TEMP/folder
 processes=$E2E_TEMP/processes
 
+failures=$E2E_TEMP/failures
+
 status=0
-TMPDIR=$E2E_TEMP bash -c '
+TMPDIR=$E2E_TEMP PELLARO_E2E_FAILURES=$failures bash -c '
     source "$1/panel.sh"
     e2e_start
     e2e_start_service 0
@@ -38,3 +41,10 @@ if [ -n "$left" ]; then
     e2e_fail "processes outlived the failed test:" "$left"
 fi
 [ ! -e "$(cat "$folder")" ] || e2e_fail "the failed test left $(cat "$folder") behind"
+pictures=$(ls "$failures" 2>/dev/null || true)
+[[ "$pictures" =~ ^failing-[[:alnum:]]{6}\.png$ ]] && [ -s "$failures/$pictures" ] &&
+    grep -qFx "e2e: the screen at the failure: $failures/$pictures" "$E2E_TEMP/out" ||
+    e2e_fail "the failure's picture was not kept as failing-*.png in $failures: $pictures"
+# Its temporary folder was the failed test's TMPDIR: nothing else may be left in it.
+[ "$(ls "$E2E_TEMP")" = "$(printf 'failures\nfolder\nout\nprocesses')" ] ||
+    e2e_fail "the failed test wrote outside its own folder: $(ls "$E2E_TEMP")"

@@ -5,7 +5,8 @@
 # the settings words in the flash file, and a one-block package for the local firmware service.
 #
 # The test's environment (set by CTest): PELLARO_PROGRAM, PELLARO_PRELOAD (colon-separated
-# libraries), PELLARO_SERVICE_PROGRAM. A failed check ends the test (set -e).
+# libraries), PELLARO_SERVICE_PROGRAM, and PELLARO_E2E_FAILURES, the folder that keeps a picture
+# of the screen when a test fails (unset: none is kept). A failed check ends the test (set -e).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -45,14 +46,20 @@ e2e_start() {
 
 # e2e_finish STATUS: on a failed test (STATUS not 0) the program's output (sanitizer reports
 # included) and where a picture of the whole screen was kept, then the clean-up, whatever
-# failed in the report.
+# failed in the report. The picture outlives the test's temporary folder, so it is kept in
+# $PELLARO_E2E_FAILURES (in the build tree), named after the test, never in the system's
+# temporary folder.
 e2e_finish() {
     local picture
     set +e
     if [ "$1" -ne 0 ]; then
-        picture=$(mktemp "${TMPDIR:-/tmp}/pellaro-e2e-failure-XXXXXX.png")
-        timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
-            echo "e2e: the screen at the failure: $picture" >&2
+        if [ -z "${PELLARO_E2E_FAILURES:-}" ]; then
+            echo "e2e: no picture of the screen kept: PELLARO_E2E_FAILURES is not set" >&2
+        elif mkdir -p "$PELLARO_E2E_FAILURES" &&
+            picture=$(mktemp "$PELLARO_E2E_FAILURES/$(basename "$0" .sh)-XXXXXX.png"); then
+            timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
+                echo "e2e: the screen at the failure: $picture" >&2
+        fi
         echo "e2e: the program's output:" >&2
         tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null
         echo "e2e: the output of Xvfb and openbox:" >&2

@@ -13,6 +13,7 @@
 #include <firmware_service/service.h>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +22,8 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -154,6 +157,7 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
         {"fresh", {}, {}, {}, {}, "|", {}},
         {"cut off", {}, {}, cut, {}, "|", {{size, 70000}}},
         {"resumed", 70000, record(size, 70000), {}, {}, "bytes=70000-|", {}},
+        {"resumed, total unknown", 70000, record(-1, 70000), {}, {}, "bytes=70000-|", {}},
         {"range ignored", 70000, record(size, 70000), ignore_range, {}, "bytes=70000-||", {}},
         {"short 206", 70000, record(size, 70000), part_only, {}, "bytes=70000-|", {{size, 100000}}},
         {"416 when complete", size, record(size, size), {}, {}, "bytes=200000-|", {}},
@@ -298,7 +302,7 @@ private:
     std::atomic<bool> ended_{false};
 };
 
-// A download job that tells the player what arrived.
+// A download job that tells the player what arrived, and keeps why it stopped.
 class paced_download_job : public quarro::download_job
 {
 public:
@@ -306,6 +310,8 @@ public:
                        arrival_player& player)
         : quarro::download_job(folder, url), player_(player)
     {}
+
+    std::string stop_text;
 
 protected:
     void on_data_received(quarro::http_download& download, quarro::u64 count) override
@@ -319,36 +325,119 @@ protected:
         quarro::download_job::on_response(download, response);
         player_.responded();
     }
+    void on_stopped(quarro::http_download& download, const std::string& text) override
+    {
+        quarro::download_job::on_stopped(download, text);
+        stop_text = text;
+    }
 
 private:
     arrival_player& player_;
 };
 
-// name; the arrival pattern; the bytes received and the time when the watchdog stopped the
-// transfer (none: it finishes)
-using arrival_case = std::tuple<const char*, std::vector<arrival>,
-                                std::optional<std::pair<std::uint64_t, std::uint64_t>>>;
+// The bytes received, the time and the reason when the watchdog stopped a transfer.
+struct watchdog_stop
+{
+    std::uint64_t bytes;
+    std::uint64_t at_ms;
+    const char* reason;
+};
+
+// A server on 127.0.0.1 that redirects every request to `target` with a "moved" page of
+// `page_bytes`, keeping the connection open as most servers do: libcurl then reads the page,
+// and counts it as received, before it follows. (The firmware service closes every connection
+// after one request, and libcurl reads no page on a connection about to close.)
+class redirect_with_page
+{
+public:
+    redirect_with_page(const std::string& target, std::size_t page_bytes)
+    {
+        server_.set_keep_alive_timeout(1);
+        server_.Get(".*", [this, target, page = std::string(page_bytes, 'm')](
+                              const httplib::Request&, httplib::Response& response) {
+            ++requests_;
+            response.set_redirect(target);
+            response.set_content(page, "text/html");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        if (port_ <= 0)
+            throw std::runtime_error("no port for the redirecting server");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~redirect_with_page()
+    {
+        // stop() does nothing before listen_after_bind's loop runs.
+        EXPECT_TRUE(test_support::eventually([this] { return server_.is_running(); }))
+            << "the redirecting server never ran";
+        server_.stop();
+        thread_.join();
+    }
+    redirect_with_page(const redirect_with_page&) = delete;
+    redirect_with_page& operator=(const redirect_with_page&) = delete;
+
+    std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    int requests() const { return requests_.load(); }
+
+private:
+    httplib::Server server_;
+    std::atomic<int> requests_{0};
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// How a paced transfer's request is reached: asked for at once; behind a redirect whose page
+// of 50000 bytes libcurl reads and drops; or resuming at 70000 bytes from a service that
+// ignores the range and answers the whole file, so that the file is asked again from byte 0.
+enum class first_request
+{
+    direct,
+    redirected,
+    range_ignored
+};
+
+struct arrival_case
+{
+    const char* name;
+    std::vector<arrival> pattern;
+    std::optional<watchdog_stop> stopped; // none: the transfer finishes
+    first_request start = first_request::direct;
+};
 
 // With the limit of 60 s: a transfer that receives less than 1 KiB within a span longer than
-// the limit, nothing at all or a trickle, is stopped as soon as the span is, and keeps its
-// partial file and resume file for the next attempt; 1 KiB within every such span finishes.
+// the limit, nothing at all or a trickle, is stopped as soon as the span is, says which of the
+// two it was, and keeps its partial file and resume file for the next attempt; 1 KiB within
+// every such span finishes, counted over all the requests of the transfer.
 TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
 {
     const arrival_case cases[] = {
-        {"nothing from the start past the limit", {{60001, 0}}, {{0, 60001}}},
+        {"nothing from the start past the limit",
+         {{60001, 0}},
+         {{0, 60001, "no data for 60001 ms"}}},
         {"stalled for exactly the limit", {{0, 50000}, {60000, 0}}, {}},
-        {"stalled one ms past the limit", {{0, 50000}, {60001, 0}}, {{50000, 60001}}},
+        {"stalled one ms past the limit",
+         {{0, 50000}, {60001, 0}},
+         {{50000, 60001, "no data for 60001 ms"}}},
         {"1023 bytes in a span past the limit",
          {{0, 50000}, {30000, 1023}, {60001, 0}},
-         {{51023, 60001}}},
+         {{51023, 60001, "only 1023 bytes in 60001 ms"}}},
         {"1024 bytes in a span past the limit", {{0, 50000}, {30000, 1024}, {60001, 0}}, {}},
-        {"a byte a second", every({}, 1000, 1000, 1, 61), {{61, 61000}}},
+        {"a byte a second",
+         every({}, 1000, 1000, 1, 61),
+         {{61, 61000, "only 61 bytes in 61000 ms"}}},
         {"a byte a second after 100000",
          every({{0, 100000}}, 1000, 1000, 1, 61),
-         {{100061, 61000}}},
+         {{100061, 61000, "only 61 bytes in 61000 ms"}}},
         {"1 KiB a minute", {{60000, 0}, {60000, 1024}, {120000, 0}, {120000, 1024}}, {}},
+        {"2 KiB a minute after a redirect's page",
+         every({}, 30000, 30000, 1024, 4),
+         {},
+         first_request::redirected},
+        {"2 KiB a minute after asking again from byte 0",
+         every({}, 30000, 30000, 1024, 4),
+         {},
+         first_request::range_ignored},
     };
-    for (const auto& [name, pattern, stopped] : cases) {
+    for (const auto& [name, pattern, stopped, start] : cases) {
         SCOPED_TRACE(name);
         for (const char* file : {"fw.zip", "fw.zip.part", "fw.zip.resume.xml"})
             std::filesystem::remove(destination / file);
@@ -357,20 +446,48 @@ TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
         behaviour paced;
         paced.next_piece = [player](std::uint64_t sent) { return player->next_piece(sent); };
         service.set_behaviour(paced);
+        std::string job_url = url;
+        std::optional<redirect_with_page> front;
+        if (start == first_request::redirected) {
+            front.emplace(url, 50000);
+            job_url = front->address() + "/firmware/K5R/1.0.9/fw.zip";
+        }
+        if (start == first_request::range_ignored) {
+            write_text(destination / "fw.zip.part", content.substr(0, 70000));
+            write_text(destination / "fw.zip.resume.xml",
+                       resume_text(url, std::to_string(package_size), "70000"));
+            // The whole file is answered; libcurl gives up at its first piece, and the paced
+            // pattern plays in the request from byte 0.
+            behaviour whole = paced;
+            whole.ignore_range = true;
+            whole.next_piece = [this, paced](std::uint64_t sent) -> std::uint64_t {
+                if (sent > 0)
+                    return 0;
+                service.set_behaviour(paced);
+                return 1;
+            };
+            service.set_behaviour(whole);
+        }
+        const std::string before = ranges_asked();
         memory::data_ptr<paced_download_job> job(
-            new paced_download_job(files::filepath(destination.path()), url, *player));
+            new paced_download_job(files::filepath(destination.path()), job_url, *player));
         job->run();
         player->end();
+        const char* const requests[] = {"|", "|", "bytes=70000-||"}; // by first_request
+        EXPECT_EQ(ranges_asked().substr(before.size()), requests[static_cast<int>(start)]);
+        EXPECT_EQ(front ? front->requests() : 1, 1) << "the redirects";
         if (!stopped) {
             expect_finished(*job);
             continue;
         }
         expect_stopped(*job);
-        EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->second) << "the stop's time";
+        EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->at_ms) << "the stop's time";
+        EXPECT_EQ(job->stop_text, stopped->reason);
         EXPECT_EQ(read_text(destination / "fw.zip.resume.xml"),
-                  resume_text(url, std::to_string(package_size), std::to_string(stopped->first)));
+                  resume_text(job_url, std::to_string(package_size),
+                              std::to_string(stopped->bytes)));
         std::error_code missing; // a failed row must not end the table
-        EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->first);
+        EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->bytes);
     }
     service.set_behaviour({});
 }

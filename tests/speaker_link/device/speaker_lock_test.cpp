@@ -1,5 +1,6 @@
 // The speaker lock across programs: where its file lives, the wait for another holder and how
-// it is given up, a program started while it is held, and a lock file that cannot be used.
+// it is given up, a program started while it is held, and a lock file that cannot be used (the
+// operation goes on without it, and holds the speaker all the same).
 #include <speaker_link/device/speaker_lock.h>
 
 #include <support/bounded_thread.h>
@@ -116,7 +117,6 @@ TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
     quarro::logbook& book = quarro::logbook::instance();
     book.set_log_folder(files::filepath(logs.path()));
     book.set_levels({quarro::log_level::info, quarro::log_level::none, quarro::log_level::none});
-    speaker_turns turns;
     const struct
     {
         const char* name;
@@ -144,7 +144,14 @@ TEST(SpeakerLock, UnusableFileIsLoggedAndGoneWithout)
             std::filesystem::create_directory(runtime / "run");
             c.make(speaker_lock_path());
         }
-        EXPECT_FALSE(speaker_lock(turns).held());
+        speaker_turns turns;
+        {
+            // The operation goes on with the speaker all the same: a quit must not cut it.
+            const speaker_lock lock(turns);
+            EXPECT_FALSE(lock.held());
+            EXPECT_FALSE(turns.give_up_unless_held()) << "an operation without the lock was cut";
+        }
+        EXPECT_TRUE(turns.give_up_unless_held()) << "the ended operation still holds the speaker";
         EXPECT_NE(test_support::read_text(book.get_log_file().get_path())
                       .find("The speaker's lock file " + speaker_lock_path() + " cannot be used (" +
                             c.reason +
