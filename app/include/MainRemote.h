@@ -37,8 +37,8 @@ class AboutWindow;
 
     The constructor starts the first read of the main settings, the panel's first operation;
     the destructor waits for every operation of the speaker link that still runs. Boxes and
-    file panels are shown without waiting for them: their answers come in later events. Exceptions of the dsp_control constructor
-    (no Documents folder) leave the constructor. */
+    file panels are shown without waiting for them: their answers come in later events. Exceptions
+   of the dsp_control constructor (no Documents folder) leave the constructor. */
 class MainRemote : public juce::Component,
                    private juce::Timer,
                    public dsp_control_callback,
@@ -94,8 +94,8 @@ public:
 
     /** True while the action buttons are disabled for an operation of the panel: from its
         start until its result has been shown. One runs at a time, beside the firmware search;
-        nothing but its result enables the buttons again. Any thread. */
-    bool isBusy() const noexcept { return busy.load(); }
+        nothing but its result enables the buttons again. Message thread. */
+    bool isBusy() const noexcept { return running != Operation::none; }
     /** True from the start of a firmware update until it succeeds or fails. Any thread. */
     bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
 
@@ -156,13 +156,13 @@ private:
         reset,
         updateFirmware
     };
-    /** Disables the action buttons and runs `start`, which starts `operation`; false, and
-        nothing started, while an operation of the panel runs or a worker of one has not ended
-        (the start might wait for it on the message thread). */
-    bool startOperation(Operation operation, const std::function<void()>& start);
+    /** Disables the action buttons and runs `start`, which starts `operation`; nothing is
+        started while an operation of the panel runs or a worker of one has not ended (the
+        start might wait for it on the message thread). */
+    void startOperation(Operation operation, const std::function<void()>& start);
     /** The result of `operation` has been shown: unless another operation runs, it has ended
-        and the action buttons are enabled again (false when another runs). */
-    bool endOperation(Operation operation);
+        and the action buttons are enabled again. */
+    void endOperation(Operation operation);
     /** Asks the yes/no question; a "Yes" starts the operation as startOperation does. */
     void askThenStart(const juce::String& title, const juce::String& question, Operation operation,
                       std::function<void()> start);
@@ -241,7 +241,6 @@ private:
     std::atomic<bool> firmwareUpdateProgress{false};
     std::atomic<bool> mainSettingsWritten{false};
     std::atomic<bool> mainSettingsWriteFailed{false};
-    std::atomic<bool> busy{true}; // running is not none
     std::atomic<bool> firmwareUpdateInProgress{false};
     juce::ComponentDragger dragger;
     juce::Image backgroundExpandedImage;

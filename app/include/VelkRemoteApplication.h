@@ -1,5 +1,5 @@
 // The application: its one main window holding the control panel, and the refusal to quit
-// while the panel is busy with the speaker.
+// while the panel holds the speaker.
 #pragma once
 
 #include "MainRemote.h"
@@ -58,14 +58,14 @@ public:
     /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
     void shutdown() override;
     void anotherInstanceStarted(const juce::String& commandLine) override;
-    /** Quits unless the panel is busy with the speaker; then explains why not and stays. */
+    /** Quits unless the panel holds the speaker; then explains why not and stays. */
     void systemRequestedQuit() override;
 
-    /** Whether a quit request may end the program now. False while the panel is busy with the
-        speaker, after showing the refusal (through DesktopServices, associated with `window`);
-        true when the panel is idle or busy only waiting for another program's hold on the
-        speaker (that wait is given up), and when there is no panel (before the window exists
-        or after it is gone). */
+    /** Whether a quit request may end the program now. False while an operation of the panel
+        holds the speaker, after showing the refusal (through DesktopServices, associated with
+        `window`); true when none does, also when one only waits for another program's hold
+        on the speaker (that wait is given up), and when there is no panel (before the window
+        exists or after it is gone). */
     static bool mayQuit(MainRemote* panel, juce::Component* window);
 
 private:

@@ -14,6 +14,14 @@ juce::File fileOrNothing(const std::string& path)
     return juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
 }
 
+/** A panel's answer: the file's path, or nothing for the empty file of a cancel. */
+std::optional<std::string> pathOrNothing(const juce::File& file)
+{
+    if (file == juce::File())
+        return std::nullopt;
+    return file.getFullPathName().toStdString();
+}
+
 bool endsWithIgnoringAsciiCase(const juce::String& text, const juce::String& ending)
 {
     const auto bytes = text.toStdString();
@@ -48,11 +56,7 @@ void JuceDialogHooks::begin_choose_file_to_open(const std::string& title,
     chooser->launchAsync(juce::FileBrowserComponent::openMode |
                              juce::FileBrowserComponent::canSelectFiles,
                          [answer = std::move(answer)](const juce::FileChooser& panel) {
-                             const auto file = panel.getResult();
-                             if (file == juce::File())
-                                 answer(std::nullopt);
-                             else
-                                 answer(file.getFullPathName().toStdString());
+                             answer(pathOrNothing(panel.getResult()));
                          });
 }
 
@@ -78,10 +82,7 @@ void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const 
                                  return;
                              }
                              fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
-                                 if (file)
-                                     answer(file->getFullPathName().toStdString());
-                                 else
-                                     answer(std::nullopt);
+                                 answer(pathOrNothing(file.value_or(juce::File())));
                              });
                          });
 }

@@ -71,14 +71,13 @@ void MainRemote::runAction(juce::Button* button)
     }
 }
 
-bool MainRemote::startOperation(Operation operation, const std::function<void()>& start)
+void MainRemote::startOperation(Operation operation, const std::function<void()>& start)
 {
     // Starting beside a running operation could wait on this thread for its worker, and the
     // end of either would enable the controls while the other runs.
     if (running != Operation::none || dspControl->is_device_operation_running())
-        return false;
+        return;
     running = operation;
-    busy = true;
     setControlsEnabled(false);
     try {
         start();
@@ -86,18 +85,15 @@ bool MainRemote::startOperation(Operation operation, const std::function<void()>
         endOperation(operation);
         throw;
     }
-    return true;
 }
 
-bool MainRemote::endOperation(Operation operation)
+void MainRemote::endOperation(Operation operation)
 {
     // A result of another operation than the running one is shown, and enables nothing.
     if (running != Operation::none && running != operation)
-        return false;
+        return;
     running = Operation::none;
-    busy = false;
     setControlsEnabled(true);
-    return true;
 }
 
 void MainRemote::askThenStart(const juce::String& title, const juce::String& question,

@@ -81,11 +81,11 @@ void MainRemote::timerCallback()
     status(firmwareUpdateAvailable, [this] {
         showStatus(juce::translate("(Firmware V") + copyStatusText() +
                    juce::translate(" available)"));
-        updateFirmwareButton->setEnabled(!busy.load());
+        updateFirmwareButton->setEnabled(!isBusy());
     });
     status(firmwareUpToDate, [this] {
         showStatus({});
-        updateFirmwareButton->setEnabled(!busy.load() && dspControl->is_firmware_update_allowed());
+        updateFirmwareButton->setEnabled(!isBusy() && dspControl->is_firmware_update_allowed());
     });
     status(firmwareSearchFailed, [this] {
         showStatus(juce::translate("(firmware search failed)"));
@@ -205,8 +205,8 @@ void MainRemote::showSpeakerWait()
     }
     statusBehindWait = statusLabel->getText();
     statusLabel->setText(juce::translate(speakerWaitText), juce::dontSendNotification);
-    // A second read would wait on the message thread for the one that waits now; the read's
-    // result enables the button again.
+    // The read at start leaves "Get" enabled, but a click could start nothing while that read
+    // waits: say so. The read's result enables the button again.
     readSettingsButton->setEnabled(false);
 }
 
