@@ -23,9 +23,11 @@ public:
     // Linux event loop reuses the list of ready callbacks that the outer round is walking.
 
     /** Shows a box with an information icon, the title, the text and one "OK" button, and
-        returns at once. */
+        returns at once; `closed` (when set) runs later on the message thread, once the box has
+        been closed. It does not run when the box goes otherwise (the program ends). */
     virtual void showMessage(const juce::String& title, const juce::String& text,
-                             juce::Component* associatedComponent) = 0;
+                             juce::Component* associatedComponent,
+                             std::function<void()> closed = {}) = 0;
 
     /** Shows a box with a question icon and the buttons "Yes" and "No", and returns at once;
         `answered` runs later on the message thread, with true for "Yes". It does not run when

@@ -10,11 +10,16 @@
 #include <optional>
 
 /** Alerts as JUCE alert windows, posted to the message thread from any thread and never
-    waited for; file panels as asynchronous modal juce::FileChoosers on the message thread, a
-    save asking before it replaces a file. Only the begin_ forms of the panels show one (the
-    waiting forms answer "cancelled"); a panel opened while another is open closes that one
-    without an answer. The application installs it at start (quarro::set_dialog_hooks) and
-    removes it at the end, which closes an open panel without an answer. */
+    waited for; file panels as JUCE's own asynchronous file choosers on the message thread,
+    modal (no other window of the program takes clicks or keys while one is open), a save asking
+    before it replaces a file. Only the begin_ forms show a panel (the waiting forms answer
+    "cancelled"); while one is open another answers "cancelled" at once and the open one keeps
+    its answer. The application installs it at start (quarro::set_dialog_hooks) and removes it
+    at the end, which closes an open panel without an answer.
+
+    JUCE's own panel rather than the desktop's: JUCE shows that one through zenity or kdialog, a
+    program of its own that nothing holds modal and that a second panel would kill with its
+    answer; its own panel behaves the same on every desktop. */
 class JuceDialogHooks : public quarro::dialog_hooks
 {
 public:
@@ -29,6 +34,7 @@ public:
         ends in them (ASCII case ignored) or `type` is empty; another ending stays part of the
         name ("Vocal 1.5" gives "Vocal 1.5.xml"). When that file exists, the desktop's yes/no
         box asks whether to replace it, naming it; "No" gives nothing (the save is cancelled).
+        A folder of that name is answered without a question (nothing can replace it).
         The save panel itself does not ask, so there is one question and it names the file
         that will be written. Returns at once; `answer` runs with the file once it is known
         (at once when nothing is asked). Message thread. */
@@ -36,5 +42,12 @@ public:
                            std::function<void(std::optional<juce::File> file)> answer);
 
 private:
+    /** JUCE would run zenity or kdialog when either is installed. */
+    static constexpr bool useDesktopPanels = false;
+
+    /** Shows `chooser` with `flags`; `answered` runs with its result. */
+    void launch(int flags, std::function<void(const juce::FileChooser&)> answered);
+
     std::unique_ptr<juce::FileChooser> chooser; // the panel shown last
+    bool panelOpen = false;                     // until the panel shown last has answered
 };

@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 class AboutWindow;
 
@@ -92,10 +93,14 @@ public:
         operation's start and end change that. */
     void setControlsEnabled(bool enabled);
 
-    /** True while the action buttons are disabled for an operation of the panel: from its
-        start until its result has been shown. One runs at a time, beside the firmware search;
-        nothing but its result enables the buttons again. Message thread. */
+    /** True while an operation of the panel runs: from its start until its result has been
+        shown and its worker has ended (let go of the speaker). Meanwhile the action buttons
+        are disabled and no click starts anything; one runs at a time, beside the firmware
+        search. Message thread. */
     bool isBusy() const noexcept { return running != Operation::none; }
+    /** True while a question or a file panel of the panel is open: until its answer, nothing
+        else starts and no second one opens. Message thread. */
+    bool isAsking() const noexcept { return asking; }
     /** True from the start of a firmware update until it succeeds or fails. Any thread. */
     bool isFirmwareUpdateInProgress() const noexcept { return firmwareUpdateInProgress.load(); }
 
@@ -109,6 +114,11 @@ public:
        without touching the speaker; the timer stops, so that its failure is not shown. Message
        thread. */
     bool prepareToQuit();
+
+    /** The refusal of a quit is shown once at a time: true, and the box counts as showing from
+        now until quitRefusalClosed(), unless one is showing already (false). Message thread. */
+    bool claimQuitRefusal() noexcept { return !std::exchange(quitRefusalShowing, true); }
+    void quitRefusalClosed() noexcept { quitRefusalShowing = false; }
 
     /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
         result. A tick never runs inside another (a desktop service whose box waited would let
@@ -157,12 +167,22 @@ private:
         updateFirmware
     };
     /** Disables the action buttons and runs `start`, which starts `operation`; nothing is
-        started while an operation of the panel runs or a worker of one has not ended (the
-        start might wait for it on the message thread). */
+        started while an operation of the panel runs, a worker of one has not ended (the
+        start might wait for it on the message thread) or a question or file panel is open.
+        When `start` throws, the operation ends as one whose result has been shown. */
     void startOperation(Operation operation, const std::function<void()>& start);
-    /** The result of `operation` has been shown: unless another operation runs, it has ended
-        and the action buttons are enabled again. */
+    /** The result of `operation` has been shown. Unless another operation runs, it ends once
+        its worker has ended: now, or on a later tick (finishOperation). */
     void endOperation(Operation operation);
+    /** Ends the running operation whose result has been shown once no worker of the panel's
+        operations runs any more: the action buttons are enabled again. */
+    void finishOperation();
+    /** Whether a click may start an action now: no operation runs and nothing is being
+        asked. */
+    bool mayStartAction() const;
+    /** Marks a question or file panel as open until `answered` runs (or the call that opens it
+        throws): `open` gets the answer function to hand on. */
+    void ask(const std::function<void(std::function<void()> answered)>& open);
     /** Asks the yes/no question; a "Yes" starts the operation as startOperation does. */
     void askThenStart(const juce::String& title, const juce::String& question, Operation operation,
                       std::function<void()> start);
@@ -175,6 +195,9 @@ private:
     void savePresetFile();
     /** The current preset into the file `name` of `folder`, chosen in the save panel. */
     void savePresetAs(const files::filepath& folder, const std::string& name);
+    /** The preset in `file`, chosen in the open panel, onto the knobs and the name label; a
+        file that does not load changes nothing and is shown in a box. */
+    void loadPresetFrom(const files::filepath& file);
     /** The speaker's input code for an input knob position, and the position for a code:
         the one table works both ways. 0 for anything outside it. */
     static quarro::u32 inputTableEntry(double positionOrCode);
@@ -201,7 +224,7 @@ private:
     void showNewSpeaker();
     void showFirmwareVersion();
     /** Asks the firmware service about the speaker shown: now, or once the search for an
-        earlier speaker has ended. */
+        earlier speaker has ended. An answer for an earlier speaker is dropped. */
     void searchFirmware();
     /** The standard box of a failed speaker operation, and the operation's end. */
     void showFailure(const char* title, Operation operation);
@@ -216,6 +239,9 @@ private:
     bool waitingForSpeaker = false; // the status row says that the panel waits
     bool searchAgain = false;       // a new speaker's search waits for the old speaker's to end
     Operation running = Operation::readSettings; // the first read starts with the panel
+    bool resultShown = false; // the running operation's result is shown; its worker may run on
+    bool asking = false;      // a question or file panel is open
+    bool quitRefusalShowing = false;
     juce::String statusBehindWait;               // what the status row shows once the wait is over
 
     memory::data_ptr<dsp_control> dspControl;

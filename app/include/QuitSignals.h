@@ -5,10 +5,18 @@
 
 /** While it lives, SIGINT and SIGTERM no longer end the process: the signal only wakes the
     message thread, which then calls `onQuitRequest`. One instance at a time; made and
-    destroyed on the message thread, after JUCE's own signal set-up. */
+    destroyed on the message thread, after JUCE's own signal set-up. Its destruction puts the
+    default actions back. */
 class QuitSignals
 {
 public:
+    /** Holds SIGINT and SIGTERM back (blocked, kept pending) for the calling thread and the
+        threads it starts from now on, until a QuitSignals takes them: so that a signal that
+        comes while JUCE starts is a quit request too. Call first thing in main. */
+    static void holdUntilTaken();
+
+    /** Installs the handlers, then lets held signals through: one that came meanwhile is a
+        quit request. */
     explicit QuitSignals(std::function<void()> onQuitRequest);
     ~QuitSignals();
     QuitSignals(const QuitSignals&) = delete;
@@ -16,6 +24,10 @@ public:
 
     /** True when the handlers are installed. */
     bool isActive() const noexcept { return readEnd >= 0; }
+
+    /** Takes a request that is waiting for the message loop (a signal that came while they
+        were held, say): true when there was one; it then calls nothing. */
+    bool takePendingRequest();
 
 private:
     std::function<void()> onQuitRequest;

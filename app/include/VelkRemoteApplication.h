@@ -52,8 +52,9 @@ public:
     const juce::String getApplicationName() override;
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
-    /** Shows the foundation library's alerts and file panels with JUCE, opens the main window
-        and routes SIGINT and SIGTERM to systemRequestedQuit. */
+    /** Routes SIGINT and SIGTERM to systemRequestedQuit (those held since main began too),
+        shows the foundation library's alerts and file panels with JUCE and opens the main
+        window. */
     void initialise(const juce::String& commandLine) override;
     /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
     void shutdown() override;
@@ -63,9 +64,10 @@ public:
 
     /** Whether a quit request may end the program now. False while an operation of the panel
         holds the speaker, after showing the refusal (through DesktopServices, associated with
-        `window`); true when none does, also when one only waits for another program's hold
-        on the speaker (that wait is given up), and when there is no panel (before the window
-        exists or after it is gone). */
+        `window`) unless the refusal is showing already; true when none does, also when one
+        only waits for another program's hold on the speaker or a firmware update only
+        downloads (that is given up), and when there is no panel (before the window exists or
+        after it is gone). */
     static bool mayQuit(MainRemote* panel, juce::Component* window);
 
 private:

@@ -1,4 +1,5 @@
 // The program's entry: JUCE makes the application object and runs it.
+#include "QuitSignals.h"
 #include "VelkRemoteApplication.h"
 
 #include <X11/Xlib.h>
@@ -33,6 +34,9 @@ std::string missingDisplay()
 
 int main(int argc, char* argv[])
 {
+    // Until the application takes them, Ctrl-C and `kill` wait: JUCE's start would otherwise
+    // end the program, or quit it without asking.
+    QuitSignals::holdUntilTaken();
     if (const std::string line = missingDisplay(); !line.empty()) {
         [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
         return EXIT_FAILURE;

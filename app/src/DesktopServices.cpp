@@ -9,10 +9,13 @@ class NativeDesktopServices : public DesktopServices
 {
 public:
     void showMessage(const juce::String& title, const juce::String& text,
-                     juce::Component* associatedComponent) override
+                     juce::Component* associatedComponent, std::function<void()> closed) override
     {
-        juce::NativeMessageBox::showMessageBoxAsync(juce::MessageBoxIconType::InfoIcon, title, text,
-                                                    associatedComponent, nullptr);
+        juce::NativeMessageBox::showMessageBoxAsync(
+            juce::MessageBoxIconType::InfoIcon, title, text, associatedComponent,
+            closed ? juce::ModalCallbackFunction::create(
+                         [closed = std::move(closed)](int) { closed(); })
+                   : nullptr);
     }
 
     void askYesNo(const juce::String& title, const juce::String& text,

@@ -51,13 +51,27 @@ void JuceDialogHooks::begin_choose_file_to_open(const std::string& title,
                                                 const std::string& start_folder,
                                                 answer_function answer)
 {
+    if (panelOpen) {
+        answer(std::nullopt);
+        return;
+    }
     chooser = std::make_unique<juce::FileChooser>(juce::String::fromUTF8(title.c_str()),
-                                                  fileOrNothing(start_folder));
-    chooser->launchAsync(juce::FileBrowserComponent::openMode |
-                             juce::FileBrowserComponent::canSelectFiles,
-                         [answer = std::move(answer)](const juce::FileChooser& panel) {
-                             answer(pathOrNothing(panel.getResult()));
-                         });
+                                                  fileOrNothing(start_folder), juce::String(),
+                                                  useDesktopPanels);
+    launch(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+           [answer = std::move(answer)](const juce::FileChooser& panel) {
+               answer(pathOrNothing(panel.getResult()));
+           });
+}
+
+void JuceDialogHooks::launch(int flags, std::function<void(const juce::FileChooser&)> answered)
+{
+    panelOpen = true;
+    chooser->launchAsync(flags, [this, answered = std::move(answered)](
+                                    const juce::FileChooser& panel) {
+        panelOpen = false;
+        answered(panel);
+    });
 }
 
 void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const std::string& folder,
@@ -65,26 +79,29 @@ void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const 
                                                 const std::string& file_type,
                                                 answer_function answer)
 {
+    if (panelOpen) {
+        answer(std::nullopt);
+        return;
+    }
     const auto start = fileOrNothing(folder);
     const auto type = juce::String::fromUTF8(file_type.c_str());
     chooser = std::make_unique<juce::FileChooser>(
         juce::String::fromUTF8(title.c_str()),
         start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
-        type.isEmpty() ? juce::String("*") : "*." + type);
+        type.isEmpty() ? juce::String("*") : "*." + type, useDesktopPanels);
     // The panel's own question would name the file before the type is added: fileToSave asks
     // instead, about the file that will be written.
-    chooser->launchAsync(juce::FileBrowserComponent::saveMode |
-                             juce::FileBrowserComponent::canSelectFiles,
-                         [type, answer = std::move(answer)](const juce::FileChooser& panel) {
-                             const auto chosen = panel.getResult();
-                             if (chosen == juce::File()) {
-                                 answer(std::nullopt);
-                                 return;
-                             }
-                             fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
-                                 answer(pathOrNothing(file.value_or(juce::File())));
-                             });
-                         });
+    launch(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
+           [type, answer = std::move(answer)](const juce::FileChooser& panel) {
+               const auto chosen = panel.getResult();
+               if (chosen == juce::File()) {
+                   answer(std::nullopt);
+                   return;
+               }
+               fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
+                   answer(pathOrNothing(file.value_or(juce::File())));
+               });
+           });
 }
 
 void JuceDialogHooks::fileToSave(const juce::File& chosen, const juce::String& type,
@@ -95,7 +112,8 @@ void JuceDialogHooks::fileToSave(const juce::File& chosen, const juce::String& t
     auto file = chosen;
     if (type.isNotEmpty() && !endsWithIgnoringAsciiCase(chosen.getFileName(), "." + type))
         file = chosen.getSiblingFile(chosen.getFileName() + "." + type);
-    if (!file.exists()) {
+    // A folder is not replaced: the answer names it, and the caller says why nothing is saved.
+    if (!file.existsAsFile()) {
         answer(file);
         return;
     }

@@ -36,6 +36,11 @@ void MainRemote::buttonClicked(juce::Button* button)
 
 void MainRemote::runAction(juce::Button* button)
 {
+    // While a question or file panel is open, its answer is the only one: no other action
+    // starts and no second panel opens. (JUCE's own boxes and panels hold the window's clicks;
+    // this holds whatever shows them.)
+    if (asking && button != openCloseButton.get() && button != helpButton.get())
+        return;
     if (button == readSettingsButton.get()) {
         startOperation(Operation::readSettings,
                        [this] { dspControl->read_main_settings_from_device(); });
@@ -71,13 +76,19 @@ void MainRemote::runAction(juce::Button* button)
     }
 }
 
-void MainRemote::startOperation(Operation operation, const std::function<void()>& start)
+bool MainRemote::mayStartAction() const
 {
     // Starting beside a running operation could wait on this thread for its worker, and the
     // end of either would enable the controls while the other runs.
-    if (running != Operation::none || dspControl->is_device_operation_running())
+    return running == Operation::none && !asking && !dspControl->is_device_operation_running();
+}
+
+void MainRemote::startOperation(Operation operation, const std::function<void()>& start)
+{
+    if (!mayStartAction())
         return;
     running = operation;
+    resultShown = false;
     setControlsEnabled(false);
     try {
         start();
@@ -89,27 +100,62 @@ void MainRemote::startOperation(Operation operation, const std::function<void()>
 
 void MainRemote::endOperation(Operation operation)
 {
+    // On an idle panel the buttons are enabled again as they stand now.
+    if (running == Operation::none) {
+        setControlsEnabled(true);
+        return;
+    }
     // A result of another operation than the running one is shown, and enables nothing.
-    if (running != Operation::none && running != operation)
+    if (running != operation)
+        return;
+    resultShown = true;
+    finishOperation();
+}
+
+void MainRemote::finishOperation()
+{
+    // The worker reports its result while it still holds the speaker: until it has let go,
+    // a new operation could not start and a quit would be refused, so the buttons stay off.
+    if (running == Operation::none || !resultShown || dspControl->is_device_operation_running())
         return;
     running = Operation::none;
+    resultShown = false;
     setControlsEnabled(true);
+}
+
+void MainRemote::ask(const std::function<void(std::function<void()> answered)>& open)
+{
+    asking = true;
+    try {
+        open([panel = juce::Component::SafePointer<MainRemote>(this)] {
+            if (panel != nullptr)
+                panel->asking = false;
+        });
+    } catch (...) {
+        asking = false;
+        throw;
+    }
 }
 
 void MainRemote::askThenStart(const juce::String& title, const juce::String& question,
                               Operation operation, std::function<void()> start)
 {
+    if (!mayStartAction())
+        return;
     // The box is asynchronous: the answer comes in a later event, maybe after the panel has
-    // gone or another operation has begun.
-    DesktopServices::get().askYesNo(title, question, this,
-                                    [panel = juce::Component::SafePointer<MainRemote>(this),
-                                     operation, start = std::move(start)](bool yes) {
-                                        if (yes && panel != nullptr)
-                                            panel->runGuarded(
-                                                "Operation failed", [&panel, operation, &start] {
-                                                    panel->startOperation(operation, start);
-                                                });
-                                    });
+    // gone.
+    ask([this, &title, &question, operation, &start](std::function<void()> answered) {
+        DesktopServices::get().askYesNo(
+            title, question, this,
+            [panel = juce::Component::SafePointer<MainRemote>(this), operation,
+             start = std::move(start), answered = std::move(answered)](bool yes) {
+                answered();
+                if (yes && panel != nullptr)
+                    panel->runGuarded("Operation failed", [&panel, operation, &start] {
+                        panel->startOperation(operation, start);
+                    });
+            });
+    });
 }
 
 void MainRemote::readUserPreset(quarro::u64 index)
@@ -171,31 +217,55 @@ void MainRemote::resetSpeaker()
 
 void MainRemote::loadPresetFile()
 {
-    quarro::begin_choose_file_to_open(
-        "load preset...", dspControl->get_preset_folder(),
-        [panel = juce::Component::SafePointer<MainRemote>(this)](const files::filepath& path) {
-            if (panel == nullptr || !path.exists())
-                return;
-            panel->runGuarded("Operation failed", [&panel, &path] {
-                // A file that does not load leaves the current preset as it was; the knobs
-                // return to it.
-                panel->dspControl->load_preset_file(path);
-                panel->applyPresetToControls(*panel->dspControl->get_current_preset());
+    ask([this](std::function<void()> answered) {
+        quarro::begin_choose_file_to_open(
+            "load preset...", dspControl->get_preset_folder(),
+            [panel = juce::Component::SafePointer<MainRemote>(this),
+             answered = std::move(answered)](const files::filepath& path) {
+                answered();
+                if (panel != nullptr && path.exists())
+                    panel->loadPresetFrom(path);
             });
-        });
+    });
+}
+
+void MainRemote::loadPresetFrom(const files::filepath& file)
+{
+    runGuarded("Load preset failed", [this, &file] {
+        // A file that does not load changes nothing: not the held preset, not the knobs
+        // (which may hold edits not sent yet), not the name.
+        try {
+            dspControl->load_preset_file(file);
+        } catch (const err::exception& problem) {
+            throw err::runtime_error("The preset file " + file.get_path() +
+                                     " was not loaded: " + problem.what());
+        } catch (const std::exception& problem) {
+            throw err::runtime_error("The preset file " + file.get_path() +
+                                     " was not loaded: " + problem.what());
+        }
+        applyPresetToControls(*dspControl->get_current_preset());
+    });
 }
 
 void MainRemote::savePresetFile()
 {
-    quarro::begin_choose_file_to_save(
-        "save preset as...", dspControl->get_preset_folder(),
-        presetNameLabel->getText().toStdString(), "xml",
-        [panel = juce::Component::SafePointer<MainRemote>(this)](
-            bool saved, const files::filepath& folder, const std::string& name) {
-            if (saved && panel != nullptr)
-                panel->runGuarded("Save preset failed",
-                                  [&panel, &folder, &name] { panel->savePresetAs(folder, name); });
-        });
+    ask([this](std::function<void()> answered) {
+        quarro::begin_choose_file_to_save(
+            "save preset as...", dspControl->get_preset_folder(),
+            presetNameLabel->getText().toStdString(), "xml",
+            [panel = juce::Component::SafePointer<MainRemote>(this),
+             answered = std::move(answered)](const quarro::save_choice& choice) {
+                answered();
+                if (panel == nullptr || !choice.confirmed)
+                    return;
+                // A confirmed save either writes the file or says why not.
+                panel->runGuarded("Save preset failed", [&panel, &choice] {
+                    if (!choice.problem.empty())
+                        throw err::runtime_error(choice.problem);
+                    panel->savePresetAs(choice.folder, choice.file_name);
+                });
+            });
+    });
 }
 
 void MainRemote::savePresetAs(const files::filepath& folder, const std::string& name)

@@ -58,6 +58,13 @@ void MainRemote::timerCallback()
         if (take(flag))
             runGuarded("Operation failed", show);
     };
+    // While a new speaker's search waits for the old speaker's, an answer is the old one's.
+    const auto searchAnswer = [this, &status](std::atomic<bool>& flag, const auto& show) {
+        status(flag, [this, &show] {
+            if (!searchAgain)
+                show();
+        });
+    };
     step(speakerChanged, Operation::readSettings, [this] { showNewSpeaker(); });
     step(mainSettingsRead, Operation::readSettings, [this] {
         showMainSettings();
@@ -78,16 +85,16 @@ void MainRemote::timerCallback()
     });
     // A search answer offers the update only to an idle panel; otherwise the running
     // operation's end enables the buttons, the update's by the answer.
-    status(firmwareUpdateAvailable, [this] {
+    searchAnswer(firmwareUpdateAvailable, [this] {
         showStatus(juce::translate("(Firmware V") + copyStatusText() +
                    juce::translate(" available)"));
         updateFirmwareButton->setEnabled(!isBusy());
     });
-    status(firmwareUpToDate, [this] {
+    searchAnswer(firmwareUpToDate, [this] {
         showStatus({});
         updateFirmwareButton->setEnabled(!isBusy() && dspControl->is_firmware_update_allowed());
     });
-    status(firmwareSearchFailed, [this] {
+    searchAnswer(firmwareSearchFailed, [this] {
         showStatus(juce::translate("(firmware search failed)"));
         updateFirmwareButton->setEnabled(false);
     });
@@ -124,6 +131,7 @@ void MainRemote::timerCallback()
     });
     status(firmwareUpdateStarted, [this] { showStatus(copyStatusText()); });
     status(firmwareUpdateProgress, [this] { showStatus(copyStatusText()); });
+    runGuarded("Operation failed", [this] { finishOperation(); });
 }
 
 void MainRemote::showNewSpeaker()
@@ -162,10 +170,14 @@ void MainRemote::searchFirmware()
     showStatus(juce::translate("(searching online...)"));
     updateFirmwareButton->setEnabled(false);
     // The search for the speaker that went may still be on the network: starting now would
-    // wait for it on this thread. Its answer is not kept; this search starts once it ends.
+    // wait for it on this thread. Its answer is dropped; this search starts once it ends.
     searchAgain = dspControl->is_firmware_search_running();
-    if (!searchAgain)
-        dspControl->search_firmware_update();
+    if (searchAgain)
+        return;
+    // An earlier search has ended: whatever it answered is not yet taken is its own.
+    for (auto* answer : {&firmwareUpdateAvailable, &firmwareUpToDate, &firmwareSearchFailed})
+        answer->store(false);
+    dspControl->search_firmware_update();
 }
 
 void MainRemote::showMainSettings()

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -30,14 +31,27 @@ void setHandler(int signalNumber, void (*handler)(int))
     sigaction(signalNumber, &action, nullptr);
 }
 
+sigset_t quitSignalSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
 } // namespace
 
 QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
     : onQuitRequest(std::move(onQuitRequest_))
 {
+    sigset_t quitSignals = quitSignalSet();
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        // Not taken: the signals end the program as they would have.
+        pthread_sigmask(SIG_UNBLOCK, &quitSignals, nullptr);
         return;
+    }
     readEnd = ends[0];
     writeEnd = ends[1];
     juce::LinuxEventLoop::registerFdCallback(readEnd, [this](int fd) {
@@ -48,6 +62,25 @@ QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
     });
     setHandler(SIGINT, wakeMessageThread);
     setHandler(SIGTERM, wakeMessageThread);
+    // JUCE's own SIGINT handler, installed as it started, never saw a held signal.
+    pthread_sigmask(SIG_UNBLOCK, &quitSignals, nullptr);
+}
+
+bool QuitSignals::takePendingRequest()
+{
+    if (readEnd < 0)
+        return false;
+    bool pending = false;
+    char bytes[16];
+    while (::read(readEnd, bytes, sizeof bytes) > 0)
+        pending = true;
+    return pending;
+}
+
+void QuitSignals::holdUntilTaken()
+{
+    sigset_t quitSignals = quitSignalSet();
+    pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
 }
 
 QuitSignals::~QuitSignals()

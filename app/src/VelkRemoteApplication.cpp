@@ -82,9 +82,16 @@ bool VelkRemoteApplication::moreThanOneInstanceAllowed()
 
 void VelkRemoteApplication::initialise(const juce::String&)
 {
+    // Before the panel talks to the speaker: a signal from then on is a quit request, and one
+    // that came earlier (held since the program's start) is taken now.
+    quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
+    if (quitSignals->takePendingRequest()) {
+        // Asked to quit while starting: nothing has reached the speaker, no window is needed.
+        quit();
+        return;
+    }
     quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>());
     mainWindow = std::make_unique<MainWindow>(getApplicationName());
-    quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
 }
 
 void VelkRemoteApplication::shutdown()
@@ -109,8 +116,20 @@ bool VelkRemoteApplication::mayQuit(MainRemote* panel, juce::Component* window)
 {
     if (panel == nullptr || panel->prepareToQuit())
         return true;
+    // Quits asked again while the box shows add no boxes over it.
+    if (!panel->claimQuitRefusal())
+        return false;
     const char* title =
         panel->isFirmwareUpdateInProgress() ? firmwareUpdateTitle : communicationTitle;
-    DesktopServices::get().showMessage(title, refusalText, window);
+    try {
+        DesktopServices::get().showMessage(
+            title, refusalText, window, [safePanel = juce::Component::SafePointer<MainRemote>(panel)] {
+                if (safePanel != nullptr)
+                    safePanel->quitRefusalClosed();
+            });
+    } catch (...) {
+        panel->quitRefusalClosed();
+        throw;
+    }
     return false;
 }

@@ -3,9 +3,14 @@
 #include <quarro/desktop/dialogs.h>
 #include <quarro/files/folder_operations.h>
 
+#include <quarro/err/exception.h>
+
 #include "files/path_text.h"
 
+#include <filesystem>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 namespace quarro {
@@ -57,20 +62,58 @@ files::filepath opened_file(const std::optional<std::string>& chosen, files::fil
     return result;
 }
 
-/// A path answered by a save panel, as choose_file_to_save takes it.
+/// What a save panel's answer leads to.
+save_choice saved_file(const std::optional<std::string>& chosen)
+{
+    save_choice choice;
+    if (!chosen)
+        return choice;
+    choice.confirmed = true;
+    const auto path = files::detail::normalise_path(*chosen);
+    if (!path) {
+        choice.problem = "cannot save as " + *chosen + ": the folder cannot be found";
+        return choice;
+    }
+    std::error_code ignored;
+    if (std::filesystem::is_directory(*path, ignored)) {
+        choice.problem = "cannot save as " + *path + ": a folder has that name";
+        return choice;
+    }
+    const std::string parent = files::detail::parent_path(*path);
+    std::string name = files::detail::last_component(*path);
+    files::filepath folder;
+    try {
+        folder = files::filepath(parent);
+    } catch (const err::exception&) {
+        // Missing: said below.
+    }
+    if (!folder.is_directory()) {
+        choice.problem = "cannot save as " + *path + ": the folder " + parent + " does not exist";
+        return choice;
+    }
+    choice.folder.swap(folder);
+    choice.file_name.swap(name);
+    return choice;
+}
+
+/// The waiting form's reading of a save answer: anything but a usable choice changes nothing.
 bool saved_file(const std::optional<std::string>& chosen, files::filepath& folder,
                 std::string& file_name)
 {
-    const auto path = chosen ? files::detail::normalise_path(*chosen) : std::nullopt;
-    if (!path || *path == "/")
+    save_choice choice = saved_file(chosen);
+    if (!choice.confirmed || !choice.problem.empty())
         return false;
-    files::filepath chosen_folder(files::detail::parent_path(*path));
-    std::string chosen_name = files::detail::last_component(*path);
-    if (!chosen_folder.is_directory() || files::folder_exists(chosen_folder, chosen_name))
-        return false;
-    folder.swap(chosen_folder);
-    file_name.swap(chosen_name);
+    folder.swap(choice.folder);
+    file_name.swap(choice.file_name);
     return true;
+}
+
+/// Hands one answer on, however often it is given: a hook that fails after it has answered
+/// must not answer a second time.
+template <class Answer>
+std::shared_ptr<Answer> once(Answer answer)
+{
+    return std::make_shared<Answer>(std::move(answer));
 }
 
 } // namespace
@@ -143,10 +186,14 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
                                std::function<void(const files::filepath& file)> chosen) noexcept
 {
+    // Taken by the first answer; a panel that could not be shown answers as a cancel.
+    auto pending = once(std::move(chosen));
     try {
         current_hooks()->begin_choose_file_to_open(
-            title, start_folder.get_path(),
-            [chosen = std::move(chosen)](std::optional<std::string> answer) {
+            title, start_folder.get_path(), [pending](std::optional<std::string> answer) {
+                const auto chosen = std::exchange(*pending, nullptr);
+                if (!chosen)
+                    return;
                 files::filepath file;
                 try {
                     file = opened_file(answer, nullptr);
@@ -156,33 +203,40 @@ void begin_choose_file_to_open(const std::string& title, const files::filepath& 
                 chosen(file);
             });
     } catch (...) {
-        // A panel that could not be shown answers nothing, like one the user closed.
+        if (const auto chosen = std::exchange(*pending, nullptr))
+            chosen(files::filepath());
     }
 }
 
-void begin_choose_file_to_save(
-    const std::string& title, const files::filepath& folder, const std::string& file_name,
-    const std::string& file_type,
-    std::function<void(bool saved, const files::filepath& folder, const std::string& file_name)>
-        chosen) noexcept
+void begin_choose_file_to_save(const std::string& title, const files::filepath& folder,
+                               const std::string& file_name, const std::string& file_type,
+                               std::function<void(const save_choice& choice)> chosen) noexcept
 {
+    auto pending = once(std::move(chosen));
     try {
         current_hooks()->begin_choose_file_to_save(
             title, folder.get_path(), file_name, file_type,
-            [folder, file_name, chosen = std::move(chosen)](std::optional<std::string> answer) {
-                files::filepath out_folder = folder;
-                std::string out_name = file_name;
-                bool saved = false;
+            [pending](std::optional<std::string> answer) {
+                const auto chosen = std::exchange(*pending, nullptr);
+                if (!chosen)
+                    return;
+                save_choice choice;
                 try {
-                    saved = saved_file(answer, out_folder, out_name);
+                    choice = saved_file(answer);
+                } catch (const err::exception& error) {
+                    choice = save_choice();
+                    choice.confirmed = true;
+                    choice.problem = error.what();
                 } catch (...) {
-                    out_folder = folder;
-                    out_name = file_name;
+                    choice = save_choice();
+                    choice.confirmed = true;
+                    choice.problem = "cannot save as " + answer.value_or("") + ": unknown error";
                 }
-                chosen(saved, out_folder, out_name);
+                chosen(choice);
             });
     } catch (...) {
-        // A panel that could not be shown answers nothing, like one the user closed.
+        if (const auto chosen = std::exchange(*pending, nullptr))
+            chosen(save_choice());
     }
 }
 

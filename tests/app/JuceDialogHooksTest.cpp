@@ -4,11 +4,15 @@
 
 #include "support/RecordingDesktopServices.h"
 #include "support/SavePanelDriver.h"
+#include "support/environment_variable.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +55,7 @@ TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
     const test_support::temporary_folder folder;
     for (const char* present : {"Vocal.xml", "Vocal 1.xml", "C", "D", "D.xml"})
         test_support::write_text(folder / present, "");
+    std::filesystem::create_directory(folder / "E.xml");
     const SaveRow rows[] = {
         {"Vocal.xml", true, "Vocal.xml", "Vocal.xml"},
         {"Vocal.xml", false, nullptr, "Vocal.xml"},
@@ -65,6 +70,9 @@ TEST(JuceDialogHooks, SaveAddsXmlToTheChosenNameAndAsksBeforeReplacingThatFile)
         {"Drums", false, "Drums.xml", nullptr},
         {".xml", false, ".xml", nullptr},
         {"Drumsxml", false, "Drumsxml.xml", nullptr}, // the ending is ".xml", full stop included
+        // A folder is not asked about (the caller says that a folder has the name).
+        {"E", false, "E.xml", nullptr},
+        {"E.xml", false, "E.xml", nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.chosen << (row.answerYes ? ", yes" : ", no"));
@@ -130,6 +138,76 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
             expected.push_back("File already exists. There's already a file called: " +
                                (folder / row.asked) + "\n\nAre you sure you want to overwrite it?");
         EXPECT_EQ(questions, expected);
+    }
+}
+
+// The panels are JUCE's own on every desktop: with zenity or kdialog on the PATH neither runs
+// (JUCE would run one as a program of its own, which nothing holds modal). The stand-ins come
+// first, before any other panel of the process: JUCE looks for the programs once.
+TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
+{
+    const test_support::temporary_folder folder;
+    test_support::write_text(folder / "Warm.xml", "<root/>");
+    const std::string bin = folder / "bin";
+    std::filesystem::create_directory(bin);
+    for (const char* program : {"zenity", "kdialog"}) {
+        // Leaves a mark and answers a file, as the real ones print the chosen path.
+        test_support::write_text(bin + "/" + program, "#!/bin/sh\necho ran >> '" + folder.path() +
+                                                          "/ran'\necho '" + (folder / "Warm.xml") +
+                                                          "'\n");
+        std::filesystem::permissions(bin + "/" + program, std::filesystem::perms::owner_all);
+    }
+    const char* const path = std::getenv("PATH");
+    const struct
+    {
+        const char* desktop;
+        std::string path;
+    } desktops[] = {{"zenity and kdialog installed", bin + ":" + (path ? path : "/usr/bin:/bin")},
+                    {"neither installed", path ? path : "/usr/bin:/bin"}};
+    const struct
+    {
+        const char* name;
+        bool save;
+        const char* typed; // empty: cancelled
+        std::optional<std::string> answer;
+    } panels[] = {
+        {"open, chosen", false, "Warm.xml", folder / "Warm.xml"},
+        {"open, cancelled", false, "", std::nullopt},
+        {"save, cancelled", true, "", std::nullopt},
+    };
+    JuceDialogHooks hooks;
+    for (const auto& desktop : desktops) {
+        const test_support::environment_variable searched("PATH", desktop.path);
+        for (const auto& row : panels) {
+            SCOPED_TRACE(testing::Message() << desktop.desktop << ", " << row.name);
+            SavePanelDriver user(row.typed, false);
+            std::optional<std::string> chosen = "no answer";
+            bool answered = false;
+            const auto answer = [&](std::optional<std::string> given) {
+                chosen = given;
+                answered = true;
+            };
+            if (row.save)
+                hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
+                                                "xml", answer);
+            else
+                hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
+            // A second panel while this one is open: cancelled at once, this one goes on.
+            std::optional<std::string> second = "no answer";
+            hooks.begin_choose_file_to_open("load preset...", folder.path(),
+                                            [&second](std::optional<std::string> given) {
+                                                second = given;
+                                            });
+            EXPECT_EQ(second, std::nullopt) << "a second panel was not refused";
+            const auto limit = juce::Time::getMillisecondCounter() + 12000;
+            while (!answered && juce::Time::getMillisecondCounter() < limit)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+            EXPECT_TRUE(user.typed) << "no JUCE panel was modal";
+            EXPECT_FALSE(user.gaveUp) << "the panel was still open after 10 s";
+            ASSERT_TRUE(answered) << "the panel gave no answer within 12 s";
+            EXPECT_EQ(chosen, row.answer);
+            EXPECT_FALSE(std::filesystem::exists(folder / "ran")) << "a desktop program ran";
+        }
     }
 }
 

@@ -7,6 +7,8 @@
 #include "support/SavePanelDriver.h"
 #include "support/file_size_limit.h"
 
+#include <quarro/files/folder_operations.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -123,19 +125,62 @@ TEST_F(MainRemoteActionsTest, SavesTheHeldPresetNotTheKnobsAndLoadsItBack)
     EXPECT_NE(saved.find("<name>My Preset</name>"), std::string::npos);
     EXPECT_EQ(saved.find("5.0"), std::string::npos) << "a knob move that was not sent";
 
-    // A broken file: the knobs return to the held preset, and nothing is said.
-    const std::string broken = folder / "broken.xml";
-    test_support::write_text(broken, "<root><preset><name>x</name>");
-    filePanels->answer = broken;
-    click(loadPresetButton);
-    EXPECT_EQ(filePanels->asked, "load preset...|" + presets);
-    EXPECT_EQ(value(parametric2GainSlider), 0.0);
-    EXPECT_EQ(text(presetNameLabel), "user preset");
-
     filePanels->answer = file;
     click(loadPresetButton);
+    EXPECT_EQ(filePanels->asked, "load preset...|" + presets);
     EXPECT_EQ(text(presetNameLabel), "My Preset");
+    EXPECT_EQ(value(parametric2GainSlider), 0.0) << "the file's gain";
     EXPECT_TRUE(desktop->boxes.empty());
+}
+
+TEST_F(MainRemoteActionsTest, ALoadThatFailsSaysWhyAndKeepsTheKnobsTheNameAndTheHeldPreset)
+{
+    startPanel();
+    const test_support::temporary_folder folder;
+    const std::string cut = folder / "cut.xml";
+    test_support::write_text(cut, "<root><preset><name>x</name>");
+    const std::string noPreset = folder / "no preset.xml";
+    test_support::write_text(noPreset, "<?xml version=\"1.0\" ?><root></root>\n");
+    const std::string bands = folder / "three bands.xml";
+    test_support::write_text(bands,
+                             "<root><preset><name>Few</name><equalizer><eq/><eq/><eq/></equalizer>"
+                             "</preset></root>");
+    const std::string junk = folder / "junk.bin";
+    test_support::write_text(junk, std::string("\x7f" "ELF\x02\x01\x01\0\0\xff\xfe", 12));
+    const struct
+    {
+        std::string file;
+        const char* why;
+    } rows[] = {
+        {cut, "read_preset_file() the file holds no preset!"},
+        {noPreset, "read_preset_file() the file holds no preset!"},
+        {bands, "read_preset_xml() the preset has fewer than 8 bands!"},
+        {junk, "read_preset_file() the file holds no preset!"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        // Edits not sent, and a held preset of the speaker's.
+        putValue(parametric1GainSlider, 7.5);
+        as<juce::Label>(presetNameLabel).setText("Edited", juce::dontSendNotification);
+        const auto held = panel->getSpeakerLink().get_current_preset();
+        desktop->boxes.clear();
+        filePanels->answer = row.file;
+        click(loadPresetButton);
+        EXPECT_EQ(value(parametric1GainSlider), 7.5);
+        EXPECT_EQ(text(presetNameLabel), "Edited");
+        const auto now = panel->getSpeakerLink().get_current_preset();
+        EXPECT_EQ(now->name, held->name);
+        for (std::size_t band = 0; band < preset::band_count; ++band)
+            EXPECT_EQ(now->bands[band]->gain, held->bands[band]->gain) << "band " << band;
+        ASSERT_EQ(desktop->boxes.size(), 1u);
+        EXPECT_EQ(desktop->boxes[0].title, "Load preset failed");
+        EXPECT_EQ(desktop->boxes[0].text.rfind("The preset file " + row.file + " was not loaded: ", 0),
+                  0u)
+            << desktop->boxes[0].text;
+        EXPECT_NE(desktop->boxes[0].text.find(row.why), std::string::npos) << desktop->boxes[0].text;
+        EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
+        EXPECT_FALSE(panel->isAsking());
+    }
 }
 
 TEST_F(MainRemoteActionsTest, SavesUnderTheTypedNameWithXmlAddedAndNamesThePresetAfterIt)
@@ -228,6 +273,232 @@ TEST_F(MainRemoteActionsTest, SavingAPresetThatCannotBeWrittenSaysWhyAndChangesN
             EXPECT_EQ(test_support::read_text(file), row.before);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+/** The names of the items in a folder, sorted. */
+std::vector<std::string> itemsIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(MainRemoteActionsTest, AConfirmedSaveThatCannotHappenSaysWhyAndLeavesNoFile)
+{
+    startPanel();
+    const test_support::temporary_folder folder;
+    std::filesystem::create_directory(folder / "dirx.xml");
+    test_support::write_text(folder / "Taken.xml", "<root>kept</root>");
+    // The save panel of the program (the type added, the question before a replace), with the
+    // answer of the question held back until the test gives it.
+    struct SavePanel : test_support::scripted_dialogs
+    {
+        void begin_choose_file_to_save(const std::string&, const std::string&, const std::string&,
+                                       const std::string&, answer_function answer) override
+        {
+            JuceDialogHooks::fileToSave(juce::File(*chosen), "xml",
+                                        [answer](std::optional<juce::File> file) {
+                                            answer(file ? std::optional<std::string>(
+                                                              file->getFullPathName().toStdString())
+                                                        : std::nullopt);
+                                        });
+        }
+        std::optional<std::string> chosen;
+    };
+    const auto savePanel = std::make_shared<SavePanel>();
+    quarro::set_dialog_hooks(savePanel);
+    desktop->holdAnswers = true;
+    const struct
+    {
+        const char* typed;
+        bool asks;                               // the replace question comes
+        std::function<void()> whileAsked;        // what another program does meanwhile
+        std::string why;
+    } rows[] = {
+        {"dirx", false, {}, "cannot save as " + (folder / "dirx.xml") + ": a folder has that name"},
+        {"dirx.xml", false, {},
+         "cannot save as " + (folder / "dirx.xml") + ": a folder has that name"},
+        {"nosub/Inner.xml", false, {},
+         "cannot save as " + (folder / "nosub/Inner.xml") + ": the folder " + (folder / "nosub") +
+             " does not exist"},
+        {"Taken", true,
+         [&folder] {
+             std::filesystem::remove(folder / "Taken.xml");
+             std::filesystem::create_directory(folder / "Taken.xml");
+         },
+         "cannot save as " + (folder / "Taken.xml") + ": a folder has that name"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        const auto before = itemsIn(folder.path());
+        desktop->boxes.clear();
+        savePanel->chosen = folder / row.typed;
+        click(savePresetButton);
+        if (row.asks) {
+            ASSERT_EQ(desktop->boxes.size(), 1u);
+            EXPECT_EQ(desktop->boxes[0].title, "File already exists");
+            row.whileAsked();
+            desktop->boxes.clear();
+            desktop->answer(true);
+        }
+        ASSERT_EQ(desktop->boxes.size(), 1u) << "a confirmed save said nothing";
+        EXPECT_EQ(desktop->boxes[0].title, "Save preset failed");
+        EXPECT_EQ(desktop->boxes[0].text, row.why);
+        EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
+        EXPECT_EQ(itemsIn(folder.path()), before) << "a file was left behind";
+        EXPECT_EQ(text(presetNameLabel), "User Preset");
+        EXPECT_FALSE(panel->isAsking());
+    }
+    EXPECT_TRUE(desktop->unanswered.empty());
+}
+
+struct LaterAnswer
+{
+    const char* name;
+    Control button;
+    bool yes;
+    bool started;
+};
+
+TEST_F(MainRemoteActionsTest, AQuestionAnsweredAfterTheClickDoesWhatItsAnswerSays)
+{
+    // Update with the speaker's own version online asks too.
+    const std::string folder = packages / "K5R/1.0.7";
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    const LaterAnswer rows[] = {
+        {"Reset, Yes", resetButton, true, true},
+        {"Reset, No", resetButton, false, false},
+        {"Update, Yes", updateFirmwareButton, true, true},
+        {"Update, Escape", updateFirmwareButton, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        startPanel();
+        ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+            << "the search never allowed the update";
+        desktop->holdAnswers = true;
+        desktop->boxes.clear();
+        click(row.button);
+        ASSERT_EQ(desktop->unanswered.size(), 1u) << "no question";
+        EXPECT_TRUE(panel->isAsking());
+        EXPECT_FALSE(panel->isBusy()) << "started before the answer";
+        // Meanwhile no other action starts and no panel opens.
+        for (const auto other : {writeSettingsButton, readSettingsButton, resetButton,
+                                 updateFirmwareButton, loadPresetButton, savePresetButton})
+            click(other);
+        EXPECT_FALSE(panel->isBusy()) << "an action started while a question was open";
+        EXPECT_EQ(desktop->unanswered.size(), 1u) << "a second question opened";
+        EXPECT_EQ(filePanels->opened, 0) << "a file panel opened while a question was open";
+        speaker().clear_history();
+
+        desktop->answer(row.yes);
+        EXPECT_FALSE(panel->isAsking());
+        EXPECT_EQ(panel->isBusy(), row.started);
+        ASSERT_TRUE(tickUntilIdle()) << "the operation never ended";
+        if (row.button == resetButton)
+            EXPECT_EQ(speaker().open_count() > 0, row.started);
+        else // the package online is no zip archive: it fails as a download does
+            EXPECT_EQ(text(statusLabel) == "firmware download failed!", row.started);
+        // The panel goes on: the next click starts its operation.
+        click(writeSettingsButton);
+        EXPECT_TRUE(panel->isBusy()) << "the panel did not take the next click";
+        ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+        panel.reset();
+        desktop->holdAnswers = false;
+    }
+}
+
+TEST_F(MainRemoteActionsTest, AnAnswerAfterThePanelHasGoneDoesNothing)
+{
+    startPanel();
+    desktop->holdAnswers = true;
+    click(resetButton);
+    filePanels->hold = true;
+    panel.reset(); // the question stays open: the panel goes first
+    startPanel();
+    click(loadPresetButton);
+    ASSERT_EQ(filePanels->held.size(), 1u);
+    panel.reset();
+    speaker().clear_history();
+
+    desktop->answer(true);
+    filePanels->answer_held(test_support::temporary_folder() / "none.xml");
+    EXPECT_EQ(speaker().open_count(), 0u) << "a Yes after the panel had gone reached the speaker";
+    expect_flash_unchanged();
+}
+
+TEST_F(MainRemoteActionsTest, WhileAFilePanelIsOpenNothingElseStartsAndItsAnswerIsTheOnlyOne)
+{
+    startPanel();
+    const test_support::temporary_folder folder;
+    const std::string file = folder / "Warm.xml";
+    panel->getSpeakerLink().set_current_preset([] {
+        auto record = memory::make_data_ptr<preset>();
+        record->name = "Warm";
+        record->bands[3]->gain = 4.5;
+        return record;
+    }());
+    panel->getSpeakerLink().save_preset_file(files::create_file(files::filepath(folder.path()),
+                                                                "Warm.xml"));
+    panel->getSpeakerLink().set_current_preset(memory::make_data_ptr<preset>());
+    filePanels->hold = true;
+    for (const auto opener : {loadPresetButton, savePresetButton}) {
+        SCOPED_TRACE(opener == loadPresetButton ? "Load" : "Save");
+        click(opener);
+        ASSERT_EQ(filePanels->held.size(), 1u) << "no panel opened";
+        EXPECT_TRUE(panel->isAsking());
+        for (const auto other :
+             {writeSettingsButton, readSettingsButton, resetButton, readUserPreset1Button,
+              writeUserPreset2Button, loadPresetButton, savePresetButton})
+            click(other);
+        EXPECT_FALSE(panel->isBusy()) << "an action started while a panel was open";
+        EXPECT_EQ(filePanels->opened, opener == loadPresetButton ? 1 : 2)
+            << "a second panel opened";
+        EXPECT_TRUE(desktop->boxes.empty());
+        if (opener == loadPresetButton) {
+            filePanels->answer_held(file);
+            EXPECT_EQ(value(parametric3GainSlider), 4.5);
+            EXPECT_EQ(text(presetNameLabel), "Warm");
+        } else {
+            filePanels->answer_held(folder / "Saved.xml");
+            EXPECT_NE(test_support::read_text(folder / "Saved.xml").find("<name>Saved</name>"),
+                      std::string::npos);
+            EXPECT_EQ(text(presetNameLabel), "Saved");
+        }
+        EXPECT_FALSE(panel->isAsking());
+    }
+    EXPECT_TRUE(desktop->boxes.empty());
+    click(writeSettingsButton);
+    EXPECT_TRUE(panel->isBusy()) << "the panel did not take the next click";
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+}
+
+TEST_F(MainRemoteActionsTest, ACancelledLoadOrSaveChangesNothing)
+{
+    startPanel();
+    putValue(parametric1GainSlider, 7.5);
+    as<juce::Label>(presetNameLabel).setText("Edited", juce::dontSendNotification);
+    const auto held = panel->getSpeakerLink().get_current_preset();
+    const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
+    const auto before = itemsIn(presets);
+    filePanels->hold = true;
+    for (const auto opener : {loadPresetButton, savePresetButton}) {
+        click(opener);
+        filePanels->answer_held(std::nullopt);
+        EXPECT_FALSE(panel->isAsking());
+    }
+    EXPECT_EQ(value(parametric1GainSlider), 7.5);
+    EXPECT_EQ(text(presetNameLabel), "Edited");
+    EXPECT_EQ(panel->getSpeakerLink().get_current_preset()->name, held->name);
+    EXPECT_EQ(itemsIn(presets), before);
+    EXPECT_TRUE(desktop->boxes.empty());
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 // The panel's timer: each result of the speaker link shown on the next tick, in labels, knobs,
 // the user-preset row and message boxes; a tick never inside another; quitting while busy.
 #include "support/PanelFixture.h"
+#include "support/bounded_wait.h"
 #include "support/other_program_lock.h"
+#include "support/recording_callback.h"
+
+#include "VelkRemoteApplication.h"
 
 #include "EmbeddedResources.h"
 #include "velk_remote_look_and_feel_active_preset_knob.h"
@@ -146,10 +150,10 @@ TEST_F(MainRemoteResultsTest, ATickNeverRunsInsideAnotherOnesMessageBox)
         int depth = 0;
         int deepest = 0;
         void showMessage(const juce::String& title, const juce::String& text,
-                         juce::Component* component) override
+                         juce::Component* component, std::function<void()> closed) override
         {
             deepest = std::max(deepest, ++depth);
-            RecordingDesktopServices::showMessage(title, text, component);
+            RecordingDesktopServices::showMessage(title, text, component, std::move(closed));
             if (duringBox)
                 duringBox();
             --depth;
@@ -183,7 +187,8 @@ TEST_F(MainRemoteResultsTest, AResultThatCannotBeShownLeavesNoExceptionAndNoBusy
     startPanel();
     struct BrokenDesktop : RecordingDesktopServices
     {
-        void showMessage(const juce::String&, const juce::String&, juce::Component*) override
+        void showMessage(const juce::String&, const juce::String&, juce::Component*,
+                         std::function<void()>) override
         {
             throw err::exception("no display");
         }
@@ -337,3 +342,127 @@ TEST_F(MainRemoteResultsTest, AnotherOperationsResultEnablesNothingWhileOneRuns)
     EXPECT_TRUE(control(writeSettingsButton).isEnabled());
     EXPECT_TRUE(desktop->boxes.empty());
 }
+
+namespace {
+
+/** A panel whose speaker link's workers go on a while after they have reported: the moment
+    between a result shown and the speaker let go, held until the test lets it pass. */
+class LingeringPanel : public MainRemote
+{
+public:
+    void main_settings_written(dsp_control& control) override
+    {
+        MainRemote::main_settings_written(control);
+        reported.open();
+        linger.wait();
+    }
+    test_support::test_latch reported;
+    test_support::test_latch linger;
+};
+
+TEST_F(MainRemoteResultsTest, AnOperationEndsWhenItsWorkerHasEndedNotWhenItsResultIsShown)
+{
+    auto lingering = std::make_unique<LingeringPanel>();
+    auto& slow = *lingering;
+    panel = std::move(lingering);
+    ASSERT_TRUE(tickUntilIdle()) << "the first read never ended";
+    click(writeSettingsButton);
+    ASSERT_TRUE(slow.reported.wait()) << "the send never reported";
+    const auto opened = speaker().open_count();
+    for (int tick = 0; tick < 5; ++tick)
+        panel->timerCallback(); // its result is shown; the worker still holds the speaker
+    EXPECT_TRUE(panel->isBusy());
+    for (const auto button : {writeSettingsButton, readSettingsButton, resetButton})
+        EXPECT_FALSE(control(button).isEnabled()) << "enabled while the worker runs: " << button;
+    click(readSettingsButton);
+    juce::Component window;
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "DSP communication in progress");
+
+    slow.linger.open();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(control(writeSettingsButton).isEnabled());
+    EXPECT_EQ(speaker().open_count(), opened) << "the click while the worker ended read the speaker";
+    // Idle and "may start" are one state: the first click now starts.
+    click(readSettingsButton);
+    EXPECT_TRUE(panel->isBusy());
+    ASSERT_TRUE(tickUntilIdle()) << "the read never ended";
+    EXPECT_EQ(speaker().open_count(), opened + 1);
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+}
+
+struct EarlierSearch
+{
+    const char* name;
+    bool endsBeforeTheNewSpeakerIsShown; // else it is still on the network then
+};
+
+TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNewOneCounts)
+{
+    const EarlierSearch rows[] = {
+        {"still on the network", false},
+        {"answered in the same tick", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = packages / "K5R/1.0.9";
+        std::filesystem::create_directories(folder);
+        test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+        speaker().reset("K5R");
+        // The first speaker's search is held on the network until the test lets it answer.
+        auto asked = std::make_shared<test_support::test_latch>();
+        auto answer = std::make_shared<test_support::test_latch>();
+        auto first = std::make_shared<std::atomic<bool>>(true);
+        firmware_service::behaviour held;
+        held.before_query = [asked, answer, first] {
+            if (!first->exchange(false))
+                return;
+            asked->open();
+            answer->wait();
+        };
+        service.set_behaviour(held);
+        startPanel();
+        ASSERT_TRUE(asked->wait()) << "the first speaker's search never asked";
+        auto& link = panel->getSpeakerLink();
+
+        // Another K5R, with another serial, is read.
+        speaker().set_model_tag("K5R004712");
+        click(readSettingsButton);
+        if (row.endsBeforeTheNewSpeakerIsShown) {
+            ASSERT_TRUE(test_support::eventually([&] { return !link.is_device_operation_running(); }))
+                << "the read never ended";
+            answer->open();
+            ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
+                << "the first search never ended";
+        } else {
+            ASSERT_TRUE(tickUntil([this] { return text(modelLabel).find("K-004712") != std::string::npos; }))
+                << "the new speaker was never shown";
+            EXPECT_EQ(text(statusLabel), "(searching online...)");
+            answer->open();
+            ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
+                << "the first search never ended";
+        }
+        EXPECT_FALSE(link.is_firmware_update_allowed()) << "the old answer was kept";
+        // The new speaker's search finds nothing.
+        std::filesystem::remove_all(packages / "K5R");
+        std::vector<std::string> shown;
+        bool offered = false;
+        ASSERT_TRUE(tickUntil([&] {
+            if (shown.empty() || shown.back() != text(statusLabel))
+                shown.push_back(text(statusLabel));
+            offered |= control(updateFirmwareButton).isEnabled();
+            return text(statusLabel) == "(firmware search failed)" &&
+                   !link.is_firmware_search_running();
+        })) << "the new speaker's search never ended: " << text(statusLabel);
+        EXPECT_EQ(shown, (std::vector<std::string>{"(searching online...)",
+                                                  "(firmware search failed)"}));
+        EXPECT_FALSE(offered) << "Update followed the earlier speaker's offer";
+        panel->timerCallback();
+        EXPECT_EQ(text(statusLabel), "(firmware search failed)");
+        EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+        panel.reset();
+    }
+}
+
+} // namespace

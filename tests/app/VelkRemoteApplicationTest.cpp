@@ -7,6 +7,7 @@
 #include "support/PanelFixture.h"
 #include "support/bounded_thread.h"
 #include "support/bounded_wait.h"
+#include "support/firmware_package_builder.h"
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
 
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <quarro/desktop/known_folders.h>
 #include <mutex>
 
 namespace {
@@ -23,6 +25,21 @@ namespace {
 class QuitTest : public PanelTest
 {
 protected:
+    /// Publishes a package of one 100-byte image at 0x010000 as firmware 1.0.9 for the K5R.
+    void publishPackage()
+    {
+        // No earlier download of it is found.
+        std::filesystem::remove_all(quarro::get_user_documents_path().get_path() +
+                                    "/Velk Audio/Pellaro/firmware");
+        const std::string folder = packages / "K5R/1.0.9";
+        std::filesystem::create_directories(folder);
+        test_support::write_zip(folder + "/firmware.zip",
+                                {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
+                                 {"fw.hex", test_support::intel_hex(image)}});
+    }
+
+    const std::vector<test_support::hex_bytes> image = {
+        {0x010000, test_support::counting_bytes(100, 3)}};
     const std::string refusalText =
         "Do not disconnect the speaker from your computer, power down the speaker, or quit this "
         "application.  Doing so during DSP communication will corrupt the files in your speaker!";
@@ -39,10 +56,12 @@ TEST_F(QuitTest, RefusesOnlyWhileTheSpeakerIsHeldAndSaysWhy)
     click(readSettingsButton);
     ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the read never began";
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    desktop->close(0);
     test_support::recording_callback sink;
     dsp_control other(sink);
     panel->firmware_update_started(other);
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    desktop->close(1);
     gate->release();
 
     ASSERT_EQ(desktop->boxes.size(), 2u);
@@ -131,40 +150,14 @@ namespace {
 
 TEST_F(QuitTest, RefusedWhileTheUpdateHoldsTheSpeakerAfterAnyOtherOperationHasEnded)
 {
-    const std::string folder = packages / "K5R/1.0.9";
-    std::filesystem::create_directories(folder);
-    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
-    // The download gets four bytes, then its connection stays silent until the test lets go.
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool letGo = false;
-    firmware_service::behaviour slow;
-    slow.next_piece = [&](std::uint64_t sent) -> std::uint64_t {
-        if (sent == 0)
-            return 4;
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(20), [&] { return letGo; });
-        return 0;
-    };
-    service.set_behaviour(slow);
-    const auto release = [&] {
-        const std::lock_guard<std::mutex> lock(mutex);
-        letGo = true;
-        changed.notify_all();
-    };
-    struct Releaser
-    {
-        std::function<void()> release;
-        ~Releaser() { release(); }
-    } releaser{release};
-
+    publishPackage();
     startPanel();
     ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
         << "the search never offered the update";
+    // The update is held at its first report to the speaker, once it has its package.
+    const auto gate = speaker().hold_report(0);
     click(updateFirmwareButton);
-    ASSERT_TRUE(tickUntil([this] {
-        return text(statusLabel).rfind("downloading firmware", 0) == 0;
-    })) << "the download never began";
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the update never wrote";
 
     // Another operation's result arrives, as when one had run beside the update.
     panel->device_reset(panel->getSpeakerLink());
@@ -175,16 +168,64 @@ TEST_F(QuitTest, RefusedWhileTheUpdateHoldsTheSpeakerAfterAnyOtherOperationHasEn
     ASSERT_EQ(desktop->boxes.size(), 1u);
     EXPECT_EQ(desktop->boxes[0].title, "Firmware update in progress");
     EXPECT_EQ(desktop->boxes[0].text, refusalText);
+    desktop->close(0);
 
-    release();
+    gate->release();
     ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
-    EXPECT_EQ(text(statusLabel), "firmware download failed!");
-    // The worker lets go of the speaker just after its report.
-    ASSERT_TRUE(tickUntil([this] {
-        return !panel->getSpeakerLink().is_device_operation_running();
-    })) << "the update's worker never ended";
+    EXPECT_EQ(text(statusLabel), "firmware update succeeded!");
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
+    EXPECT_EQ(desktop->boxes.size(), 1u);
+}
+
+TEST_F(QuitTest, AQuitWhileTheUpdateDownloadsIsAcceptedAndKeepsWhatCame)
+{
+    publishPackage();
+    firmware_service::behaviour stall;
+    stall.stall_after_bytes = 100;
+    stall.stall_ms = 60000;
+    service.set_behaviour(stall);
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    speaker().clear_history();
+    click(updateFirmwareButton);
+    ASSERT_TRUE(tickUntil([this] {
+        return text(statusLabel).rfind("downloading firmware: ", 0) == 0;
+    })) << "the download never began: " << text(statusLabel);
+    EXPECT_TRUE(panel->isBusy());
+
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_TRUE(desktop->boxes.empty()) << "a download was refused as talking to the speaker";
+    test_support::bounded_thread([this] {
+        panel.reset();
+    }).join_within(std::chrono::seconds(2), "the panel to close while its update downloads");
+    EXPECT_TRUE(desktop->boxes.empty());
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update reached for the speaker";
     expect_flash_unchanged();
+    const std::string folder = quarro::get_user_documents_path().get_path() +
+                               "/Velk Audio/Pellaro/firmware/K5R/1.0.9/";
+    EXPECT_EQ(std::filesystem::file_size(folder + "firmware.zip.part"), 100u);
+    EXPECT_TRUE(std::filesystem::exists(folder + "firmware.zip.resume.xml"));
+}
+
+TEST_F(QuitTest, ShowsOneRefusalAtATimeHoweverManyQuitsCome)
+{
+    startPanel();
+    const auto gate = speaker().hold_report(0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+    for (int quit = 0; quit < 5; ++quit)
+        EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_EQ(desktop->boxes.size(), 1u);
+    desktop->close(0);
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 2u) << "a quit after the box was closed showed none";
+    EXPECT_EQ(desktop->boxes[1].title, "DSP communication in progress");
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
 }
 
 TEST_F(QuitTest, AClickWhoseOperationCannotStartAtOnceStartsNothing)
@@ -203,6 +244,33 @@ TEST_F(QuitTest, AClickWhoseOperationCannotStartAtOnceStartsNothing)
     ASSERT_TRUE(tickUntilIdle()) << "the first read never ended";
     EXPECT_EQ(speaker().open_count(), 1u) << "the click read the speaker again";
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+}
+
+} // namespace
+
+namespace {
+
+TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
+{
+    QuitSignals::holdUntilTaken();
+    // Held back: without the hold this would end the test program.
+    std::raise(SIGTERM);
+    int requests = 0;
+    {
+        QuitSignals signals([&requests] { ++requests; });
+        ASSERT_TRUE(signals.isActive());
+        EXPECT_TRUE(signals.takePendingRequest()) << "the held signal was lost";
+        EXPECT_FALSE(signals.takePendingRequest()) << "one signal, two requests";
+        std::raise(SIGINT); // taken now, it reaches the message loop
+        const auto limit = juce::Time::getMillisecondCounter() + 10000;
+        while (requests == 0 && juce::Time::getMillisecondCounter() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
+        EXPECT_EQ(requests, 1) << "a signal after the start reached no quit request within 10 s";
+    }
+    sigset_t blocked;
+    pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
+    EXPECT_FALSE(sigismember(&blocked, SIGTERM)) << "the signals are still held";
+    EXPECT_FALSE(sigismember(&blocked, SIGINT));
 }
 
 } // namespace

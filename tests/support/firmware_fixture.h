@@ -51,6 +51,23 @@ protected:
         test_support::write_text(folder + "/" + name, bytes);
     }
 
+    /// An update's download held at its first progress report: `downloading` opens when it is
+    /// held there, and it goes on once the test opens `go_on`.
+    struct held_download
+    {
+        test_support::test_latch downloading;
+        test_support::test_latch go_on;
+    };
+
+    /// Holds the next update's download as `hold` says (until the test clears the action).
+    void hold_download(held_download& hold)
+    {
+        callback.on("firmware_update_progress", [&hold](dsp_control&) {
+            hold.downloading.open();
+            hold.go_on.wait();
+        });
+    }
+
     /// Runs an update to its outcome; returns every report of it, the outcome last ("(no
     /// report)" when none came within the callback's limit).
     std::vector<test_support::recording_callback::report> update()

@@ -72,13 +72,16 @@ public:
     void reset_device();
     /// Asks the firmware service about newer firmware for the connected model; the request may
     /// take `time_limit_ms` in all. Reports firmware_update_available, firmware_up_to_date or
-    /// firmware_search_failed. An answer that arrives after a speaker of another model was
-    /// read is not kept and reports firmware_up_to_date.
+    /// firmware_search_failed. An answer that arrives after another speaker was read (another
+    /// model or serial) is not kept and reports firmware_up_to_date.
     void search_firmware_update(quarro::i32 time_limit_ms = default_search_time_limit_ms);
     /// Downloads the package the last search found into "firmware/<model>/<version>" of the
     /// data folder (continuing an interrupted download), checks its MD5 against the service's
-    /// checksum and installs it. Reports firmware_update_started, stage-1 progress while
-    /// downloading, then firmware_update_succeeded or firmware_update_failed.
+    /// checksum and installs it into the speaker it was started for. Reports
+    /// firmware_update_started, stage-1 progress while downloading, then
+    /// firmware_update_succeeded or firmware_update_failed. The speaker is held only for the
+    /// installation: until then give_up_waiting_for_speaker() gives the update up, and other
+    /// programs may use the speaker.
     void update_firmware();
 
     // -- Accessors
@@ -109,9 +112,10 @@ public:
     /// operation has not said anything to the speaker yet. Any thread.
     bool is_waiting_for_speaker() const;
     /// For a program about to close. Unless an operation holds the speaker now: every wait for
-    /// it is given up, now and from now on (those operations report their failure without
-    /// touching the speaker), and the result is true. While one holds it: false, and nothing
-    /// changes.
+    /// it is given up, now and from now on, and so are the firmware search and download on the
+    /// network (a download keeps its resume file); those operations report their failure
+    /// without touching the speaker, and the result is true. While one holds it: false, and
+    /// nothing changes.
     bool give_up_waiting_for_speaker();
     /// True while the worker of a device operation (any operation but the firmware search)
     /// has not ended, its report included: starting another one now might wait for it.
@@ -123,11 +127,11 @@ public:
     const files::filepath& get_preset_folder() const noexcept { return preset_folder; }
 
     // -- Preset files, on the calling thread (the message thread). A failure is logged at
-    // log_level::error (file and console) and changes nothing.
+    // log_level::error (file and console), changes nothing and is thrown on to the caller.
 
     /// The preset in the file becomes the current preset. A file that can't be read, or
-    /// holds no preset with eight bands, leaves the current preset as it was. Reports nothing
-    /// to the caller.
+    /// holds no preset with eight bands, leaves the current preset as it was: its
+    /// err::exception is logged and thrown on.
     void load_preset_file(const files::filepath& path);
     /// Writes a copy of the current preset, named after the file's base name, to the file;
     /// the previous content is replaced only by a complete new file. The current preset
@@ -158,6 +162,7 @@ private:
     std::string model;
     std::string serial;
     std::string firmware_version;
+    quarro::u64 speaker_generation = 0; // counts the speakers read; guarded by data_mutex
     std::atomic<quarro::u64> user_preset_count{0};
     dsp_control_callback& callback;
     const files::filepath user_data_folder;
@@ -170,8 +175,8 @@ private:
     std::mutex device_mutex;
     std::atomic<bool> firmware_update_allowed{false};
     std::atomic<bool> firmware_update_running{false};
-    // Set when the destructor begins: transfers on the network end then, so that quitting
-    // never hangs on them.
+    // Set when the program closes (a wait given up, or the destructor): transfers on the
+    // network end then, so that quitting never hangs on them.
     std::atomic<bool> closing{false};
     // Which operation waits for the speaker or holds it; waits are given up on closing.
     speaker_turns turns;

@@ -230,7 +230,11 @@ bool dsp_control::is_waiting_for_speaker() const
 
 bool dsp_control::give_up_waiting_for_speaker()
 {
-    return turns.give_up_unless_held();
+    if (!turns.give_up_unless_held())
+        return false;
+    // The program closes: transfers on the network, a firmware download too, end now.
+    closing.store(true);
+    return true;
 }
 
 bool dsp_control::is_device_operation_running() const
@@ -258,8 +262,9 @@ void dsp_control::load_preset_file(const files::filepath& path)
         const std::lock_guard<std::mutex> lock(data_mutex);
         std::swap(current_preset, loaded);
     } catch (const err::exception& error) {
+        // A load the user asked for must not look like a success: the caller shows it.
         log_failure(error, quarro::log_level::error);
-    } catch (...) {
+        throw;
     }
 }
 
@@ -301,6 +306,7 @@ void dsp_control::read_main_settings_task() noexcept
                 serial = settings.serial;
                 if (changed) {
                     // Only a search for the speaker attached now may offer it an update.
+                    ++speaker_generation;
                     firmware_update_allowed.store(false);
                     online_firmware_version.clear();
                     firmware_download_url.clear();

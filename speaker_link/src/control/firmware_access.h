@@ -17,7 +17,10 @@ public:
     struct speaker_facts
     {
         std::string model;
+        std::string serial;
         std::string firmware_version;
+        /// Changes whenever another speaker is read: which speaker the facts are of.
+        quarro::u64 generation = 0;
     };
     struct service_answer
     {
@@ -35,13 +38,13 @@ public:
     /// Set once the dsp_control is being destroyed; a transfer that sees it stops.
     const std::atomic<bool>& closing() const noexcept { return control_.closing; }
 
-    /// The connected speaker's model and firmware version, copied under the data lock.
+    /// The connected speaker's facts, copied under the data lock.
     speaker_facts read_speaker() const;
-    /// Under the data lock, when the speaker held now is still of `asked_model`: stores the
+    /// Under the data lock, when the speaker held now is still the one of `asked`: stores the
     /// service's version, download link and checksum and, when `allow` is true, allows the
-    /// update; returns true. Returns false and changes nothing when another model is held (the
-    /// answer is for a speaker that has gone).
-    bool store_service_answer(const std::string& asked_model, const std::string& version,
+    /// update; returns true. Returns false and changes nothing when another speaker has been
+    /// read since (the answer is for a speaker that has gone, and was judged by its version).
+    bool store_service_answer(const speaker_facts& asked, const std::string& version,
                               const std::string& url, const std::string& checksum,
                               bool allow) const;
     /// The model and the service's last answer, copied under the data lock.

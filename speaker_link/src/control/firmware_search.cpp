@@ -44,9 +44,9 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 
     const std::string version = reply.version_number.value_or("");
     const bool stored = access.store_service_answer(
-        speaker.model, version, without_backslashes(base + reply.file.value_or("")),
+        speaker, version, without_backslashes(base + reply.file.value_or("")),
         reply.checksum.value_or(""), !is_newer_firmware_version(speaker.firmware_version, version));
-    // A speaker of another model was attached meanwhile: the answer offers it nothing.
+    // Another speaker was read meanwhile: the answer offers it nothing.
     if (stored && is_newer_firmware_version(version, speaker.firmware_version))
         callback.firmware_update_available(access.control(), version);
     else

@@ -16,6 +16,9 @@
 
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 using quarro::u32;
@@ -40,6 +43,41 @@ void remove_package(const files::filepath& folder, const std::string& name)
             files::remove_item(files::filepath(folder, name + suffix));
 }
 
+// Two programs updating at once would write one partial file together: the second waits for
+// the first's download of the same package and then finds it complete. The folder itself is
+// locked, so that no lock file is left in it. Waiting for it is not talking to the speaker:
+// a quit gives the wait up. A folder that cannot be locked is downloaded into unlocked, as
+// with one program.
+class package_folder_lock
+{
+public:
+    package_folder_lock(const files::filepath& folder, speaker_turns& turns)
+        : descriptor_(::open(folder.get_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (descriptor_ < 0)
+            return;
+        try {
+            if (turns.wait_for_lock(descriptor_) == 0)
+                return;
+        } catch (...) {
+            ::close(descriptor_);
+            throw;
+        }
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+    ~package_folder_lock()
+    {
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+    }
+    package_folder_lock(const package_folder_lock&) = delete;
+    package_folder_lock& operator=(const package_folder_lock&) = delete;
+
+private:
+    int descriptor_;
+};
+
 void append_component(std::string& path, const std::string& component)
 {
     if (path.empty() || path.back() != '/')
@@ -47,8 +85,13 @@ void append_component(std::string& path, const std::string& component)
     path += component;
 }
 
+// Until the package has been fetched, checked and read, nothing is said to the speaker and the
+// speaker is not held: a quit may end the update, and other programs use the speaker meanwhile.
 void update_steps(const firmware_access& access, const quarro::download_limits& limits)
 {
+    // The speaker the user asked to update; the one attached is checked against it once the
+    // speaker is held.
+    const firmware_access::speaker_facts speaker = access.read_speaker();
     const firmware_access::service_answer answer = access.read_service_answer();
     const std::string name = quarro::download_file_name(answer.download_url);
     // The name becomes a file in the firmware folder; nothing is written for another.
@@ -64,6 +107,7 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
     if (!folder.exists())
         throw err::runtime_error("Cannot make the firmware folder " + relative);
 
+    const package_folder_lock folder_lock(folder, access.turns());
     // Destroying the dsp_control stops the transfer; the resume file keeps what came.
     quarro::download_limits transfer_limits = limits;
     transfer_limits.abort_flag = &access.closing();
@@ -94,7 +138,11 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
                                            " differs from the service's " + answer.checksum);
         return;
     }
-    install_firmware_image(access.control(), package);
+    const auto image = read_package_for_installation(access.control(), package, speaker.model);
+    if (!image)
+        return;
+    const device_hold hold(access.device_mutex(), access.turns());
+    install_firmware_package_image(access.control(), *image, speaker.model, speaker.serial);
 }
 
 } // namespace
@@ -103,12 +151,8 @@ void run_firmware_update(const firmware_access& access,
                          const quarro::download_limits& limits) noexcept
 {
     const worker_scope scope;
-    // Held across the download too: two windows' updates never share the download's files,
-    // and the second finds the package the first completed.
-    std::optional<device_hold> hold;
     firmware_update_failure kind = firmware_update_failure::other;
     try {
-        hold.emplace(access.device_mutex(), access.turns());
         access.set_update_running(true);
         access.callback().firmware_update_started(access.control());
         update_steps(access, limits);

@@ -92,6 +92,44 @@ void speaker_turns::give_up()
     given_up_ = true;
 }
 
+int speaker_turns::wait_for_lock(int descriptor)
+{
+    bool counted_waiting = false;
+    // Counted while it lasts, and given up only while the lock is not had.
+    const auto stop_counting = [this, &counted_waiting] {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (counted_waiting)
+            --waiting_;
+        counted_waiting = false;
+    };
+    // A blocking flock could not be given up when the panel closes: poll instead.
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            break;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EWOULDBLOCK) {
+            stop_counting();
+            return error;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!counted_waiting)
+                ++waiting_;
+            counted_waiting = true;
+            if (given_up_) {
+                --waiting_;
+                throw err::runtime_error("Another program is using the speaker; the wait for it "
+                                         "was given up as the panel closes");
+            }
+        }
+        quarro::clock::sleep_ms(speaker_lock::poll_interval_ms);
+    }
+    stop_counting();
+    return 0;
+}
+
 speaker_lock::speaker_lock(speaker_turns& turns) : turns_(turns)
 {
     const std::string path = speaker_lock_path();
@@ -99,40 +137,24 @@ speaker_lock::speaker_lock(speaker_turns& turns) : turns_(turns)
     int descriptor = open_lock_file(path, reason);
     if (descriptor < 0)
         log_unusable(path, reason);
-    bool counted_waiting = false;
-    // A blocking flock could not be given up when the panel closes: poll instead.
-    while (descriptor >= 0) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
-            break;
-        const int error = errno;
-        if (error == EINTR)
-            continue;
-        if (error != EWOULDBLOCK) {
+    if (descriptor >= 0) {
+        int error = 0;
+        try {
+            error = turns.wait_for_lock(descriptor);
+        } catch (...) {
+            ::close(descriptor);
+            throw;
+        }
+        if (error != 0) {
             ::close(descriptor);
             descriptor = -1;
             log_unusable(path, error_text(error));
-            break;
         }
-        {
-            const std::lock_guard<std::mutex> lock(turns.mutex_);
-            if (!counted_waiting)
-                ++turns.waiting_;
-            counted_waiting = true;
-            if (turns.given_up_) {
-                --turns.waiting_;
-                ::close(descriptor);
-                throw err::runtime_error("Another program is using the speaker; the wait for it "
-                                         "was given up as the panel closes");
-            }
-        }
-        quarro::clock::sleep_ms(poll_interval_ms);
     }
     {
         // Had and given up are decided at once: a closing program that found nothing held
         // must never see an operation begin on the speaker afterwards.
         const std::lock_guard<std::mutex> lock(turns.mutex_);
-        if (counted_waiting)
-            --turns.waiting_;
         if (!turns.given_up_) {
             ++turns.holding_;
             descriptor_ = descriptor;

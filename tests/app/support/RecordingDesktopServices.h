@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class RecordingDesktopServices : public DesktopServices
@@ -19,12 +20,21 @@ public:
         std::string title;
         std::string text;
         juce::Component* associatedComponent;
+        std::function<void()> closed = {}; ///< a message box's, until close()
     };
 
     void showMessage(const juce::String& title, const juce::String& text,
-                     juce::Component* associatedComponent) override
+                     juce::Component* associatedComponent, std::function<void()> closed) override
     {
-        boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
+        boxes.push_back(
+            {title.toStdString(), text.toStdString(), associatedComponent, std::move(closed)});
+    }
+
+    /** Closes message box `index` as its "OK" would, in a later event. */
+    void close(std::size_t index)
+    {
+        if (auto closed = std::exchange(boxes.at(index).closed, nullptr))
+            closed();
     }
 
     void askYesNo(const juce::String& title, const juce::String& text,

@@ -11,9 +11,10 @@
 class SavePanelDriver : private juce::Timer
 {
 public:
-    /** Starts watching the message thread for the panel; `answerYes` is the answer to every
-        alert. After 10 s it gives up and closes what is open, so that a test fails instead of
-        waiting for ever. Message thread. */
+    /** Starts watching the message thread for the panel (a save or an open panel: its action
+        button is pressed); an empty name cancels the panel instead. `answerYes` is the answer
+        to every alert. After 10 s it gives up and closes what is open, so that a test fails
+        instead of waiting for ever. Message thread. */
     SavePanelDriver(const juce::String& nameToType, bool answerYes)
         : name(nameToType), yes(answerYes), deadline(juce::Time::getMillisecondCounter() + 10000)
     {
@@ -75,6 +76,11 @@ private:
             // Back at the panel after a "No" to its question: the user gives up.
             if (declined)
                 panel->exitModalState(0);
+            return;
+        }
+        if (name.isEmpty()) {
+            typed = true;
+            panel->exitModalState(0);
             return;
         }
         auto* browser = find<juce::FileBrowserComponent>(*panel);

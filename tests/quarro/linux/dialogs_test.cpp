@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -89,35 +90,95 @@ TEST_F(Dialogs, OpenPanelAnswersLikeCancelForWhatIsNotAFile)
 
 TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
 {
-    // answer, the folder chosen (empty: false, arguments unchanged), the name chosen
-    const std::tuple<std::optional<std::string>, std::string, std::string> cases[] = {
-        {root / "presets/sub/warm.xml", root / "presets/sub", "warm.xml"},
-        {std::nullopt, "", ""},
-        {root / "nowhere/warm.xml", "", ""},
-        {root / "presets/sub", "", ""},
+    const std::string sub = root / "presets/sub";
+    // answer, the folder chosen (empty: false, arguments unchanged), the name chosen, and what
+    // the form that does not wait answers instead of a plain "not saved"
+    const std::tuple<std::optional<std::string>, std::string, std::string, std::string> cases[] = {
+        {root / "presets/sub/warm.xml", sub, "warm.xml", "saved|" + sub + "|warm.xml"},
+        {root / "presets/./sub/../sub/warm.xml", sub, "warm.xml", "saved|" + sub + "|warm.xml"},
+        {std::nullopt, "", "", "cancelled"},
+        {root / "nowhere/warm.xml", "", "",
+         "cannot save as " + (root / "nowhere/warm.xml") + ": the folder " + (root / "nowhere") +
+             " does not exist"},
+        {root / "presets/bright.xml/warm.xml", "", "",
+         "cannot save as " + (root / "presets/bright.xml/warm.xml") + ": the folder " +
+             (root / "presets/bright.xml") + " does not exist"},
+        {sub, "", "", "cannot save as " + sub + ": a folder has that name"},
+        {"/", "", "", "cannot save as /: a folder has that name"},
     };
-    for (const auto& [answer, chosen_folder, chosen_name] : cases) {
+    for (const auto& [answer, chosen_folder, chosen_name, choice] : cases) {
+        SCOPED_TRACE(answer.value_or("cancel"));
         hooks->answer = answer;
         filepath folder = presets;
         std::string name = "proposed.xml";
         const bool saved = quarro::choose_file_to_save("save preset as...", folder, name, "xml");
-        EXPECT_EQ(saved, !chosen_folder.empty()) << answer.value_or("cancel");
+        EXPECT_EQ(saved, !chosen_folder.empty());
         EXPECT_EQ(folder.get_path(), saved ? chosen_folder : presets.get_path());
         EXPECT_EQ(name, saved ? chosen_name : "proposed.xml");
 
-        // The form that does not wait answers the same, once.
+        // The form that does not wait answers once, and tells a confirmed choice where nothing
+        // can be saved from a cancel.
         std::vector<std::string> answers;
-        quarro::begin_choose_file_to_save(
-            "save preset as...", presets, "proposed.xml", "xml",
-            [&answers](bool ok, const filepath& to, const std::string& as) {
-                answers.push_back((ok ? "saved|" : "not saved|") + to.get_path() + "|" + as);
-            });
-        EXPECT_EQ(answers, std::vector<std::string>{(saved ? "saved|" : "not saved|") +
-                                                    folder.get_path() + "|" + name});
+        quarro::begin_choose_file_to_save("save preset as...", presets, "proposed.xml", "xml",
+                                          [&answers](const quarro::save_choice& chosen) {
+                                              if (!chosen.confirmed)
+                                                  answers.push_back("cancelled");
+                                              else if (!chosen.problem.empty())
+                                                  answers.push_back(chosen.problem);
+                                              else
+                                                  answers.push_back("saved|" +
+                                                                    chosen.folder.get_path() + "|" +
+                                                                    chosen.file_name);
+                                          });
+        EXPECT_EQ(answers, std::vector<std::string>{choice});
     }
     EXPECT_EQ(hooks->asked, "save preset as...|" + presets.get_path() + "|proposed.xml|xml");
     quarro::choose_file_to_save("t", folder_of_nothing, name_of_nothing, "");
     EXPECT_EQ(hooks->asked, "t|||"); // no folder, no name, no filter
+}
+
+TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
+{
+    // A hook that fails, before or after it has answered: the caller hears exactly one answer.
+    struct failing_hooks : test_support::scripted_dialogs
+    {
+        bool answer_first = false;
+        void begin_choose_file_to_open(const std::string&, const std::string&,
+                                       answer_function answer) override
+        {
+            if (answer_first)
+                answer(std::string("/"));
+            throw std::runtime_error("no display");
+        }
+        void begin_choose_file_to_save(const std::string&, const std::string&, const std::string&,
+                                       const std::string&, answer_function answer) override
+        {
+            if (answer_first)
+                answer(std::string("/"));
+            throw std::runtime_error("no display");
+        }
+    };
+    for (const bool answer_first : {false, true}) {
+        SCOPED_TRACE(answer_first ? "answered, then failed" : "failed");
+        auto failing = std::make_shared<failing_hooks>();
+        failing->answer_first = answer_first;
+        quarro::set_dialog_hooks(failing);
+        std::vector<std::string> answers;
+        quarro::begin_choose_file_to_open("load preset...", presets, [&](const filepath& file) {
+            answers.push_back("open|" + file.get_path());
+        });
+        quarro::begin_choose_file_to_save(
+            "save preset as...", presets, "proposed.xml", "xml",
+            [&](const quarro::save_choice& choice) {
+                answers.push_back(std::string("save|") + (choice.confirmed ? "confirmed|" : "") +
+                                  choice.problem);
+            });
+        EXPECT_EQ(answers, (std::vector<std::string>{
+                               "open|", answer_first
+                                            ? "save|confirmed|cannot save as /: a folder has "
+                                              "that name"
+                                            : "save|"}));
+    }
 }
 
 } // namespace

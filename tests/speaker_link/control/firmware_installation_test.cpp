@@ -7,7 +7,9 @@
 #include <speaker_link/device/dsp_error.h>
 #include <speaker_link/firmware/firmware_description.h>
 
+#include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
+#include <support/other_program_lock.h>
 #include <support/temporary_folder.h>
 
 namespace {
@@ -202,19 +204,35 @@ TEST_F(FirmwareInstall, AnotherModelAttachedIsRefusedBeforeAnyErase)
     EXPECT_EQ(control->get_firmware_version(), old_version);
 }
 
-using FirmwareUpdateToTheSpeaker = FirmwareTest;
+class FirmwareUpdateToTheSpeaker : public FirmwareTest
+{
+protected:
+    /// Publishes a package of one image of 100 bytes at 0x010000 as version 1.0.9 and lets a
+    /// search find it.
+    void publishAndFind()
+    {
+        const test_support::temporary_folder made;
+        test_support::write_zip(made / "firmware.zip",
+                                {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
+                                 {"fw.hex", intel_hex(image)}});
+        publish("1.0.9", test_support::read_text(made / "firmware.zip"));
+        control->search_firmware_update();
+        ASSERT_EQ(callback.next(), "firmware_update_available");
+    }
+
+    std::string package_path() const
+    {
+        return quarro::get_user_documents_path().get_path() +
+               "/Velk Audio/Pellaro/firmware/K5R/1.0.9/firmware.zip";
+    }
+
+    const std::vector<hex_bytes> image = {{0x010000, counting_bytes(100, 3)}};
+};
 
 TEST_F(FirmwareUpdateToTheSpeaker, FromSearchToSuccessAfterAFailedAttempt)
 {
-    const std::vector<hex_bytes> image = {{0x010000, counting_bytes(100, 3)}};
     const std::string old_version = control->get_firmware_version();
-    const test_support::temporary_folder made;
-    test_support::write_zip(made / "firmware.zip",
-                            {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
-                             {"fw.hex", intel_hex(image)}});
-    publish("1.0.9", test_support::read_text(made / "firmware.zip"));
-    control->search_firmware_update();
-    ASSERT_EQ(callback.next(), "firmware_update_available");
+    publishAndFind();
 
     // A block that fails all its attempts: a speaker-link failure, and the update stays open.
     speaker().ignore_program(firmware_block_attempts);
@@ -230,6 +248,59 @@ TEST_F(FirmwareUpdateToTheSpeaker, FromSearchToSuccessAfterAFailedAttempt)
     EXPECT_EQ(speaker().settings().firmware_version, (std::array<std::uint32_t, 3>{1, 0, 9}));
     EXPECT_EQ(control->get_firmware_version(), "1.0.9");
     EXPECT_FALSE(control->is_firmware_update_allowed());
+}
+
+// The package is fetched and read before the speaker is held: while another program holds the
+// speaker the update waits, a wait that a closing program gives up, and nothing is written.
+TEST_F(FirmwareUpdateToTheSpeaker, HoldsTheSpeakerOnlyOnceThePackageIsReadAndAQuitGivesItUp)
+{
+    publishAndFind();
+    speaker().clear_history();
+    test_support::other_program_lock other;
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    ASSERT_TRUE(test_support::eventually([&] { return control->is_waiting_for_speaker(); }))
+        << "the update never came to wait for the speaker";
+    EXPECT_TRUE(std::filesystem::exists(package_path())) << "waits before it has its package";
+    EXPECT_EQ(speaker().open_count(), 0u);
+    EXPECT_TRUE(control->give_up_waiting_for_speaker());
+    const auto reports = outcome(callback, before);
+    EXPECT_EQ(reports.front().name, "firmware_update_started");
+    EXPECT_EQ(reports.back().name, "firmware_update_failed");
+    EXPECT_EQ(reports.back().number, static_cast<int>(firmware_update_failure::other));
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update opened the bridge";
+    expect_flash_unchanged();
+    EXPECT_TRUE(std::filesystem::exists(package_path())) << "the package was not kept";
+}
+
+// The update writes only into the speaker it was started for: another one attached while the
+// package came in (the same model too) is refused before the first erase.
+TEST_F(FirmwareUpdateToTheSpeaker, AnotherSpeakerAttachedDuringTheDownloadIsNotWritten)
+{
+    for (const char* tag : {"K5R004712", "K4R004711"}) {
+        SCOPED_TRACE(tag);
+        std::filesystem::remove_all(std::filesystem::path(package_path()).parent_path());
+        speaker().reset("K5R");
+        control.release();
+        control = memory::make_data_ptr<dsp_control>(callback);
+        control->read_main_settings_from_device();
+        ASSERT_EQ(callback.next(), "speaker_changed");
+        publishAndFind();
+        held_download held;
+        hold_download(held);
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        ASSERT_TRUE(held.downloading.wait()) << "the download never began";
+        speaker().set_model_tag(tag);
+        speaker().clear_history();
+        held.go_on.open();
+        const auto reports = outcome(callback, before);
+        callback.on("firmware_update_progress", nullptr);
+        EXPECT_EQ(reports.back().name, "firmware_update_failed");
+        EXPECT_EQ(reports.back().number, static_cast<int>(firmware_update_failure::speaker_link));
+        EXPECT_TRUE(flash_commands_with(0xD8, 0x1C0000).empty()) << "a block was erased";
+        expect_flash_unchanged_outside(0x1F0000, 9);
+    }
 }
 
 } // namespace

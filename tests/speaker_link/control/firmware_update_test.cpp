@@ -162,6 +162,44 @@ TEST_F(FirmwareUpdate, DestroyingTheControlStopsADownloadAndKeepsItsResumeFile)
     EXPECT_TRUE(fs::exists(resume));
 }
 
+// A download holds nothing of the speaker: a program closing meanwhile gives the update up at
+// once, keeps what came, and the next start resumes it.
+TEST_F(FirmwareUpdate, AQuitDuringTheDownloadIsAcceptedAndTheNextStartResumes)
+{
+    const std::string bytes = package_bytes('q');
+    publish("1.0.9", bytes);
+    search();
+    firmware_service::behaviour stall;
+    stall.stall_after_bytes = 100000;
+    stall.stall_ms = 60000;
+    service->set_behaviour(stall);
+    speaker().clear_history();
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    const std::string partial = version_folder("1.0.9") + "/firmware.zip.part";
+    ASSERT_TRUE(test_support::eventually([&] {
+        return fs::exists(partial) && fs::file_size(partial) >= 100000;
+    })) << "waited for the download to stall";
+    EXPECT_TRUE(control->give_up_waiting_for_speaker()) << "a download held the speaker";
+    const auto reports = outcome(callback, before);
+    EXPECT_EQ(reports.front().name, "firmware_update_started");
+    EXPECT_EQ(reports.back().name, "firmware_update_failed");
+    EXPECT_EQ(reports.back().number, 1);
+    EXPECT_TRUE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
+    EXPECT_EQ(fs::file_size(partial), 100000u);
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update reached for the speaker";
+
+    // The next start of the program.
+    control.release();
+    service->set_behaviour({});
+    control = memory::make_data_ptr<dsp_control>(callback);
+    control->read_main_settings_from_device();
+    ASSERT_EQ(callback.next(), "speaker_changed");
+    search();
+    expect_handed_over(update(), "1.0.9", bytes);
+    EXPECT_EQ(service->range_headers().back(), "bytes=100000-");
+}
+
 // The reply's checksum decides whether the downloaded package is kept. An address that names no
 // file downloads nothing, and before any search there is no address at all.
 TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
@@ -213,22 +251,21 @@ TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedP
     ASSERT_EQ(second_callback.next(), "firmware_update_available");
 
     // The first update is held in its download while the second starts.
-    test_support::test_latch downloading;
-    test_support::test_latch go_on;
-    callback.on("firmware_update_progress", [&](dsp_control&) {
-        downloading.open();
-        go_on.wait();
-    });
+    held_download held;
+    hold_download(held);
     const std::size_t before = callback.count();
     control->update_firmware();
-    ASSERT_TRUE(downloading.wait());
+    ASSERT_TRUE(held.downloading.wait());
     second->update_firmware();
     const std::uint64_t polls = test_support::virtual_clock::sleep_count() + 3;
     EXPECT_TRUE(test_support::eventually([&] {
         return test_support::virtual_clock::sleep_count() >= polls;
     })) << "the second update did not wait for the first";
-    EXPECT_EQ(second_callback.count(), 2u) << "the second update began beside the first";
-    go_on.open();
+    // It has begun (the panel shows it) but waits for the first's download.
+    EXPECT_EQ(second_callback.count(), 3u) << "the second update downloads beside the first";
+    EXPECT_EQ(second_callback.reports().back().name, "firmware_update_started");
+    EXPECT_TRUE(second->is_waiting_for_speaker()) << "the wait is not one that a quit gives up";
+    held.go_on.open();
 
     expect_handed_over(outcome(callback, before), "1.0.9", bytes);
     const auto second_reports = outcome(second_callback, 2);

@@ -3,7 +3,9 @@
 
 #include <quarro/tools/clock.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 
 namespace emulated_speaker::virtual_clock {
 namespace {
@@ -35,7 +37,34 @@ quarro::u64 ahead_now_ms()
     return quarro::clock::real().now_ms() + virtual_ms().load();
 }
 
-constexpr quarro::clock::source ahead_source{ahead_now_ms, virtual_sleep_ms};
+// Asked to, it sleeps a share of its own time for real: a test then meets the program in the
+// middle of an operation that would otherwise be over before it could look.
+quarro::u32 real_time_percent()
+{
+    static const quarro::u32 percent = [] {
+        const char* text = std::getenv("PELLARO_EMULATED_REAL_TIME_PERCENT");
+        const long value = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+        return static_cast<quarro::u32>(value < 0 ? 0 : value > 100 ? 100 : value);
+    }();
+    return percent;
+}
+
+void ahead_sleep_ms(quarro::u32 duration_ms)
+{
+    // The share is kept in hundredths of a millisecond until a whole one is owed: most waits
+    // are of a millisecond or two.
+    static std::atomic<quarro::u64> owed_hundredths{0};
+    quarro::u64 owed = owed_hundredths.fetch_add(quarro::u64{duration_ms} * real_time_percent()) +
+                       quarro::u64{duration_ms} * real_time_percent();
+    while (owed >= 100 && !owed_hundredths.compare_exchange_weak(owed, owed % 100)) {
+    }
+    const quarro::u32 slept = static_cast<quarro::u32>(std::min<quarro::u64>(owed / 100, duration_ms));
+    if (slept > 0)
+        quarro::clock::real().sleep_ms(slept);
+    virtual_ms().fetch_add(duration_ms - slept);
+}
+
+constexpr quarro::clock::source ahead_source{ahead_now_ms, ahead_sleep_ms};
 #endif
 
 } // namespace

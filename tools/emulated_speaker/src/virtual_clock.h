@@ -29,7 +29,9 @@ void advance_to_us(std::uint64_t time_us);
 
 /// Installs the virtual clock in quarro's clock seam. In the preloaded build, whose seam is a
 /// copy of its own, the speaker's time is real time plus what its waits would have taken,
-/// none of it slept: demonstrations and end-to-end runs go quickly. Any thread.
+/// none of it slept: demonstrations and end-to-end runs go quickly. The environment variable
+/// PELLARO_EMULATED_REAL_TIME_PERCENT (0 to 100, default 0) makes it sleep that share of them
+/// for real (100: as long as a real speaker takes). Any thread.
 void install();
 
 } // namespace emulated_speaker::virtual_clock

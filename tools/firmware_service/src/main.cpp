@@ -41,6 +41,9 @@ int main(int argc, char** argv)
         std::cout << "serving " << root << " at " << service.base_address() << std::endl;
         int received = 0;
         sigwait(&signals, &received);
+        // What the packages' requests asked for, so that a resumed download can be told.
+        for (const std::string& range : service.range_headers())
+            std::cout << "package requested, range: " << (range.empty() ? "none" : range) << '\n';
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return 1;

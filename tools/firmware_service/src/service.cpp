@@ -139,6 +139,8 @@ struct service::state
         const behaviour b = take_behaviour();
         if (b.delay_ms > 0)
             wait(b.delay_ms);
+        if (b.before_query)
+            b.before_query();
         if (b.status != 0) {
             response.status = b.status;
             response.set_content("<html><body>error " + std::to_string(b.status) + "</body></html>",

@@ -76,19 +76,33 @@ files::filepath choose_file_to_open(const std::string& title, const files::filep
 bool choose_file_to_save(const std::string& title, files::filepath& folder, std::string& file_name,
                          const std::string& file_type) noexcept;
 
-/// choose_file_to_open without waiting: returns at once, and `chosen` runs later on the
+/// choose_file_to_open without waiting: returns at once, and `chosen` runs once, later, on the
 /// message thread with what choose_file_to_open would have returned, unless the panel goes
-/// without an answer (the program ends). Never throws. Message thread.
+/// without an answer (the program ends); a panel that cannot be shown answers as a cancel.
+/// Never throws. Message thread.
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
                                std::function<void(const files::filepath& file)> chosen) noexcept;
 
-/// choose_file_to_save without waiting: returns at once, and `chosen` runs later on the
-/// message thread, with true and the folder and file name chosen, or false with `folder` and
-/// `file_name` as given; as choose_file_to_save decides. Never throws. Message thread.
-void begin_choose_file_to_save(
-    const std::string& title, const files::filepath& folder, const std::string& file_name,
-    const std::string& file_type,
-    std::function<void(bool saved, const files::filepath& folder, const std::string& file_name)>
-        chosen) noexcept;
+/// Where a save panel's answer leads.
+struct save_choice
+{
+    /// False when the user cancelled (or the panel could not be shown): nothing else is set.
+    bool confirmed = false;
+    /// Confirmed and usable: the folder and the name (with its extension) to save as.
+    files::filepath folder;
+    std::string file_name;
+    /// Confirmed, but no file can be saved there: the chosen folder does not exist, or a
+    /// folder has the chosen name. Says why, naming the path; folder and file_name are empty.
+    std::string problem;
+};
+
+/// The save panel without waiting: returns at once, and `chosen` runs once, later, on the
+/// message thread, with what the answer leads to, unless the panel goes without an answer
+/// (the program ends). Unlike choose_file_to_save, a confirmed choice where no file can be
+/// saved is told apart from a cancel, so that the caller can say why nothing was saved.
+/// Never throws. Message thread.
+void begin_choose_file_to_save(const std::string& title, const files::filepath& folder,
+                               const std::string& file_name, const std::string& file_type,
+                               std::function<void(const save_choice& choice)> chosen) noexcept;
 
 } // namespace quarro

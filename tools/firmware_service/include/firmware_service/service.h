@@ -22,6 +22,9 @@ struct behaviour
     std::optional<std::string> body;
     /// Every request: wait this long before answering.
     std::uint32_t delay_ms = 0;
+    /// Query: called on the service's thread before the answer is made from the folder, so
+    /// that a test holds a search's answer back exactly as long as it wants.
+    std::function<void()> before_query;
     /// Packages: after this many body bytes, send nothing for stall_ms.
     std::optional<std::uint64_t> stall_after_bytes;
     std::uint32_t stall_ms = 0;
