@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Firmware update from the local firmware service: the search offers the newer package and
-# "Update Firmware" installs it without a question; a quit request while it runs is refused with
-# the box "Firmware update in progress"; at the end the flash holds the package's block and
-# version, the log tells of the success, and the firmware label shows the version that the next
-# start of the program reads from the speaker.
+# "Update Firmware" installs it without a question; a quit request while it writes to the
+# speaker is refused with the box "Firmware update in progress"; at the end the flash holds the
+# package's block and version, the log tells of the success, and the firmware label shows the
+# version that the next start of the program reads from the speaker.
 source "$(dirname "$0")/panel.sh"
 
 e2e_start
 e2e_make_package K5R 1.0.9
-# Every answer is held back 2 s: the search still runs when the read is shown, and the
-# download keeps the panel busy long enough for the quit request to meet it.
+# Every answer is held back 2 s: the search still runs when the read is shown.
 e2e_start_service 2000
+# The speaker sleeps a twentieth of a real one's time: the installation (some 6 s) lasts long
+# enough for the quit request to meet it.
+E2E_PROGRAM_ENV=(PELLARO_EMULATED_REAL_TIME_PERCENT=5)
 e2e_start_program K5R
 e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
 e2e_settled_crop "${FIRMWARE_LABEL_AREA[@]}" firmware-label-old
@@ -24,6 +26,8 @@ dd if="$E2E_FLASH" of="$E2E_TEMP/block1-before.bin" bs=65536 skip=1 count=1 stat
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_wait_for "the update to make the panel busy: Get disabled" 10 \
     e2e_area_differs "${GET_BUTTON_AREA[@]}" get-enabled
+# It has downloaded and read the package once it holds the speaker.
+e2e_wait_for "the update to hold the speaker" 20 e2e_lock_taken
 e2e_request_quit
 e2e_answer_box "Firmware update in progress" Return
 e2e_gone "$E2E_PROGRAM" && e2e_fail "the program quit during the firmware update"

@@ -77,9 +77,11 @@ e2e_finish() {
 # on the screen: a window mapped before it is complete flashes at the user. Then waits until
 # the panel shows the speaker it read (the model label filled in) and keeps the enabled Get
 # button's look (get-enabled) for e2e_wait_for_idle. The firmware service is $E2E_SERVICE, else
-# a closed local port, so that no test asks the internet.
+# a closed local port, so that no test asks the internet. E2E_PROGRAM_ENV (an array of NAME=VALUE)
+# adds to the program's environment.
+E2E_PROGRAM_ENV=()
 e2e_start_program() {
-    e2e_spawn "${2:-$E2E_TEMP/program.log}" env \
+    e2e_spawn "${2:-$E2E_TEMP/program.log}" env "${E2E_PROGRAM_ENV[@]}" \
         PELLARO_EMULATED_FLASH="$E2E_FLASH" PELLARO_EMULATED_MODEL="${1:-K5R}" \
         PELLARO_FIRMWARE_SERVICE="${E2E_SERVICE:-http://127.0.0.1:9}" \
         LD_PRELOAD="$PELLARO_PRELOAD" ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
@@ -151,6 +153,11 @@ e2e_quit_program() {
 }
 
 # -- More than one program on the speaker ---------------------------------------------------
+
+# Whether some process holds the speaker's lock file (the test's own, in $XDG_RUNTIME_DIR).
+e2e_lock_taken() {
+    ! flock --nonblock "$XDG_RUNTIME_DIR/pellaro-speaker.lock" true
+}
 
 # e2e_window_moved X Y: asks to move $E2E_WINDOW to X Y and tells whether it is there (its
 # position as reported lies below the title bar). A window still being placed may ignore one

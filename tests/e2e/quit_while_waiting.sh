@@ -3,11 +3,6 @@
 # up, the program is gone within 2 s, cleanly, and the speaker holds what it held before.
 source "$(dirname "$0")/panel.sh"
 
-# Whether some process holds the speaker's lock file (the test's own, in $XDG_RUNTIME_DIR).
-e2e_lock_taken() {
-    ! flock --nonblock "$XDG_RUNTIME_DIR/pellaro-speaker.lock" true
-}
-
 e2e_start
 e2e_start_program K5R
 e2e_wait_for "the firmware search to end in the status row" 10 \
