@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -56,10 +57,36 @@ private:
     std::optional<test_support::environment_variable> root_, home_, config_;
 };
 
+bool is_death_test_child(int argc, char** argv)
+{
+    static const char flag[] = "--gtest_internal_run_death_test";
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], flag, sizeof flag - 1) == 0)
+            return true;
+    return false;
+}
+
+int run_tests(int argc, char** argv)
+{
+    // No test reaches the internet: a firmware request that a test did not point at its own
+    // service goes to a port where nothing listens.
+    setenv("PELLARO_FIRMWARE_SERVICE", "http://127.0.0.1:1", 1);
+
+    testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new fresh_folders_per_test);
+    return RUN_ALL_TESTS();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // A death test's child runs this main again in the middle of its parent's test and dies
+    // before it could remove a folder of its own: it works in the folders that its parent's
+    // test hands down through the environment, and the parent removes them.
+    if (is_death_test_child(argc, argv) && std::getenv("PELLARO_TEST_ROOT") != nullptr)
+        return run_tests(argc, argv);
+
     std::error_code ignored;
     std::string base = std::filesystem::temp_directory_path(ignored).string();
     if (base.empty())
@@ -81,13 +108,7 @@ int main(int argc, char** argv)
     std::filesystem::create_directory(runtime, ignored);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all, ignored);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    // No test reaches the internet: a firmware request that a test did not point at its own
-    // service goes to a port where nothing listens.
-    setenv("PELLARO_FIRMWARE_SERVICE", "http://127.0.0.1:1", 1);
-
-    testing::InitGoogleTest(&argc, argv);
-    testing::UnitTest::GetInstance()->listeners().Append(new fresh_folders_per_test);
-    const int result = RUN_ALL_TESTS();
+    const int result = run_tests(argc, argv);
 
     std::filesystem::remove_all(pattern, ignored);
     return result;
