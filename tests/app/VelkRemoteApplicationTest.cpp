@@ -120,9 +120,12 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
         }
     }
     EXPECT_TRUE(onMessageThread);
-    struct sigaction now = {};
-    sigaction(SIGTERM, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_DFL) << "the default handler is back";
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        struct sigaction now = {};
+        sigaction(signalNumber, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_DFL)
+            << "signal " << signalNumber << " has not got its default action back";
+    }
 }
 
 } // namespace
