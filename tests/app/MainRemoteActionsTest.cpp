@@ -37,6 +37,7 @@ TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndD
         {1, 12.5, -1, 1, 0, 12, 0, 1, 1},
         {2, -6.5, 1.2, 5, 2, -6.5, 1.2, 5, 2},
         {3, 0, 0, 2, 0, 0, 0, 2, 1}, // beyond the table: code 0
+        {1.999999, -20, 2.5, 4, 2, -20, 2.5, 4, 2}, // a hair below "AES R" stands for it
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.input);

@@ -11,13 +11,14 @@
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
 
+#include <quarro/desktop/known_folders.h>
+
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <csignal>
 #include <filesystem>
 #include <functional>
-#include <quarro/desktop/known_folders.h>
 #include <mutex>
 
 namespace {
@@ -28,9 +29,6 @@ protected:
     /// Publishes a package of one 100-byte image at 0x010000 as firmware 1.0.9 for the K5R.
     void publishPackage()
     {
-        // No earlier download of it is found.
-        std::filesystem::remove_all(quarro::get_user_documents_path().get_path() +
-                                    "/Velk Audio/Pellaro/firmware");
         const std::string folder = packages / "K5R/1.0.9";
         std::filesystem::create_directories(folder);
         test_support::write_zip(folder + "/firmware.zip",
@@ -139,9 +137,12 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
         }
     }
     EXPECT_TRUE(onMessageThread);
-    struct sigaction now = {};
-    sigaction(SIGTERM, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_DFL) << "the default handler is back";
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        struct sigaction now = {};
+        sigaction(signalNumber, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_DFL)
+            << "signal " << signalNumber << " has not got its default action back";
+    }
 }
 
 } // namespace

@@ -10,6 +10,17 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
+# The test's name, which its picture of a failure carries: its script's file name without .sh,
+# however the script was started. $0 names the script only when bash runs it as a file: through
+# a symlink it is the link's name, and when bash -c sources the script it is whatever follows
+# the code. The outermost file being read is the script itself, its links resolved; a test with
+# no file of its own (bash -c CODE NAME) is named by NAME.
+if [ "${#BASH_SOURCE[@]}" -gt 1 ] && [ -f "${BASH_SOURCE[-1]}" ]; then
+    E2E_TEST_NAME=$(basename -- "$(readlink -f -- "${BASH_SOURCE[-1]}")" .sh)
+else
+    E2E_TEST_NAME=$(basename -- "$0" .sh)
+fi
+
 # Centres of buttons, in panel coordinates; the user-preset buttons are those of a speaker with
 # three user presets on the expanded panel.
 SEND_BUTTON=(893 120)
@@ -47,8 +58,8 @@ e2e_start() {
 # e2e_finish STATUS: on a failed test (STATUS not 0) the program's output (sanitizer reports
 # included) and where a picture of the whole screen was kept, then the clean-up, whatever
 # failed in the report. The picture outlives the test's temporary folder, so it is kept in
-# $PELLARO_E2E_FAILURES (in the build tree), named after the test, never in the system's
-# temporary folder.
+# $PELLARO_E2E_FAILURES (in the build tree), named after the test ($E2E_TEST_NAME), never in the
+# system's temporary folder.
 e2e_finish() {
     local picture
     set +e
@@ -56,7 +67,7 @@ e2e_finish() {
         if [ -z "${PELLARO_E2E_FAILURES:-}" ]; then
             echo "e2e: no picture of the screen kept: PELLARO_E2E_FAILURES is not set" >&2
         elif mkdir -p "$PELLARO_E2E_FAILURES" &&
-            picture=$(mktemp "$PELLARO_E2E_FAILURES/$(basename "$0" .sh)-XXXXXX.png"); then
+            picture=$(mktemp "$PELLARO_E2E_FAILURES/$E2E_TEST_NAME-XXXXXX.png"); then
             timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
                 echo "e2e: the screen at the failure: $picture" >&2
         fi

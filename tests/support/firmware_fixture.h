@@ -11,8 +11,6 @@
 #include <firmware_service/service.h>
 #include <speaker_link/dsp_control.h>
 
-#include <quarro/desktop/known_folders.h>
-
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -24,9 +22,6 @@ protected:
     void SetUp() override
     {
         EmulatedSpeakerTest::SetUp();
-        // The test program shares one home: no test may find another's downloads.
-        std::filesystem::remove_all(quarro::get_user_documents_path().get_path() +
-                                    "/Velk Audio/Pellaro/firmware");
         service = std::make_unique<firmware_service::service>(packages.path());
         address.set(service->base_address());
         control = memory::make_data_ptr<dsp_control>(callback);

@@ -12,6 +12,8 @@
 #include <support/other_program_lock.h>
 #include <support/temporary_folder.h>
 
+#include <quarro/desktop/known_folders.h>
+
 namespace {
 
 using test_support::counting_bytes;

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# One operation at a time: "Send" waits for the speaker that another program holds, and the
-# firmware search, held back by the service, answers meanwhile with a newer version. "Update
-# Firmware" stays disabled, a click on it starts nothing, the window goes on answering (it
-# expands), a quit ends the program within 2 s, and the speaker holds what it held before.
+# A click on "Update Firmware" while a Send waits: "Send" waits for the speaker that another
+# program holds, and the firmware search, held back by the service, answers meanwhile with a
+# newer version. The click starts nothing, the window goes on answering (it expands), a quit
+# then ends the program within 2 s, and the speaker holds what it held before. Whether the
+# answer enabled the button is not seen here: the button looks the same enabled or disabled,
+# and the panel refuses to start a second operation either way; the panel's own tests
+# (MainRemoteResultsTest) check that the answer leaves Update disabled until the Send has ended.
 source "$(dirname "$0")/panel.sh"
-
-e2e_lock_taken() {
-    ! flock --nonblock "$XDG_RUNTIME_DIR/pellaro-speaker.lock" true
-}
 
 e2e_expanded() {
     [ "$(e2e_window_size "$E2E_WINDOW")" = 1100x700 ]
@@ -33,8 +32,7 @@ e2e_press "${SEND_BUTTON[@]}"
 e2e_wait_for "the status row to say that the send waits" 10 \
     e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
 
-# The service holds its answer back 3 s; 8 s leave it time to be shown. (The button's skin
-# looks the same enabled or not: the click tells.)
+# The service holds its answer back 3 s; 8 s leave it time to be shown.
 e2e_wait_for "the search's answer to have come" 20 e2e_seconds_since "$search_began" 8
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_press "${OPEN_CLOSE_BUTTON[@]}"
