@@ -481,6 +481,29 @@ TEST_F(MainRemoteActionsTest, WhileAFilePanelIsOpenNothingElseStartsAndItsAnswer
     ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
 }
 
+TEST_F(MainRemoteActionsTest, LoadsTheFileChosenInTheProgramsOwnOpenPanel)
+{
+    startPanel();
+    quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>()); // the real open panel
+    const std::string presets = panel->getSpeakerLink().get_preset_folder().get_path();
+    for (const auto& [name, gain] : {std::pair<const char*, double>{"Warm", 4.5}, {"Cold", -3}}) {
+        auto record = memory::make_data_ptr<preset>();
+        record->bands[3]->gain = gain;
+        panel->getSpeakerLink().set_current_preset(record);
+        panel->getSpeakerLink().save_preset_file(
+            files::create_file(files::filepath(presets), std::string(name) + ".xml"));
+    }
+    SavePanelDriver user("Cold.xml", false);
+    click(loadPresetButton);
+    EXPECT_TRUE(panel->isAsking());
+    ASSERT_TRUE(dispatchUntil([&] { return !panel->isAsking() || user.gaveUp; }))
+        << "the open panel never answered";
+    ASSERT_TRUE(user.typed) << "no open panel showed";
+    EXPECT_EQ(text(presetNameLabel), "Cold");
+    EXPECT_EQ(value(parametric3GainSlider), -3.0);
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
 TEST_F(MainRemoteActionsTest, ACancelledLoadOrSaveChangesNothing)
 {
     startPanel();

@@ -2,6 +2,7 @@
 // the user-preset row and message boxes; a tick never inside another; quitting while busy.
 #include "support/PanelFixture.h"
 #include "support/bounded_wait.h"
+#include "support/firmware_package_builder.h"
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
 
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <pthread.h>
 #include <tuple>
 #include <utility>
 
@@ -392,25 +394,65 @@ TEST_F(MainRemoteResultsTest, AnOperationEndsWhenItsWorkerHasEndedNotWhenItsResu
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
 }
 
+/** A panel whose first firmware search's worker goes on a while after its answer (any of
+    the three), held until the test lets it pass. */
+class LingeringSearchPanel : public MainRemote
+{
+public:
+    void firmware_update_available(dsp_control& c, const std::string& version) override
+    {
+        MainRemote::firmware_update_available(c, version);
+        lingerOnce();
+    }
+    void firmware_up_to_date(dsp_control& c) override
+    {
+        MainRemote::firmware_up_to_date(c);
+        lingerOnce();
+    }
+    void firmware_search_failed(dsp_control& c) override
+    {
+        MainRemote::firmware_search_failed(c);
+        lingerOnce();
+    }
+    test_support::test_latch reported;
+    test_support::test_latch linger;
+
+private:
+    void lingerOnce()
+    {
+        if (answered.exchange(true))
+            return;
+        reported.open();
+        linger.wait();
+    }
+    std::atomic<bool> answered{false};
+};
+
 struct EarlierSearch
 {
     const char* name;
     bool endsBeforeTheNewSpeakerIsShown; // else it is still on the network then
+    const char* newVersion;              // what the new speaker's search finds; nullptr: none
+    const char* newStatus;
 };
 
 TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNewOneCounts)
 {
     const EarlierSearch rows[] = {
-        {"still on the network", false},
-        {"answered in the same tick", true},
+        {"still on the network, then nothing", false, nullptr, "(firmware search failed)"},
+        {"still on the network, then 1.0.8", false, "1.0.8", "(Firmware V1.0.8 available)"},
+        {"answered in the same tick, then nothing", true, nullptr, "(firmware search failed)"},
+        {"answered in the same tick, then 1.0.8", true, "1.0.8", "(Firmware V1.0.8 available)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        // The first speaker's search finds 1.0.9.
+        std::filesystem::remove_all(packages / "K5R");
         const std::string folder = packages / "K5R/1.0.9";
         std::filesystem::create_directories(folder);
         test_support::write_text(folder + "/firmware.zip", "not a zip archive");
         speaker().reset("K5R");
-        // The first speaker's search is held on the network until the test lets it answer.
+        // It is held on the network until the test lets it answer.
         auto asked = std::make_shared<test_support::test_latch>();
         auto answer = std::make_shared<test_support::test_latch>();
         auto first = std::make_shared<std::atomic<bool>>(true);
@@ -422,7 +464,11 @@ TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNe
             answer->wait();
         };
         service.set_behaviour(held);
-        startPanel();
+        auto lingering = std::make_unique<LingeringSearchPanel>();
+        auto& slowSearch = *lingering;
+        panel = std::move(lingering);
+        ASSERT_TRUE(tickUntil([this] { return control(writeSettingsButton).isEnabled(); }))
+            << "the first read never ended";
         ASSERT_TRUE(asked->wait()) << "the first speaker's search never asked";
         auto& link = panel->getSpeakerLink();
 
@@ -432,37 +478,191 @@ TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNe
         if (row.endsBeforeTheNewSpeakerIsShown) {
             ASSERT_TRUE(test_support::eventually([&] { return !link.is_device_operation_running(); }))
                 << "the read never ended";
+            slowSearch.linger.open();
             answer->open();
             ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
                 << "the first search never ended";
         } else {
-            ASSERT_TRUE(tickUntil([this] { return text(modelLabel).find("K-004712") != std::string::npos; }))
-                << "the new speaker was never shown";
+            // The message thread does not wait for the search still on the network.
+            const auto before = std::chrono::steady_clock::now();
+            ASSERT_TRUE(tickUntil([this] {
+                return text(modelLabel).find("K-004712") != std::string::npos;
+            })) << "the new speaker was never shown";
+            EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5))
+                << "the ticks waited for the earlier search";
             EXPECT_EQ(text(statusLabel), "(searching online...)");
             answer->open();
+            // Its answer has come while its worker still runs: it is not shown.
+            ASSERT_TRUE(slowSearch.reported.wait()) << "the first search never answered";
+            for (int tick = 0; tick < 5; ++tick)
+                panel->timerCallback();
+            EXPECT_EQ(text(statusLabel), "(searching online...)");
+            EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+            slowSearch.linger.open();
             ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
                 << "the first search never ended";
         }
         EXPECT_FALSE(link.is_firmware_update_allowed()) << "the old answer was kept";
-        // The new speaker's search finds nothing.
         std::filesystem::remove_all(packages / "K5R");
+        if (row.newVersion != nullptr) {
+            const std::string now = packages / "K5R/" + row.newVersion;
+            std::filesystem::create_directories(now);
+            test_support::write_text(now + "/firmware.zip", "not a zip archive");
+        }
         std::vector<std::string> shown;
-        bool offered = false;
+        bool offeredEarly = false;
         ASSERT_TRUE(tickUntil([&] {
             if (shown.empty() || shown.back() != text(statusLabel))
                 shown.push_back(text(statusLabel));
-            offered |= control(updateFirmwareButton).isEnabled();
-            return text(statusLabel) == "(firmware search failed)" &&
-                   !link.is_firmware_search_running();
+            const bool ended = text(statusLabel) == row.newStatus;
+            offeredEarly |= !ended && control(updateFirmwareButton).isEnabled();
+            return ended && !link.is_firmware_search_running();
         })) << "the new speaker's search never ended: " << text(statusLabel);
-        EXPECT_EQ(shown, (std::vector<std::string>{"(searching online...)",
-                                                  "(firmware search failed)"}));
-        EXPECT_FALSE(offered) << "Update followed the earlier speaker's offer";
+        EXPECT_EQ(shown, (std::vector<std::string>{"(searching online...)", row.newStatus}));
+        EXPECT_FALSE(offeredEarly) << "Update followed the earlier speaker's offer";
         panel->timerCallback();
-        EXPECT_EQ(text(statusLabel), "(firmware search failed)");
-        EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+        EXPECT_EQ(text(statusLabel), row.newStatus);
+        EXPECT_EQ(control(updateFirmwareButton).isEnabled(), row.newVersion != nullptr);
+        EXPECT_EQ(link.is_firmware_update_allowed(), row.newVersion != nullptr);
         panel.reset();
     }
+}
+
+} // namespace
+
+namespace {
+
+/** A desktop whose message boxes cannot be shown. */
+struct BrokenBoxes : RecordingDesktopServices
+{
+    void showMessage(const juce::String&, const juce::String&, juce::Component*,
+                     std::function<void()>) override
+    {
+        throw err::exception("no display");
+    }
+};
+
+struct Ending
+{
+    const char* name;
+    Control button;
+    bool fails;          // the speaker is gone meanwhile, or the package
+    const char* box;     // the failure's box; nullptr: none
+    bool boxCannotShow = false;
+};
+
+TEST_F(MainRemoteResultsTest, AfterEveryOperationThePanelIsIdleAndTheNextClickStartsItsOwn)
+{
+    // A package the update installs, one block of 100 bytes.
+    const std::string folder = packages / "K5R/1.0.9";
+    std::filesystem::create_directories(folder);
+    const std::vector<test_support::hex_bytes> image = {
+        {0x010000, test_support::counting_bytes(100, 3)}};
+    test_support::write_zip(folder + "/firmware.zip",
+                            {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
+                             {"fw.hex", test_support::intel_hex(image)}});
+    const Ending rows[] = {
+        {"Get", readSettingsButton, false, nullptr},
+        {"Get, no speaker", readSettingsButton, true, "No Orvik speaker found"},
+        {"Send", writeSettingsButton, false, nullptr},
+        {"Send, no speaker", writeSettingsButton, true, "Store settings failed"},
+        {"Reset", resetButton, false, nullptr},
+        {"Reset, no speaker", resetButton, true, "Reset failed"},
+        {"preset 1 get", readUserPreset1Button, false, nullptr},
+        {"preset 1 get, no speaker", readUserPreset1Button, true, "Read preset failed"},
+        {"preset 2 send", writeUserPreset2Button, false, nullptr},
+        {"preset 2 send, no speaker", writeUserPreset2Button, true, "Store preset failed"},
+        {"preset 3 send, no speaker, no box", writeUserPreset3Button, true, nullptr, true},
+        {"Update, no package", updateFirmwareButton, true, nullptr},
+        {"Update", updateFirmwareButton, false, nullptr},
+    };
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        desktop->boxes.clear();
+        std::unique_ptr<DesktopServices> recorder;
+        if (row.boxCannotShow)
+            recorder = DesktopServices::install(std::make_unique<BrokenBoxes>());
+        const std::string package = folder + "/firmware.zip";
+        if (row.fails && row.button == updateFirmwareButton)
+            std::filesystem::rename(package, package + ".away");
+        else if (row.fails)
+            speaker().remove_device();
+        click(row.button);
+        EXPECT_TRUE(panel->isBusy()) << "the click started nothing";
+        ASSERT_TRUE(tickUntilIdle()) << "the operation never ended";
+        if (row.button == updateFirmwareButton) {
+            EXPECT_EQ(text(statusLabel),
+                      row.fails ? "firmware download failed!" : "firmware update succeeded!");
+        }
+        if (row.fails && row.button == updateFirmwareButton)
+            std::filesystem::rename(package + ".away", package);
+        else if (row.fails)
+            speaker().replug();
+        if (recorder)
+            DesktopServices::install(std::move(recorder));
+        std::vector<RecordingDesktopServices::Box> failures;
+        for (const auto& box : desktop->boxes)
+            if (box.title != "Reset speaker") // the question before a reset
+                failures.push_back(box);
+        ASSERT_EQ(failures.size(), row.box ? 1u : 0u);
+        if (row.box) {
+            EXPECT_EQ(failures[0].title, row.box);
+            EXPECT_EQ(failures[0].associatedComponent, panel.get());
+        }
+        // Idle: each action starts at the first click.
+        for (const auto next : {readSettingsButton, writeSettingsButton, resetButton,
+                                readUserPreset1Button, writeUserPreset3Button}) {
+            EXPECT_TRUE(control(next).isEnabled()) << "button " << next;
+            click(next);
+            EXPECT_TRUE(panel->isBusy()) << "button " << next << " started nothing";
+            ASSERT_TRUE(tickUntilIdle()) << "button " << next << "'s operation never ended";
+        }
+    }
+    EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
+}
+
+TEST_F(MainRemoteResultsTest, AClickOnAUserPresetTheSpeakerLacksStartsNothing)
+{
+    attach("K5T");
+    startPanel();
+    speaker().clear_history();
+    for (const auto button : {readUserPreset3Button, writeUserPreset3Button}) {
+        click(button);
+        EXPECT_FALSE(panel->isBusy()) << "button " << button;
+    }
+    EXPECT_EQ(speaker().open_count(), 0u);
+    EXPECT_TRUE(desktop->boxes.empty());
+    click(writeUserPreset2Button);
+    EXPECT_TRUE(panel->isBusy()) << "the panel was left unable to start";
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+}
+
+TEST_F(MainRemoteResultsTest, AnOperationWhoseStartFailsEndsAndSaysWhy)
+{
+    startPanel();
+    // No thread can be started: the speaker link's operation throws as it starts.
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, std::size_t{1} << 46);
+    pthread_attr_t normal;
+    pthread_getattr_default_np(&normal);
+    ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
+    click(writeSettingsButton);
+    pthread_setattr_default_np(&normal);
+    pthread_attr_destroy(&huge);
+    pthread_attr_destroy(&normal);
+
+    EXPECT_FALSE(panel->isBusy());
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "Operation failed");
+    EXPECT_EQ(desktop->boxes[0].text, "Resource temporarily unavailable");
+    EXPECT_TRUE(control(writeSettingsButton).isEnabled());
+    click(writeSettingsButton);
+    EXPECT_TRUE(panel->isBusy()) << "the panel was left unable to start";
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
 }
 
 } // namespace

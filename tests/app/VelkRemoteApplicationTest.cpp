@@ -210,6 +210,37 @@ TEST_F(QuitTest, AQuitWhileTheUpdateDownloadsIsAcceptedAndKeepsWhatCame)
     EXPECT_TRUE(std::filesystem::exists(folder + "firmware.zip.resume.xml"));
 }
 
+TEST_F(QuitTest, RefusedWhileAnythingHoldsTheSpeakerWhateverTheButtonsShowAndSaysWhy)
+{
+    // The update fails (no package); then the speaker is held by a send started past the
+    // panel's buttons, which all look idle.
+    const std::string folder = packages / "K5R/1.0.9";
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    click(updateFirmwareButton);
+    ASSERT_TRUE(tickUntilIdle()) << "the update never ended";
+    ASSERT_EQ(text(statusLabel), "firmware download failed!");
+
+    const auto gate = speaker().hold_report(0);
+    panel->getSpeakerLink().write_main_settings_to_device();
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+    panel->timerCallback();
+    ASSERT_FALSE(panel->isBusy());
+    ASSERT_TRUE(control(writeSettingsButton).isEnabled());
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, "DSP communication in progress");
+    EXPECT_EQ(desktop->boxes[0].text, refusalText);
+    gate->release();
+    ASSERT_TRUE(test_support::eventually([this] {
+        return !panel->getSpeakerLink().is_device_operation_running();
+    })) << "the send never ended";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+}
+
 TEST_F(QuitTest, ShowsOneRefusalAtATimeHoweverManyQuitsCome)
 {
     startPanel();
