@@ -242,7 +242,7 @@ private:
     bool resultShown = false; // the running operation's result is shown; its worker may run on
     bool asking = false;      // a question or file panel is open
     bool quitRefusalShowing = false;
-    juce::String statusBehindWait;               // what the status row shows once the wait is over
+    juce::String statusBehindWait; // what the status row shows once the wait is over
 
     memory::data_ptr<dsp_control> dspControl;
     std::atomic<bool> firstReadPending{true};

@@ -67,11 +67,11 @@ void JuceDialogHooks::begin_choose_file_to_open(const std::string& title,
 void JuceDialogHooks::launch(int flags, std::function<void(const juce::FileChooser&)> answered)
 {
     panelOpen = true;
-    chooser->launchAsync(flags, [this, answered = std::move(answered)](
-                                    const juce::FileChooser& panel) {
-        panelOpen = false;
-        answered(panel);
-    });
+    chooser->launchAsync(flags,
+                         [this, answered = std::move(answered)](const juce::FileChooser& panel) {
+                             panelOpen = false;
+                             answered(panel);
+                         });
 }
 
 void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const std::string& folder,

@@ -174,7 +174,7 @@ void MainRemote::searchFirmware()
     searchAgain = dspControl->is_firmware_search_running();
     if (searchAgain)
         return;
-    // An earlier search has ended: whatever it answered is not yet taken is its own.
+    // An earlier search has ended: an answer of it that no tick has taken yet is dropped.
     for (auto* answer : {&firmwareUpdateAvailable, &firmwareUpToDate, &firmwareSearchFailed})
         answer->store(false);
     dspControl->search_firmware_update();

@@ -123,7 +123,8 @@ bool VelkRemoteApplication::mayQuit(MainRemote* panel, juce::Component* window)
         panel->isFirmwareUpdateInProgress() ? firmwareUpdateTitle : communicationTitle;
     try {
         DesktopServices::get().showMessage(
-            title, refusalText, window, [safePanel = juce::Component::SafePointer<MainRemote>(panel)] {
+            title, refusalText, window,
+            [safePanel = juce::Component::SafePointer<MainRemote>(panel)] {
                 if (safePanel != nullptr)
                     safePanel->quitRefusalClosed();
             });

@@ -194,10 +194,9 @@ TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
                 hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
             // A second panel while this one is open: cancelled at once, this one goes on.
             std::optional<std::string> second = "no answer";
-            hooks.begin_choose_file_to_open("load preset...", folder.path(),
-                                            [&second](std::optional<std::string> given) {
-                                                second = given;
-                                            });
+            hooks.begin_choose_file_to_open(
+                "load preset...", folder.path(),
+                [&second](std::optional<std::string> given) { second = given; });
             EXPECT_EQ(second, std::nullopt) << "a second panel was not refused";
             const auto limit = juce::Time::getMillisecondCounter() + 12000;
             while (!answered && juce::Time::getMillisecondCounter() < limit)

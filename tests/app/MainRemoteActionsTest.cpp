@@ -36,7 +36,7 @@ TEST_F(MainRemoteActionsTest, SendsTheInputCodeOfEachPositionAndLimitsVolumeAndD
         {0, -61, 6, 3, 1, -60, 5, 3, 0},
         {1, 12.5, -1, 1, 0, 12, 0, 1, 1},
         {2, -6.5, 1.2, 5, 2, -6.5, 1.2, 5, 2},
-        {3, 0, 0, 2, 0, 0, 0, 2, 1}, // beyond the table: code 0
+        {3, 0, 0, 2, 0, 0, 0, 2, 1},                // beyond the table: code 0
         {1.999999, -20, 2.5, 4, 2, -20, 2.5, 4, 2}, // a hair below "AES R" stands for it
     };
     for (const auto& row : rows) {
@@ -147,7 +147,9 @@ TEST_F(MainRemoteActionsTest, ALoadThatFailsSaysWhyAndKeepsTheKnobsTheNameAndThe
                              "<root><preset><name>Few</name><equalizer><eq/><eq/><eq/></equalizer>"
                              "</preset></root>");
     const std::string junk = folder / "junk.bin";
-    test_support::write_text(junk, std::string("\x7f" "ELF\x02\x01\x01\0\0\xff\xfe", 12));
+    test_support::write_text(junk, std::string("\x7f"
+                                               "ELF\x02\x01\x01\0\0\xff\xfe",
+                                               12));
     const struct
     {
         std::string file;
@@ -175,10 +177,12 @@ TEST_F(MainRemoteActionsTest, ALoadThatFailsSaysWhyAndKeepsTheKnobsTheNameAndThe
             EXPECT_EQ(now->bands[band]->gain, held->bands[band]->gain) << "band " << band;
         ASSERT_EQ(desktop->boxes.size(), 1u);
         EXPECT_EQ(desktop->boxes[0].title, "Load preset failed");
-        EXPECT_EQ(desktop->boxes[0].text.rfind("The preset file " + row.file + " was not loaded: ", 0),
-                  0u)
+        EXPECT_EQ(
+            desktop->boxes[0].text.rfind("The preset file " + row.file + " was not loaded: ", 0),
+            0u)
             << desktop->boxes[0].text;
-        EXPECT_NE(desktop->boxes[0].text.find(row.why), std::string::npos) << desktop->boxes[0].text;
+        EXPECT_NE(desktop->boxes[0].text.find(row.why), std::string::npos)
+            << desktop->boxes[0].text;
         EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
         EXPECT_FALSE(panel->isAsking());
     }
@@ -303,12 +307,11 @@ TEST_F(MainRemoteActionsTest, AConfirmedSaveThatCannotHappenSaysWhyAndLeavesNoFi
         void begin_choose_file_to_save(const std::string&, const std::string&, const std::string&,
                                        const std::string&, answer_function answer) override
         {
-            JuceDialogHooks::fileToSave(juce::File(*chosen), "xml",
-                                        [answer](std::optional<juce::File> file) {
-                                            answer(file ? std::optional<std::string>(
-                                                              file->getFullPathName().toStdString())
-                                                        : std::nullopt);
-                                        });
+            JuceDialogHooks::fileToSave(
+                juce::File(*chosen), "xml", [answer](std::optional<juce::File> file) {
+                    answer(file ? std::optional<std::string>(file->getFullPathName().toStdString())
+                                : std::nullopt);
+                });
         }
         std::optional<std::string> chosen;
     };
@@ -318,14 +321,18 @@ TEST_F(MainRemoteActionsTest, AConfirmedSaveThatCannotHappenSaysWhyAndLeavesNoFi
     const struct
     {
         const char* typed;
-        bool asks;                               // the replace question comes
-        std::function<void()> whileAsked;        // what another program does meanwhile
+        bool asks;                        // the replace question comes
+        std::function<void()> whileAsked; // what another program does meanwhile
         std::string why;
     } rows[] = {
         {"dirx", false, {}, "cannot save as " + (folder / "dirx.xml") + ": a folder has that name"},
-        {"dirx.xml", false, {},
+        {"dirx.xml",
+         false,
+         {},
          "cannot save as " + (folder / "dirx.xml") + ": a folder has that name"},
-        {"nosub/Inner.xml", false, {},
+        {"nosub/Inner.xml",
+         false,
+         {},
          "cannot save as " + (folder / "nosub/Inner.xml") + ": the folder " + (folder / "nosub") +
              " does not exist"},
         {"Taken", true,
@@ -446,8 +453,8 @@ TEST_F(MainRemoteActionsTest, WhileAFilePanelIsOpenNothingElseStartsAndItsAnswer
         record->bands[3]->gain = 4.5;
         return record;
     }());
-    panel->getSpeakerLink().save_preset_file(files::create_file(files::filepath(folder.path()),
-                                                                "Warm.xml"));
+    panel->getSpeakerLink().save_preset_file(
+        files::create_file(files::filepath(folder.path()), "Warm.xml"));
     panel->getSpeakerLink().set_current_preset(memory::make_data_ptr<preset>());
     filePanels->hold = true;
     for (const auto opener : {loadPresetButton, savePresetButton}) {

@@ -385,7 +385,8 @@ TEST_F(MainRemoteResultsTest, AnOperationEndsWhenItsWorkerHasEndedNotWhenItsResu
     slow.linger.open();
     ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
     EXPECT_TRUE(control(writeSettingsButton).isEnabled());
-    EXPECT_EQ(speaker().open_count(), opened) << "the click while the worker ended read the speaker";
+    EXPECT_EQ(speaker().open_count(), opened)
+        << "the click while the worker ended read the speaker";
     // Idle and "may start" are one state: the first click now starts.
     click(readSettingsButton);
     EXPECT_TRUE(panel->isBusy());
@@ -476,12 +477,14 @@ TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNe
         speaker().set_model_tag("K5R004712");
         click(readSettingsButton);
         if (row.endsBeforeTheNewSpeakerIsShown) {
-            ASSERT_TRUE(test_support::eventually([&] { return !link.is_device_operation_running(); }))
-                << "the read never ended";
+            ASSERT_TRUE(test_support::eventually([&] {
+                return !link.is_device_operation_running();
+            })) << "the read never ended";
             slowSearch.linger.open();
             answer->open();
-            ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
-                << "the first search never ended";
+            ASSERT_TRUE(test_support::eventually([&] {
+                return !link.is_firmware_search_running();
+            })) << "the first search never ended";
         } else {
             // The message thread does not wait for the search still on the network.
             const auto before = std::chrono::steady_clock::now();
@@ -499,8 +502,9 @@ TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNe
             EXPECT_EQ(text(statusLabel), "(searching online...)");
             EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
             slowSearch.linger.open();
-            ASSERT_TRUE(test_support::eventually([&] { return !link.is_firmware_search_running(); }))
-                << "the first search never ended";
+            ASSERT_TRUE(test_support::eventually([&] {
+                return !link.is_firmware_search_running();
+            })) << "the first search never ended";
         }
         EXPECT_FALSE(link.is_firmware_update_allowed()) << "the old answer was kept";
         std::filesystem::remove_all(packages / "K5R");
@@ -517,7 +521,8 @@ TEST_F(MainRemoteResultsTest, AnEarlierSpeakersSearchAnswerIsDroppedAndOnlyTheNe
             const bool ended = text(statusLabel) == row.newStatus;
             offeredEarly |= !ended && control(updateFirmwareButton).isEnabled();
             return ended && !link.is_firmware_search_running();
-        })) << "the new speaker's search never ended: " << text(statusLabel);
+        })) << "the new speaker's search never ended: "
+            << text(statusLabel);
         EXPECT_EQ(shown, (std::vector<std::string>{"(searching online...)", row.newStatus}));
         EXPECT_FALSE(offeredEarly) << "Update followed the earlier speaker's offer";
         panel->timerCallback();
@@ -546,8 +551,8 @@ struct Ending
 {
     const char* name;
     Control button;
-    bool fails;          // the speaker is gone meanwhile, or the package
-    const char* box;     // the failure's box; nullptr: none
+    bool fails;      // the speaker is gone meanwhile, or the package
+    const char* box; // the failure's box; nullptr: none
     bool boxCannotShow = false;
 };
 

@@ -193,7 +193,8 @@ TEST_F(QuitTest, AQuitWhileTheUpdateDownloadsIsAcceptedAndKeepsWhatCame)
     click(updateFirmwareButton);
     ASSERT_TRUE(tickUntil([this] {
         return text(statusLabel).rfind("downloading firmware: ", 0) == 0;
-    })) << "the download never began: " << text(statusLabel);
+    })) << "the download never began: "
+        << text(statusLabel);
     EXPECT_TRUE(panel->isBusy());
 
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
@@ -204,8 +205,8 @@ TEST_F(QuitTest, AQuitWhileTheUpdateDownloadsIsAcceptedAndKeepsWhatCame)
     EXPECT_TRUE(desktop->boxes.empty());
     EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update reached for the speaker";
     expect_flash_unchanged();
-    const std::string folder = quarro::get_user_documents_path().get_path() +
-                               "/Velk Audio/Pellaro/firmware/K5R/1.0.9/";
+    const std::string folder =
+        quarro::get_user_documents_path().get_path() + "/Velk Audio/Pellaro/firmware/K5R/1.0.9/";
     EXPECT_EQ(std::filesystem::file_size(folder + "firmware.zip.part"), 100u);
     EXPECT_TRUE(std::filesystem::exists(folder + "firmware.zip.resume.xml"));
 }

@@ -67,9 +67,9 @@ struct scripted_dialogs : quarro::dialog_hooks
     std::vector<std::string> alerts; ///< "message|informative", in order
     std::string asked;               ///< the last panel's title and arguments, joined by '|'
     std::optional<std::string> answer;
-    bool hold = false;                       ///< panels stay open until answer_held()
-    std::vector<answer_function> held;       ///< the open panels' answers, oldest first
-    int opened = 0;                          ///< panels opened, held or not
+    bool hold = false;                 ///< panels stay open until answer_held()
+    std::vector<answer_function> held; ///< the open panels' answers, oldest first
+    int opened = 0;                    ///< panels opened, held or not
 };
 
 } // namespace test_support

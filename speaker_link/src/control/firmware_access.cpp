@@ -8,9 +8,9 @@ firmware_access::speaker_facts firmware_access::read_speaker() const
             control_.speaker_generation};
 }
 
-bool firmware_access::store_service_answer(const speaker_facts& asked,
-                                           const std::string& version, const std::string& url,
-                                           const std::string& checksum, bool allow) const
+bool firmware_access::store_service_answer(const speaker_facts& asked, const std::string& version,
+                                           const std::string& url, const std::string& checksum,
+                                           bool allow) const
 {
     // The check, the texts and the flag under one lock: a read that finds another speaker
     // clears them under the same lock, so an answer for the old speaker never outlives it.

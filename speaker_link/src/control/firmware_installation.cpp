@@ -14,8 +14,8 @@
 #include <quarro/tools/text.h>
 
 std::optional<firmware_package_image> read_package_for_installation(dsp_control& control,
-                                                                   const files::filepath& package,
-                                                                   const std::string& model)
+                                                                    const files::filepath& package,
+                                                                    const std::string& model)
 {
     try {
         // The archive and the images are let go before the speaker is touched.

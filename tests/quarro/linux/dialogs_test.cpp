@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -119,17 +119,16 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
         // The form that does not wait answers once, and tells a confirmed choice where nothing
         // can be saved from a cancel.
         std::vector<std::string> answers;
-        quarro::begin_choose_file_to_save("save preset as...", presets, "proposed.xml", "xml",
-                                          [&answers](const quarro::save_choice& chosen) {
-                                              if (!chosen.confirmed)
-                                                  answers.push_back("cancelled");
-                                              else if (!chosen.problem.empty())
-                                                  answers.push_back(chosen.problem);
-                                              else
-                                                  answers.push_back("saved|" +
-                                                                    chosen.folder.get_path() + "|" +
-                                                                    chosen.file_name);
-                                          });
+        quarro::begin_choose_file_to_save(
+            "save preset as...", presets, "proposed.xml", "xml",
+            [&answers](const quarro::save_choice& chosen) {
+                if (!chosen.confirmed)
+                    answers.push_back("cancelled");
+                else if (!chosen.problem.empty())
+                    answers.push_back(chosen.problem);
+                else
+                    answers.push_back("saved|" + chosen.folder.get_path() + "|" + chosen.file_name);
+            });
         EXPECT_EQ(answers, std::vector<std::string>{choice});
     }
     EXPECT_EQ(hooks->asked, "save preset as...|" + presets.get_path() + "|proposed.xml|xml");
@@ -173,9 +172,9 @@ TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
                 answers.push_back(std::string("save|") + (choice.confirmed ? "confirmed|" : "") +
                                   choice.problem);
             });
-        EXPECT_EQ(answers, (std::vector<std::string>{
-                               "open|", answer_first
-                                            ? "save|confirmed|cannot save as /: a folder has "
+        EXPECT_EQ(answers,
+                  (std::vector<std::string>{
+                      "open|", answer_first ? "save|confirmed|cannot save as /: a folder has "
                                               "that name"
                                             : "save|"}));
     }

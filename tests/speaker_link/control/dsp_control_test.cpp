@@ -215,9 +215,8 @@ TEST_F(DspControl, PresetFileIsNamedAfterItsFileLoadsBackAndIsNotLoadedDamaged)
     test_support::write_text(folder / "gone.xml", "");
     const files::filepath gone(folder / "gone.xml");
     std::filesystem::remove(folder / "gone.xml");
-    EXPECT_EQ(test_support::error_text<err::exception>([&] {
-                  control->load_preset_file(files::filepath(folder / "three.xml"));
-              }),
+    EXPECT_EQ(test_support::error_text<err::exception>(
+                  [&] { control->load_preset_file(files::filepath(folder / "three.xml")); }),
               "read_preset_xml() the preset has fewer than 8 bands!");
     EXPECT_THAT(test_support::error_text<err::exception>([&] { control->load_preset_file(gone); }),
                 ::testing::HasSubstr("cannot open the file! it does not exist?"));

@@ -58,7 +58,8 @@ void ahead_sleep_ms(quarro::u32 duration_ms)
                        quarro::u64{duration_ms} * real_time_percent();
     while (owed >= 100 && !owed_hundredths.compare_exchange_weak(owed, owed % 100)) {
     }
-    const quarro::u32 slept = static_cast<quarro::u32>(std::min<quarro::u64>(owed / 100, duration_ms));
+    const quarro::u32 slept =
+        static_cast<quarro::u32>(std::min<quarro::u64>(owed / 100, duration_ms));
     if (slept > 0)
         quarro::clock::real().sleep_ms(slept);
     virtual_ms().fetch_add(duration_ms - slept);

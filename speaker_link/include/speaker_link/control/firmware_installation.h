@@ -14,8 +14,8 @@ class dsp_control;
 /// reported by firmware_update_failed with kind 1 (download_or_package), and the result is
 /// empty. Any thread; touches nothing of the speaker.
 std::optional<firmware_package_image> read_package_for_installation(dsp_control& control,
-                                                                   const files::filepath& package,
-                                                                   const std::string& model);
+                                                                    const files::filepath& package,
+                                                                    const std::string& model);
 
 /// Reads the package with read_firmware_package for the model `control` holds, makes sure the
 /// attached speaker is that model, and installs the blocks with install_firmware_blocks, which
