@@ -256,19 +256,22 @@ TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedP
     const std::size_t before = callback.count();
     control->update_firmware();
     ASSERT_TRUE(held.downloading.wait());
+    // A download holds nothing of the speaker: the second window reads it meanwhile.
+    second->read_main_settings_from_device();
+    EXPECT_EQ(second_callback.next(), "main_settings_read");
     second->update_firmware();
     const std::uint64_t polls = test_support::virtual_clock::sleep_count() + 3;
     EXPECT_TRUE(test_support::eventually([&] {
         return test_support::virtual_clock::sleep_count() >= polls;
     })) << "the second update did not wait for the first";
     // It has begun (the panel shows it) but waits for the first's download.
-    EXPECT_EQ(second_callback.count(), 3u) << "the second update downloads beside the first";
+    EXPECT_EQ(second_callback.count(), 4u) << "the second update downloads beside the first";
     EXPECT_EQ(second_callback.reports().back().name, "firmware_update_started");
     EXPECT_TRUE(second->is_waiting_for_speaker()) << "the wait is not one that a quit gives up";
     held.go_on.open();
 
     expect_handed_over(outcome(callback, before), "1.0.9", bytes);
-    const auto second_reports = outcome(second_callback, 2);
+    const auto second_reports = outcome(second_callback, 3);
     expect_handed_over(second_reports, "1.0.9", bytes);
     EXPECT_EQ(progress_count(second_reports), 0u) << "the second update downloaded again";
     EXPECT_EQ(service->range_headers().size(), 1u);
