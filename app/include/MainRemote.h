@@ -38,8 +38,8 @@ class AboutWindow;
 
     The constructor starts the first read of the main settings, the panel's first operation;
     the destructor waits for every operation of the speaker link that still runs. Boxes and
-    file panels are shown without waiting for them: their answers come in later events. Exceptions
-   of the dsp_control constructor (no Documents folder) leave the constructor. */
+    file panels are shown without waiting for them: their answers come in later events.
+    Exceptions of the dsp_control constructor (no Documents folder) leave the constructor. */
 class MainRemote : public juce::Component,
                    private juce::Timer,
                    public dsp_control_callback,
@@ -110,9 +110,9 @@ public:
 
     /** Whether the program may end now: not while an operation of the panel, a firmware
         update included, holds the speaker (false, nothing changes), whatever the buttons show.
-       Otherwise true, and an operation that only waits for another program's hold gives the wait up
-       without touching the speaker; the timer stops, so that its failure is not shown. Message
-       thread. */
+        Otherwise true, and an operation that only waits for another program's hold, or a
+        firmware update that only downloads, is given up without touching the speaker; the
+        timer stops, so that its failure is not shown. Message thread. */
     bool prepareToQuit();
 
     /** The refusal of a quit is shown once at a time: true, and the box counts as showing from

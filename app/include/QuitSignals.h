@@ -25,8 +25,8 @@ public:
     /** True when the handlers are installed. */
     bool isActive() const noexcept { return readEnd >= 0; }
 
-    /** Takes a request that is waiting for the message loop (a signal that came while they
-        were held, say): true when there was one; it then calls nothing. */
+    /** Takes the requests that wait for the message loop (a signal that came while they were
+        held, say): true when there was one. It calls nothing itself. */
     bool takePendingRequest();
 
 private:

@@ -234,14 +234,16 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
     runGuarded("Load preset failed", [this, &file] {
         // A file that does not load changes nothing: not the held preset, not the knobs
         // (which may hold edits not sent yet), not the name.
+        const auto notLoaded = [&file](const char* why) {
+            return err::runtime_error("The preset file " + file.get_path() +
+                                      " was not loaded: " + why);
+        };
         try {
             dspControl->load_preset_file(file);
         } catch (const err::exception& problem) {
-            throw err::runtime_error("The preset file " + file.get_path() +
-                                     " was not loaded: " + problem.what());
+            throw notLoaded(problem.what());
         } catch (const std::exception& problem) {
-            throw err::runtime_error("The preset file " + file.get_path() +
-                                     " was not loaded: " + problem.what());
+            throw notLoaded(problem.what());
         }
         applyPresetToControls(*dspControl->get_current_preset());
     });

@@ -232,8 +232,8 @@ void MainRemote::showStatus(const juce::String& text)
 
 bool MainRemote::prepareToQuit()
 {
-    // The speaker's hold decides, not the buttons: a firmware update holds it while it
-    // downloads, too.
+    // The speaker's hold decides, not the buttons: an operation whose worker still ends holds
+    // it while the buttons may look idle, and a firmware update that only downloads does not.
     if (!dspControl->give_up_waiting_for_speaker())
         return false;
     // An operation whose wait was given up reports a failure; a closing panel shows none.

@@ -54,11 +54,9 @@ QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
     }
     readEnd = ends[0];
     writeEnd = ends[1];
-    juce::LinuxEventLoop::registerFdCallback(readEnd, [this](int fd) {
-        char bytes[16];
-        while (::read(fd, bytes, sizeof bytes) > 0) {
-        }
-        onQuitRequest();
+    juce::LinuxEventLoop::registerFdCallback(readEnd, [this](int) {
+        if (takePendingRequest())
+            onQuitRequest();
     });
     setHandler(SIGINT, wakeMessageThread);
     setHandler(SIGTERM, wakeMessageThread);

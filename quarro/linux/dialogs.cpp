@@ -108,14 +108,6 @@ bool saved_file(const std::optional<std::string>& chosen, files::filepath& folde
     return true;
 }
 
-/// Hands one answer on, however often it is given: a hook that fails after it has answered
-/// must not answer a second time.
-template <class Answer>
-std::shared_ptr<Answer> once(Answer answer)
-{
-    return std::make_shared<Answer>(std::move(answer));
-}
-
 } // namespace
 
 std::optional<std::string> dialog_hooks::choose_file_to_open(const std::string&, const std::string&)
@@ -186,8 +178,9 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
                                std::function<void(const files::filepath& file)> chosen) noexcept
 {
-    // Taken by the first answer; a panel that could not be shown answers as a cancel.
-    auto pending = once(std::move(chosen));
+    // Taken by the first answer, so that a hook that fails after it has answered does not
+    // answer twice; a panel that could not be shown answers as a cancel.
+    auto pending = std::make_shared<decltype(chosen)>(std::move(chosen));
     try {
         current_hooks()->begin_choose_file_to_open(
             title, start_folder.get_path(), [pending](std::optional<std::string> answer) {
@@ -212,7 +205,7 @@ void begin_choose_file_to_save(const std::string& title, const files::filepath& 
                                const std::string& file_name, const std::string& file_type,
                                std::function<void(const save_choice& choice)> chosen) noexcept
 {
-    auto pending = once(std::move(chosen));
+    auto pending = std::make_shared<decltype(chosen)>(std::move(chosen));
     try {
         current_hooks()->begin_choose_file_to_save(
             title, folder.get_path(), file_name, file_type,

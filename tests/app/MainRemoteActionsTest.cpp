@@ -415,9 +415,8 @@ TEST_F(MainRemoteActionsTest, AQuestionAnsweredAfterTheClickDoesWhatItsAnswerSay
         else // the package online is no zip archive: it fails as a download does
             EXPECT_EQ(text(statusLabel) == "firmware download failed!", row.started);
         // The panel goes on: the next click starts its operation.
-        click(writeSettingsButton);
-        EXPECT_TRUE(panel->isBusy()) << "the panel did not take the next click";
-        ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+        ASSERT_TRUE(clickRunsItsOperation(writeSettingsButton))
+            << "the panel did not take the next click";
         panel.reset();
         desktop->holdAnswers = false;
     }
@@ -483,9 +482,8 @@ TEST_F(MainRemoteActionsTest, WhileAFilePanelIsOpenNothingElseStartsAndItsAnswer
         EXPECT_FALSE(panel->isAsking());
     }
     EXPECT_TRUE(desktop->boxes.empty());
-    click(writeSettingsButton);
-    EXPECT_TRUE(panel->isBusy()) << "the panel did not take the next click";
-    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(clickRunsItsOperation(writeSettingsButton))
+        << "the panel did not take the next click";
 }
 
 TEST_F(MainRemoteActionsTest, LoadsTheFileChosenInTheProgramsOwnOpenPanel)

@@ -563,9 +563,7 @@ TEST_F(MainRemoteResultsTest, AfterEveryOperationThePanelIsIdleAndTheNextClickSt
     std::filesystem::create_directories(folder);
     const std::vector<test_support::hex_bytes> image = {
         {0x010000, test_support::counting_bytes(100, 3)}};
-    test_support::write_zip(folder + "/firmware.zip",
-                            {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
-                             {"fw.hex", test_support::intel_hex(image)}});
+    test_support::write_firmware_package(folder + "/firmware.zip", image);
     const Ending rows[] = {
         {"Get", readSettingsButton, false, nullptr},
         {"Get, no speaker", readSettingsButton, true, "No Orvik speaker found"},
@@ -595,9 +593,7 @@ TEST_F(MainRemoteResultsTest, AfterEveryOperationThePanelIsIdleAndTheNextClickSt
             std::filesystem::rename(package, package + ".away");
         else if (row.fails)
             speaker().remove_device();
-        click(row.button);
-        EXPECT_TRUE(panel->isBusy()) << "the click started nothing";
-        ASSERT_TRUE(tickUntilIdle()) << "the operation never ended";
+        ASSERT_TRUE(clickRunsItsOperation(row.button));
         if (row.button == updateFirmwareButton) {
             EXPECT_EQ(text(statusLabel),
                       row.fails ? "firmware download failed!" : "firmware update succeeded!");
@@ -621,9 +617,7 @@ TEST_F(MainRemoteResultsTest, AfterEveryOperationThePanelIsIdleAndTheNextClickSt
         for (const auto next : {readSettingsButton, writeSettingsButton, resetButton,
                                 readUserPreset1Button, writeUserPreset3Button}) {
             EXPECT_TRUE(control(next).isEnabled()) << "button " << next;
-            click(next);
-            EXPECT_TRUE(panel->isBusy()) << "button " << next << " started nothing";
-            ASSERT_TRUE(tickUntilIdle()) << "button " << next << "'s operation never ended";
+            ASSERT_TRUE(clickRunsItsOperation(next));
         }
     }
     EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
@@ -640,9 +634,7 @@ TEST_F(MainRemoteResultsTest, AClickOnAUserPresetTheSpeakerLacksStartsNothing)
     }
     EXPECT_EQ(speaker().open_count(), 0u);
     EXPECT_TRUE(desktop->boxes.empty());
-    click(writeUserPreset2Button);
-    EXPECT_TRUE(panel->isBusy()) << "the panel was left unable to start";
-    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(clickRunsItsOperation(writeUserPreset2Button)) << "the panel was left unable";
 }
 
 TEST_F(MainRemoteResultsTest, AnOperationWhoseStartFailsEndsAndSaysWhy)
@@ -665,9 +657,7 @@ TEST_F(MainRemoteResultsTest, AnOperationWhoseStartFailsEndsAndSaysWhy)
     EXPECT_EQ(desktop->boxes[0].title, "Operation failed");
     EXPECT_EQ(desktop->boxes[0].text, "Resource temporarily unavailable");
     EXPECT_TRUE(control(writeSettingsButton).isEnabled());
-    click(writeSettingsButton);
-    EXPECT_TRUE(panel->isBusy()) << "the panel was left unable to start";
-    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(clickRunsItsOperation(writeSettingsButton)) << "the panel was left unable";
 }
 
 } // namespace

@@ -31,9 +31,7 @@ protected:
     {
         const std::string folder = packages / "K5R/1.0.9";
         std::filesystem::create_directories(folder);
-        test_support::write_zip(folder + "/firmware.zip",
-                                {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
-                                 {"fw.hex", test_support::intel_hex(image)}});
+        test_support::write_firmware_package(folder + "/firmware.zip", image);
     }
 
     const std::vector<test_support::hex_bytes> image = {

@@ -96,4 +96,13 @@ inline void write_zip(const std::string& path, const std::map<std::string, std::
     builder.writeToStream(out, nullptr);
 }
 
+/// A package at `path` whose "flash.json" names `version` and one firmware image, "fw.hex", of
+/// the pieces.
+inline void write_firmware_package(const std::string& path, const std::vector<hex_bytes>& image,
+                                   const std::string& version = "1.0.9")
+{
+    write_zip(path, {{"flash.json", R"({"version": ")" + version + R"(", "firmware": "fw.hex"})"},
+                     {"fw.hex", intel_hex(image)}});
+}
+
 } // namespace test_support

@@ -54,17 +54,8 @@ public:
     package_folder_lock(const files::filepath& folder, speaker_turns& turns)
         : descriptor_(::open(folder.get_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        if (descriptor_ < 0)
-            return;
-        try {
-            if (turns.wait_for_lock(descriptor_) == 0)
-                return;
-        } catch (...) {
-            ::close(descriptor_);
-            throw;
-        }
-        ::close(descriptor_);
-        descriptor_ = -1;
+        if (descriptor_ >= 0)
+            turns.wait_for_lock(descriptor_);
     }
     ~package_folder_lock()
     {

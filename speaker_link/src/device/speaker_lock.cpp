@@ -92,7 +92,7 @@ void speaker_turns::give_up()
     given_up_ = true;
 }
 
-int speaker_turns::wait_for_lock(int descriptor)
+int speaker_turns::wait_for_lock(int& descriptor)
 {
     bool counted_waiting = false;
     // Counted while it lasts, and given up only while the lock is not had.
@@ -101,6 +101,10 @@ int speaker_turns::wait_for_lock(int descriptor)
         if (counted_waiting)
             --waiting_;
         counted_waiting = false;
+    };
+    const auto close_descriptor = [&descriptor] {
+        ::close(descriptor);
+        descriptor = -1;
     };
     // A blocking flock could not be given up when the panel closes: poll instead.
     for (;;) {
@@ -111,6 +115,7 @@ int speaker_turns::wait_for_lock(int descriptor)
             continue;
         if (error != EWOULDBLOCK) {
             stop_counting();
+            close_descriptor();
             return error;
         }
         {
@@ -120,6 +125,7 @@ int speaker_turns::wait_for_lock(int descriptor)
             counted_waiting = true;
             if (given_up_) {
                 --waiting_;
+                close_descriptor();
                 throw err::runtime_error("Another program is using the speaker; the wait for it "
                                          "was given up as the panel closes");
             }
@@ -138,18 +144,8 @@ speaker_lock::speaker_lock(speaker_turns& turns) : turns_(turns)
     if (descriptor < 0)
         log_unusable(path, reason);
     if (descriptor >= 0) {
-        int error = 0;
-        try {
-            error = turns.wait_for_lock(descriptor);
-        } catch (...) {
-            ::close(descriptor);
-            throw;
-        }
-        if (error != 0) {
-            ::close(descriptor);
-            descriptor = -1;
+        if (const int error = turns.wait_for_lock(descriptor))
             log_unusable(path, error_text(error));
-        }
     }
     {
         // Had and given up are decided at once: a closing program that found nothing held

@@ -151,6 +151,18 @@ protected:
         return tickUntil([this] { return !panel->isBusy(); });
     }
 
+    /** A click on `c` starts its operation, which then ends: what a click on an idle panel
+        does. */
+    testing::AssertionResult clickRunsItsOperation(Control c)
+    {
+        click(c);
+        if (!panel->isBusy())
+            return testing::AssertionFailure() << "a click on control " << c << " started nothing";
+        if (!tickUntilIdle())
+            return testing::AssertionFailure() << "control " << c << "'s operation never ended";
+        return testing::AssertionSuccess();
+    }
+
     /** Makes the panel and ticks until its first read has ended: the speaker shown, or none
         found. Either way the action buttons are enabled then. */
     void startPanel()

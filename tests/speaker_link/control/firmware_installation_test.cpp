@@ -214,9 +214,7 @@ protected:
     void publishAndFind()
     {
         const test_support::temporary_folder made;
-        test_support::write_zip(made / "firmware.zip",
-                                {{"flash.json", R"({"version": "1.0.9", "firmware": "fw.hex"})"},
-                                 {"fw.hex", intel_hex(image)}});
+        test_support::write_firmware_package(made / "firmware.zip", image);
         publish("1.0.9", test_support::read_text(made / "firmware.zip"));
         control->search_firmware_update();
         ASSERT_EQ(callback.next(), "firmware_update_available");

@@ -30,12 +30,13 @@ public:
     /// Every wait, now and later, is given up; an operation that holds the speaker goes on.
     void give_up();
 
-    /// Waits for an exclusive flock on `descriptor`, looking again every
+    /// Waits for an exclusive flock on the open `descriptor`, looking again every
     /// speaker_lock::poll_interval_ms on quarro's clock and counted as a wait meanwhile.
-    /// Returns 0 once the lock is had, or the errno of a flock that failed for another reason
-    /// than another holder. Throws err::runtime_error, the lock not had, once waiting has
-    /// been given up. Having the lock is not holding the speaker: speaker_lock counts that.
-    int wait_for_lock(int descriptor);
+    /// Returns 0 once the lock is had. When it is not had, `descriptor` is closed and set to
+    /// -1: the result is the errno of a flock that failed for another reason than another
+    /// holder, or err::runtime_error is thrown once waiting has been given up. Having the lock
+    /// is not holding the speaker: speaker_lock counts that.
+    int wait_for_lock(int& descriptor);
 
 private:
     friend class speaker_lock;
