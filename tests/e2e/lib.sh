@@ -63,9 +63,21 @@ e2e_start_display() {
         xvfb "$E2E_TEMP/display"
     e2e_wait_for "Xvfb to name its display" "$seconds" test -s "$E2E_TEMP/display" || return 1
     DISPLAY=":$(head -n 1 "$E2E_TEMP/display")" && export DISPLAY
-    e2e_spawn "$log" openbox --sm-disable
-    # openbox sets the desktop properties once it manages the screen.
-    e2e_wait_for "openbox on $DISPLAY" "$seconds" xdotool get_desktop
+    # openbox sets the desktop properties once it manages the screen. Under load it has once
+    # found the server it was started for unreachable and ended: it is started again then.
+    local attempt
+    for attempt in 1 2 3; do
+        e2e_spawn "$log" openbox --sm-disable
+        e2e_wait_for "openbox on $DISPLAY (attempt $attempt)" "$seconds" \
+            e2e_managed_or_gone "$E2E_LAST_PID" || return 1
+        ! xdotool get_desktop >/dev/null 2>&1 || return 0
+    done
+    e2e_fail "openbox ended three times without managing $DISPLAY"
+}
+
+# e2e_managed_or_gone PID: a window manager manages the screen, or the process PID has ended.
+e2e_managed_or_gone() {
+    xdotool get_desktop >/dev/null 2>&1 || e2e_gone "$1"
 }
 
 # e2e_window NAME: the id of the first visible window whose name matches the expression NAME.
