@@ -325,17 +325,20 @@ e2e_expect_words() {
 
 # -- The firmware service --------------------------------------------------------------------
 
-# e2e_make_package MODEL VERSION: a one-block package $E2E_TEMP/service/MODEL/VERSION/firmware.zip,
-# 256 bytes of firmware at address 0, written here record by record so that the test knows its
-# bytes without the product's reader. What the flash then holds in block 0 goes to
-# $E2E_TEMP/expected-block0.bin: the bytes bit-reversed, and zeros to the block's end (a block
-# is programmed whole, bytes that no record fills as 0x00).
+# e2e_make_package MODEL VERSION [SEED [PADDING]]: a one-block package
+# $E2E_TEMP/service/MODEL/VERSION/firmware.zip (replacing one already there), 256 bytes of
+# firmware at address 0, written here record by record so that the test knows its bytes without
+# the product's reader; another SEED (default 0) gives other bytes, and PADDING (default 0) bytes
+# in an entry that nothing reads make the package larger by as much. What the flash then holds
+# in block 0 goes to $E2E_TEMP/expected-block0.bin: the bytes bit-reversed, and zeros to the
+# block's end (a block is programmed whole, bytes that no record fills as 0x00).
 e2e_make_package() {
     local folder=$E2E_TEMP/service/$1/$2 work=$E2E_TEMP/package i address sum
     local -a image=() stored=()
+    rm -rf "$work" "$folder/firmware.zip"
     mkdir -p "$folder" "$work"
     for ((i = 0; i < 256; i++)); do
-        image+=($(((i * 37 + 11) & 0xFF)))
+        image+=($(((i * 37 + 11 + ${3:-0}) & 0xFF)))
         stored+=("$(e2e_mirror "${image[i]}")")
     done
     {
@@ -353,6 +356,10 @@ e2e_make_package() {
     } >"$work/firmware.hex"
     printf '{"version": "%s", "firmware": "firmware.hex"}\n' "$2" >"$work/flash.json"
     (cd "$work" && zip -q -X "$folder/firmware.zip" flash.json firmware.hex)
+    if [ "${4:-0}" -gt 0 ]; then
+        head -c "$4" /dev/zero >"$work/padding.bin"
+        (cd "$work" && zip -q -X -0 "$folder/firmware.zip" padding.bin)
+    fi
     {
         printf '%b' "$(printf '\\0%03o' "${stored[@]}")"
         head -c $((65536 - 256)) /dev/zero

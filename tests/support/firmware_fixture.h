@@ -1,6 +1,6 @@
 // The fixture of the firmware tests: the emulated speaker, a dsp_control that has read it, and
 // a local firmware service on 127.0.0.1 serving a fresh folder, which PELLARO_FIRMWARE_SERVICE
-// points the product at.
+// points the product at; and the log the control writes.
 #pragma once
 
 #include <support/emulated_speaker_fixture.h>
@@ -9,6 +9,7 @@
 #include <support/temporary_folder.h>
 
 #include <firmware_service/service.h>
+#include <quarro/log/logbook.h>
 #include <speaker_link/dsp_control.h>
 
 #include <filesystem>
@@ -87,6 +88,23 @@ protected:
         if (name == "(no report)")
             mine.push_back({name, {}});
         return mine;
+    }
+
+    /// The run's log file as it is now; empty before its first line.
+    static std::string log_text()
+    {
+        return test_support::read_text(quarro::logbook::instance().get_log_file().get_path());
+    }
+
+    /// The log's lines of a level that tells of a failure (error or warning) in `text`.
+    static std::size_t failure_lines(const std::string& text)
+    {
+        std::size_t count = 0;
+        for (const char* level : {" (error)\t\t", " (warning)\t\t"})
+            for (std::size_t at = text.find(level); at != std::string::npos;
+                 at = text.find(level, at + 1))
+                ++count;
+        return count;
     }
 
     test_support::temporary_folder packages;

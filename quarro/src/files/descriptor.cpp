@@ -98,8 +98,8 @@ int read_up_to(int descriptor, quarro::u8* bytes, quarro::u64 size, quarro::u64&
 void throw_write_error(int error)
 {
     if (error == ENOSPC)
-        throw error::not_enough_disk_space("cannot write data to file! volume full!");
-    throw error::cannot_write_to_file("cannot write data to file!");
+        throw error::not_enough_disk_space("cannot write data to file! volume full!", error);
+    throw error::cannot_write_to_file("cannot write data to file!", error);
 }
 
 } // namespace files::detail

@@ -55,7 +55,7 @@ void ignore_file_size_signal() noexcept;
 
 /// Throws the write failure for an errno: files::error::not_enough_disk_space "cannot write
 /// data to file! volume full!" for ENOSPC, files::error::cannot_write_to_file "cannot write
-/// data to file!" for anything else.
+/// data to file!" for anything else; either carries the errno.
 [[noreturn]] void throw_write_error(int error);
 
 } // namespace files::detail

@@ -7,6 +7,8 @@
 #include <quarro/http/http_error.h>
 #include <quarro/log/logbook.h>
 
+#include "http/write_failure_text.h"
+
 #include <sys/stat.h>
 
 namespace quarro {
@@ -124,6 +126,21 @@ void download_job::on_resumed(http_download&, const memory::shared_handle<http_r
     total_size_ = response->total_size;
 }
 
+void download_job::on_restarted(http_download&, const std::string& reason)
+{
+    bytes_received_ = 0;
+    total_size_ = -1;
+    if (files::file_exists(folder_, resume_name_))
+        files::remove_item(files::filepath(folder_, resume_name_));
+    resume_file_ = files::filepath();
+    try {
+        logbook::instance().message(url_ + " changed on the server since its download began: " +
+                                        reason + "; downloading it afresh",
+                                    log_level::info, logbook::file_and_console);
+    } catch (...) {
+    }
+}
+
 void download_job::on_finished(http_download& download)
 {
     try {
@@ -132,18 +149,23 @@ void download_job::on_finished(http_download& download)
             files::rename_item(files::filepath(folder_, partial_name_), file_name_);
         // A rename that failed leaves the download unfinished rather than reporting a file
         // that isn't there.
-        if (!renamed.exists_flag_set())
+        if (!renamed.exists_flag_set()) {
+            stop_reason_ = "cannot rename " + joined(folder_, partial_name_) + " to " + file_name_;
             return;
+        }
         done_ = true;
         files::remove_item(files::filepath(folder_, resume_name_));
     } catch (const err::exception& error) {
+        stop_reason_ = error.what();
         show_alert(error.what(), "Alert!");
     } catch (...) {
+        stop_reason_ = "unknown failure while finishing " + joined(folder_, file_name_);
     }
 }
 
-void download_job::on_stopped(http_download& download, const std::string&)
+void download_job::on_stopped(http_download& download, const std::string& text)
 {
+    stop_reason_ = text;
     // A resume file that can't be saved costs a fresh start next time, no more.
     try {
         save_resume_file(download);
@@ -163,8 +185,12 @@ void download_job::save_resume_file(const http_download& download)
     // file is made only once.
     if (!resume_file_.exists_flag_set())
         resume_file_ = files::create_file(folder_, resume_name_);
-    files::write_file(resume_file_, *print_resume_record(record),
-                      files::write_durability::unflushed);
+    try {
+        files::write_file(resume_file_, *print_resume_record(record),
+                          files::write_durability::unflushed);
+    } catch (const files::error::write_failure& failure) {
+        throw err::runtime_error(detail::write_failure_text(resume_file_.get_path(), failure));
+    }
 }
 
 } // namespace quarro

@@ -4,13 +4,16 @@
 #include <quarro/files/hdd_file.h>
 #include <quarro/http/http_download.h>
 #include <quarro/http/http_error.h>
-#include <quarro/log/logbook.h>
 #include <quarro/tools/clock.h>
+#include <quarro/tools/text.h>
 
 #include "http/curl_easy.h"
+#include "http/write_failure_text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <string_view>
 
 namespace quarro {
 namespace {
@@ -41,11 +44,6 @@ struct http_download::callbacks
         } catch (...) {
             self.stop_text_ = "unknown failure";
         }
-        try {
-            logbook::instance().message("download: " + self.stop_text_, log_level::error,
-                                        logbook::file_and_console);
-        } catch (...) {
-        }
         return false;
     }
 
@@ -54,7 +52,8 @@ struct http_download::callbacks
         auto& self = *static_cast<http_download*>(download);
         const size_t n = size * count;
         if (n == 2 && std::memcmp(data, "\r\n", 2) == 0)
-            return guarded(self, [&] { self.evaluate_response(); }) ? n : 0;
+            return guarded(self, [&] { self.evaluate_response(); }) && self.change_.empty() ? n : 0;
+        self.note_header_line(data, n);
         return n;
     }
 
@@ -72,7 +71,12 @@ struct http_download::callbacks
             if (limit >= 0 && self.offset_ + n > static_cast<u64>(limit))
                 throw err::runtime_error("download larger than " + std::to_string(limit) +
                                          " bytes");
-            self.destination_file_->write(reinterpret_cast<const u8*>(data), n, nullptr);
+            try {
+                self.destination_file_->write(reinterpret_cast<const u8*>(data), n, nullptr);
+            } catch (const files::error::write_failure& failure) {
+                throw err::runtime_error(
+                    detail::write_failure_text(self.destination_path_, failure));
+            }
             self.offset_ += n;
             self.delegate_->on_data_received(self, n);
         });
@@ -91,7 +95,7 @@ struct http_download::callbacks
             self.stop_text_ = self.watchdog_.reason();
             return 1;
         }
-        return self.cancel_.load() || detail::abort_requested(self.limits_.abort_flag) ? 1 : 0;
+        return self.cancelled() ? 1 : 0;
     }
 };
 
@@ -144,40 +148,93 @@ void http_download::run()
     set_up_destination();
     response_ = memory::shared_handle<http_response>(new http_response(request_->get_url()));
 
-    const bool resumed_request = resume_;
+    range_asked_ = resume_ && offset_ > 0;
     if (resume_)
         curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(offset_));
     int result = perform();
-    if (result == CURLE_RANGE_ERROR && resumed_request && stop_text_.empty()) {
-        // The server sent the whole file instead of the rest; the partial file was emptied
-        // when that answer began. Ask again from the start, once.
-        destination_file_.release();
-        started_ = false;
-        offset_ = 0;
-        curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(0));
-        result = perform();
-    }
     long code = 0;
     curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
+    const std::string change = change_shown_by(result, code);
+    if (!change.empty() && !cancelled()) {
+        start_afresh(change);
+        result = perform();
+        curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
+    }
     response_->response_code = static_cast<u32>(code);
     destination_file_.release();
 
     const bool complete = total_size_ < 0 || offset_ == static_cast<u64>(total_size_);
-    if ((result == CURLE_OK && started_ && complete) ||
-        (code == 416 && total_size_ >= 0 && offset_ == static_cast<u64>(total_size_))) {
+    // A 416 to a request for the rest of a file that is already whole: nothing was left.
+    const bool nothing_left = range_asked_ && code == 416 && change.empty();
+    if ((result == CURLE_OK && started_ && complete) || nothing_left) {
         delegate_->on_finished(*this);
         return;
     }
-    std::string text = stop_text_;
-    if (text.empty() && result != CURLE_OK)
-        text = detail::describe_curl_failure(static_cast<CURLcode>(result), nullptr,
-                                             request_->get_url());
-    if (text.empty() && !started_)
-        text = "HTTP status " + std::to_string(code) + " (" + request_->get_url() + ")";
-    if (text.empty())
-        text = "transfer ended after " + std::to_string(offset_) + " of " +
-               std::to_string(total_size_) + " bytes (" + request_->get_url() + ")";
-    delegate_->on_stopped(*this, text);
+    delegate_->on_stopped(*this, stop_reason(result, code));
+}
+
+std::string http_download::change_shown_by(int result, long code) const
+{
+    if (!range_asked_)
+        return std::string();
+    if (!change_.empty())
+        return change_;
+    if (code == 416 && !other_total().empty())
+        return other_total();
+    if (code == 416 && (total_size_ < 0 || offset_ != static_cast<u64>(total_size_)))
+        return "the server has no bytes from byte " + std::to_string(offset_) +
+               " on (HTTP status 416)";
+    // libcurl's own check: the answer does not continue the file where it was asked to.
+    if (result == CURLE_RANGE_ERROR && stop_text_.empty())
+        return "the server did not send the rest from byte " + std::to_string(offset_);
+    return std::string();
+}
+
+std::string http_download::other_total() const
+{
+    if (total_size_ < 0 || range_total_ < 0 || range_total_ == total_size_)
+        return std::string();
+    return "the file is now " + std::to_string(range_total_) + " bytes, not " +
+           std::to_string(total_size_);
+}
+
+void http_download::start_afresh(const std::string& reason)
+{
+    destination_file_.release();
+    {
+        // Emptied rather than removed, so that it stays where the delegate expects it.
+        const files::hdd_file emptied(destination_, files::File_Write_Access);
+    }
+    resume_ = false;
+    range_asked_ = false;
+    started_ = false;
+    offset_ = 0;
+    total_size_ = -1;
+    range_total_ = -1;
+    change_.clear();
+    stop_text_.clear();
+    curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(0));
+    delegate_->on_restarted(*this, reason);
+}
+
+bool http_download::cancelled() const noexcept
+{
+    return cancel_.load() || detail::abort_requested(limits_.abort_flag);
+}
+
+std::string http_download::stop_reason(int result, long code) const
+{
+    const std::string& url = request_->get_url();
+    if (!stop_text_.empty())
+        return stop_text_;
+    if (cancelled())
+        return "the download was cancelled (" + url + ")";
+    if (result != CURLE_OK)
+        return detail::describe_curl_failure(static_cast<CURLcode>(result), nullptr, url);
+    if (!started_)
+        return "HTTP status " + std::to_string(code) + " (" + url + ")";
+    return "transfer ended after " + std::to_string(offset_) + " of " +
+           std::to_string(total_size_) + " bytes (" + url + ")";
 }
 
 int http_download::perform()
@@ -186,7 +243,10 @@ int http_download::perform()
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, error_buffer);
     const CURLcode result = curl_easy_perform(handle_);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, nullptr);
-    if (result != CURLE_OK && result != CURLE_RANGE_ERROR && stop_text_.empty())
+    // A request stopped because its answer showed a changed file, or because it was
+    // cancelled, has no failure of libcurl's to tell.
+    if (result != CURLE_OK && result != CURLE_RANGE_ERROR && stop_text_.empty() &&
+        change_.empty() && !cancelled())
         stop_text_ = detail::describe_curl_failure(result, error_buffer, request_->get_url());
     return result;
 }
@@ -216,6 +276,34 @@ void http_download::set_up_destination()
         throw error::http_error();
 }
 
+void http_download::note_header_line(const char* line, size_t size)
+{
+    const std::string_view text(line, size);
+    // Each answer (a redirect's, the final one's) begins with its status line.
+    if (text.substr(0, 5) == "HTTP/") {
+        range_total_ = -1;
+        return;
+    }
+    // "Content-Range: bytes 100-199/200" or "bytes */200"; "*" as the total names none.
+    constexpr std::string_view name = "content-range:";
+    if (text.size() < name.size() ||
+        compare_no_case(std::string(text.substr(0, name.size())), std::string(name)) != 0)
+        return;
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return;
+    i64 total = 0;
+    std::size_t digits = 0;
+    for (std::size_t i = slash + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (total > (std::numeric_limits<i64>::max() - 9) / 10)
+            return;
+        total = total * 10 + (text[i] - '0');
+        ++digits;
+    }
+    if (digits > 0)
+        range_total_ = total;
+}
+
 void http_download::evaluate_response()
 {
     long code = 0;
@@ -226,12 +314,21 @@ void http_download::evaluate_response()
     // so that it stops instead of passing the partial file off as finished.
     if (started_ || (code != 200 && code != 206))
         return;
+    if (range_asked_ && code == 200) {
+        change_ = "the server sent the whole file instead of the rest from byte " +
+                  std::to_string(offset_);
+        return;
+    }
+    if (range_asked_ && !other_total().empty()) {
+        change_ = other_total();
+        return;
+    }
     started_ = true;
     if (code == 206) {
-        // A range that ends before the recorded total brings only part of the rest: the
-        // recorded total still decides when the file is complete.
+        // A range that ends before the total brings only part of the rest: the total, not
+        // the range's end, decides when the file is complete.
         const i64 range_end = length > 0 ? static_cast<i64>(offset_) + length : length;
-        total_size_ = std::max(total_size_, range_end);
+        total_size_ = std::max(total_size_, range_total_ >= 0 ? range_total_ : range_end);
         response_->total_size = total_size_;
         delegate_->on_resumed(*this, response_, offset_);
         destination_file_ = memory::data_ptr<files::file>(new files::hdd_file(

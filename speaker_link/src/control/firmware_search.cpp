@@ -9,6 +9,7 @@
 
 #include <quarro/err/exception.h>
 #include <quarro/http/http_connection.h>
+#include <quarro/http/http_error.h>
 #include <quarro/log/logbook.h>
 #include <quarro/tools/text.h>
 
@@ -25,7 +26,13 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
     // Destroying the dsp_control must not wait for the service: the request then fails.
-    if (!quarro::perform_http_request(request, response, body, &access.closing())) {
+    bool finished = false;
+    try {
+        finished = quarro::perform_http_request(request, response, body, &access.closing());
+    } catch (const quarro::error::http_error& error) {
+        throw err::runtime_error(std::string("The firmware search failed: ") + error.what());
+    }
+    if (!finished) {
         callback.firmware_up_to_date(access.control());
         return;
     }
@@ -58,7 +65,7 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
 void search_firmware(const firmware_access& access, quarro::i32 time_limit_ms) noexcept
 {
     run_worker(
-        nullptr, access.turns(), quarro::log_level::debug,
+        nullptr, access.turns(), quarro::log_level::warning,
         [&] { search_steps(access, time_limit_ms); },
         [&] { access.callback().firmware_search_failed(access.control()); });
 }

@@ -106,7 +106,7 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
         folder, answer.download_url, access.callback(), access.control(), transfer_limits));
     job->run();
     if (!job->is_done()) {
-        report_failure(access, firmware_update_failure::download_or_package);
+        report_package_problem(access, "The firmware download failed: " + job->get_stop_reason());
         return;
     }
 

@@ -1,7 +1,8 @@
 // The resumable download against the local firmware service: fresh, cut off and resumed,
-// restarted, finished or stopped by a 416, stopped by a 204 or by a range that ends early,
-// stalled, trickling or slow but steady, cancelled, over its size limit, on a full disk,
-// unable to rename, and continued from resume files that are damaged, old or wrong.
+// restarted, finished or stopped by a 416, started afresh when the file changed on the service,
+// stopped by a 204 or by a range that ends early, stalled, trickling or slow but steady,
+// cancelled, over its size limit, on a full disk, unable to rename, and continued from resume
+// files that are damaged, old or wrong.
 #include <quarro/http/download_job.h>
 #include <quarro/http/resume_file.h>
 
@@ -40,6 +41,16 @@ std::string package_bytes()
     std::string bytes(package_size, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7 + i / 251);
+    return bytes;
+}
+
+// The package as the service had it before it was published again, smaller: 250000 bytes
+// that differ from the new package's wherever both have a byte.
+std::string old_package_bytes()
+{
+    std::string bytes(250000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 251 + 1);
     return bytes;
 }
 
@@ -127,21 +138,24 @@ TEST(ResumeFile, KeepsSixtyFourBitNumbers)
     EXPECT_EQ(read->bytes_received, 2147483648u);
 }
 
-// name; the partial file (the package's first bytes) and the resume file before the run; the
-// service's behaviour; the limits; the Range headers asked for, each followed by '|'; a stopped
-// job's total and received bytes (none: the job finishes)
-using download_case = std::tuple<const char*, std::optional<std::size_t>,
+// name; the partial file and the resume file before the run; the service's behaviour; the
+// limits; the Range headers asked for, each followed by '|'; a stopped job's total and received
+// bytes (none: the job finishes)
+using download_case = std::tuple<const char*, std::optional<std::string>,
                                  std::optional<std::string>, behaviour, quarro::download_limits,
                                  std::string, std::optional<std::pair<quarro::i64, std::size_t>>>;
 
 // What lies in the folder, how the service answers and the limits decide where the transfer
-// starts and whether it finishes; a stopped job keeps its partial file for the next one.
+// starts and whether it finishes; a stopped job keeps its partial file for the next one. A
+// partial file of a package that has changed on the service since (a 416 short of the recorded
+// total, another total in the Content-Range, the whole file for a range) is dropped and the
+// package fetched afresh in the same run, once.
 TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
 {
     const std::string other = service.base_address() + "/firmware/K5R/1.0.8/fw.zip";
     const std::string no_numbers =
         "<downloads><download><download_url>" + url + "</download_url></download></downloads>";
-    behaviour cut, stall, slow, ignore_range, part_only, no_content;
+    behaviour cut, stall, slow, ignore_range, part_only, no_content, no_range;
     cut.close_after_bytes = 70000;
     stall.stall_after_bytes = 50000;
     stall.stall_ms = 10000;
@@ -149,27 +163,93 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
     ignore_range.ignore_range = true;
     part_only.range_bytes = 30000;
     no_content.status = 204;
+    no_range.status = 416;
     constexpr auto size = static_cast<quarro::i64>(package_size);
     const auto record = [&](quarro::i64 total, std::size_t received) {
         return resume_text(url, std::to_string(total), std::to_string(received));
     };
+    // The partial file: the first bytes of the package, or of the package it replaced.
+    const auto first = [&](std::size_t count) { return content.substr(0, count); };
+    const std::string old_content = old_package_bytes();
+    const auto old = [&](std::size_t count) { return old_content.substr(0, count); };
+    constexpr quarro::i64 old_size = 250000;
     const download_case cases[] = {
         {"fresh", {}, {}, {}, {}, "|", {}},
         {"cut off", {}, {}, cut, {}, "|", {{size, 70000}}},
-        {"resumed", 70000, record(size, 70000), {}, {}, "bytes=70000-|", {}},
-        {"resumed, total unknown", 70000, record(-1, 70000), {}, {}, "bytes=70000-|", {}},
-        {"range ignored", 70000, record(size, 70000), ignore_range, {}, "bytes=70000-||", {}},
-        {"short 206", 70000, record(size, 70000), part_only, {}, "bytes=70000-|", {{size, 100000}}},
-        {"416 when complete", size, record(size, size), {}, {}, "bytes=200000-|", {}},
-        {"416 when short", size, record(300000, size), {}, {}, "bytes=200000-|", {{300000, size}}},
-        {"204 to a resume", 1000, record(-1, 1000), no_content, {}, "bytes=1000-|", {{-1, 1000}}},
-        {"never past the disk", 1000, record(size, 5000), {}, {}, "bytes=1000-|", {}},
-        {"partial without resume file", 1000, {}, {}, {}, "|", {}},
-        {"empty resume file", 1000, "", {}, {}, "|", {}},
-        {"no numbers", 1000, no_numbers, {}, {}, "|", {}},
-        {"received not a number", 1000, resume_text(url, "200000", "abc"), {}, {}, "|", {}},
-        {"total not a number", 1000, resume_text(url, "2e5", "1000"), {}, {}, "|", {}},
-        {"another address", 1000, resume_text(other, "200000", "1000"), {}, {}, "|", {}},
+        {"resumed", first(70000), record(size, 70000), {}, {}, "bytes=70000-|", {}},
+        {"resumed, total unknown", first(70000), record(-1, 70000), {}, {}, "bytes=70000-|", {}},
+        {"range ignored",
+         first(70000),
+         record(size, 70000),
+         ignore_range,
+         {},
+         "bytes=70000-||",
+         {}},
+        {"range ignored, the file changed",
+         old(70000),
+         record(old_size, 70000),
+         ignore_range,
+         {},
+         "bytes=70000-||",
+         {}},
+        {"short 206",
+         first(70000),
+         record(size, 70000),
+         part_only,
+         {},
+         "bytes=70000-|",
+         {{size, 100000}}},
+        {"416 when complete", first(size), record(size, size), {}, {}, "bytes=200000-|", {}},
+        {"416 when short", first(size), record(300000, size), {}, {}, "bytes=200000-||", {}},
+        {"416, the whole old file",
+         old(old_size),
+         record(old_size, old_size),
+         {},
+         {},
+         "bytes=250000-||",
+         {}},
+        {"416, cut off past the new end",
+         old(230000),
+         record(old_size, 230000),
+         {},
+         {},
+         "bytes=230000-||",
+         {}},
+        {"416 that stays",
+         first(70000),
+         record(size, 70000),
+         no_range,
+         {},
+         "bytes=70000-||",
+         {{-1, 0}}},
+        {"another total in the Content-Range",
+         old(100000),
+         record(old_size, 100000),
+         {},
+         {},
+         "bytes=100000-||",
+         {}},
+        {"another total, then cut off",
+         old(100000),
+         record(old_size, 100000),
+         cut,
+         {},
+         "bytes=100000-||",
+         {{size, 70000}}},
+        {"204 to a resume",
+         first(1000),
+         record(-1, 1000),
+         no_content,
+         {},
+         "bytes=1000-|",
+         {{-1, 1000}}},
+        {"never past the disk", first(1000), record(size, 5000), {}, {}, "bytes=1000-|", {}},
+        {"partial without resume file", first(1000), {}, {}, {}, "|", {}},
+        {"empty resume file", first(1000), "", {}, {}, "|", {}},
+        {"no numbers", first(1000), no_numbers, {}, {}, "|", {}},
+        {"received not a number", first(1000), resume_text(url, "200000", "abc"), {}, {}, "|", {}},
+        {"total not a number", first(1000), resume_text(url, "2e5", "1000"), {}, {}, "|", {}},
+        {"another address", first(1000), resume_text(other, "200000", "1000"), {}, {}, "|", {}},
         {"stalled past the limit", {}, {}, stall, {300, -1}, "|", {{size, 50000}}},
         {"slow but steady", {}, {}, slow, {500, -1}, "|", {}},
         {"over the size limit", {}, {}, {}, {60000, size - 1}, "|", {{size, 0}}},
@@ -180,7 +260,7 @@ TEST_F(DownloadJob, FolderServiceAndLimitsDecideTheOutcome)
         for (const char* file : {"fw.zip", "fw.zip.part", "fw.zip.resume.xml"})
             std::filesystem::remove(destination / file);
         if (part)
-            write_text(destination / "fw.zip.part", content.substr(0, *part));
+            write_text(destination / "fw.zip.part", *part);
         if (resume)
             write_text(destination / "fw.zip.resume.xml", *resume);
         service.set_behaviour(b);
@@ -483,9 +563,9 @@ TEST_F(DownloadJob, WatchdogStopsATransferThatReceivesTooLittleForTooLong)
         expect_stopped(*job);
         EXPECT_EQ(test_support::virtual_clock::now_ms(), stopped->at_ms) << "the stop's time";
         EXPECT_EQ(job->stop_text, stopped->reason);
-        EXPECT_EQ(read_text(destination / "fw.zip.resume.xml"),
-                  resume_text(job_url, std::to_string(package_size),
-                              std::to_string(stopped->bytes)));
+        EXPECT_EQ(
+            read_text(destination / "fw.zip.resume.xml"),
+            resume_text(job_url, std::to_string(package_size), std::to_string(stopped->bytes)));
         std::error_code missing; // a failed row must not end the table
         EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part", missing), stopped->bytes);
     }
@@ -511,14 +591,29 @@ TEST_F(DownloadJob, RenameThatFailsLeavesTheJobNotDone)
     EXPECT_EQ(std::filesystem::file_size(destination / "fw.zip.part"), package_size);
 }
 
+// A disk that takes no more stops the job with the system's own words and the file it was
+// writing: a file-size limit, and a volume that is full (the partial file a link to /dev/full,
+// continued from a resume file). What was written stays for a later job.
 TEST_F(DownloadJob, FullDiskStopsAndKeepsThePartialFileForLater)
 {
+    const std::string partial = destination / "fw.zip.part";
     {
         test_support::file_size_limit limit(100000);
-        expect_stopped(*run_job());
+        const auto job = run_job();
+        expect_stopped(*job);
+        EXPECT_EQ(job->get_stop_reason(), "cannot write " + partial + ": File too large");
     }
-    EXPECT_GT(std::filesystem::file_size(destination / "fw.zip.part"), 0u);
+    EXPECT_GT(std::filesystem::file_size(partial), 0u);
     expect_finished(*run_job());
+
+    std::filesystem::remove(destination / "fw.zip");
+    std::filesystem::create_symlink("/dev/full", partial);
+    write_text(destination / "fw.zip.resume.xml",
+               resume_text(url, std::to_string(package_size), "0"));
+    const auto job = run_job();
+    expect_stopped(*job);
+    EXPECT_EQ(job->get_stop_reason(), "cannot write " + partial + ": No space left on device");
+    EXPECT_TRUE(std::filesystem::is_symlink(partial));
 }
 
 } // namespace

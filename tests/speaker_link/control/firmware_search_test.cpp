@@ -69,37 +69,61 @@ TEST_F(FirmwareSearch, RepliesAreReadAndComparedAsTheServiceSentThem)
 
 // Texts that would become a folder name or a download address, and transfers that fail (each
 // kind of failed transfer is pinned by the HTTP tests): the search fails, nothing is stored and
-// the update flag stays as it was.
+// the update flag stays as it was. The log tells why, once.
 TEST_F(FirmwareSearch, HostileRepliesAndFailedTransfersEndInFailure)
 {
-    const std::tuple<const char*, behaviour> cases[] = {
-        {"version with a path", answer_body(reply("K5R", "1.0.9/../../x"))},
-        {"five numbers", answer_body(reply("K5R", "1.0.9.1.2"))},
-        {"empty version", answer_body(reply("K5R", ""))},
-        {"a part of ten digits", answer_body(reply("K5R", "1.0.1234567890"))},
-        {"file climbing up", answer_body(reply("K5R", "1.0.9", "\\/..\\/..\\/etc\\/passwd"))},
-        {"file with a blank", answer_body(reply("K5R", "1.0.9", "\\/fw\\/a b.zip"))},
-        {"file with another host", answer_body(reply("K5R", "1.0.9", "@evil.example\\/fw.zip"))},
-        {"file with an @ inside", answer_body(reply("K5R", "1.0.9", "\\/fw@evil.zip"))},
-        {"file without a leading slash", answer_body(reply("K5R", "1.0.9", "fw.zip"))},
-        {"file with a query", answer_body(reply("K5R", "1.0.9", "\\/fw.zip?x=1"))},
-        {"file ending in ..", answer_body(reply("K5R", "1.0.9", "\\/fw\\/.."))},
-        {"file with .. in a name", answer_body(reply("K5R", "1.0.9", "\\/fw..zip"))},
-        {"checksum of 31", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1)))},
-        {"checksum of 33", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + "0"))},
-        {"checksum of 64", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + md5))},
-        {"checksum not hex", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", std::string(32, 'g')))},
-        {"status 404", answer_status(404)},
-        {"oversized reply", answer_body(reply("K5R", "1.0.9") + std::string(1024 * 1024, ' '))},
-        {"stalled past the time limit", answer_late(5000)},
+    const std::string refused = "The firmware service's reply was refused: ";
+    const std::string latest = service->base_address() + "/wp-json/api/firmware/K5R/latest";
+    // name, the service's behaviour, what the log line says
+    const std::tuple<const char*, behaviour, std::string> cases[] = {
+        {"version with a path", answer_body(reply("K5R", "1.0.9/../../x")),
+         refused + R"(version_number "1.0.9/../../x")"},
+        {"five numbers", answer_body(reply("K5R", "1.0.9.1.2")),
+         refused + R"(version_number "1.0.9.1.2")"},
+        {"empty version", answer_body(reply("K5R", "")), refused + R"(version_number "")"},
+        {"a part of ten digits", answer_body(reply("K5R", "1.0.1234567890")),
+         refused + R"(version_number "1.0.1234567890")"},
+        {"file climbing up", answer_body(reply("K5R", "1.0.9", "\\/..\\/..\\/etc\\/passwd")),
+         refused + "file"},
+        {"file with a blank", answer_body(reply("K5R", "1.0.9", "\\/fw\\/a b.zip")),
+         refused + "file"},
+        {"file with another host", answer_body(reply("K5R", "1.0.9", "@evil.example\\/fw.zip")),
+         refused + "file"},
+        {"file with an @ inside", answer_body(reply("K5R", "1.0.9", "\\/fw@evil.zip")),
+         refused + "file"},
+        {"file without a leading slash", answer_body(reply("K5R", "1.0.9", "fw.zip")),
+         refused + "file"},
+        {"file with a query", answer_body(reply("K5R", "1.0.9", "\\/fw.zip?x=1")),
+         refused + "file"},
+        {"file ending in ..", answer_body(reply("K5R", "1.0.9", "\\/fw\\/..")), refused + "file"},
+        {"file with .. in a name", answer_body(reply("K5R", "1.0.9", "\\/fw..zip")),
+         refused + "file"},
+        {"checksum of 31", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5.substr(1))),
+         refused + "checksum \"" + md5.substr(1) + "\""},
+        {"checksum of 33", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + "0")),
+         refused + "checksum \"" + md5 + "0\""},
+        {"checksum of 64", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", md5 + md5)),
+         refused + "checksum \"" + md5 + md5 + "\""},
+        {"checksum not hex", answer_body(reply("K5R", "1.0.9", "\\/fw.zip", std::string(32, 'g'))),
+         refused + "checksum \"" + std::string(32, 'g') + "\""},
+        {"status 404", answer_status(404),
+         "The firmware search failed: HTTP status 404 (" + latest + ")"},
+        {"oversized reply", answer_body(reply("K5R", "1.0.9") + std::string(1024 * 1024, ' ')),
+         "The firmware search failed: reply larger than 1048576 bytes (" + latest + ")"},
+        {"stalled past the time limit", answer_late(5000),
+         "The firmware search failed: Timeout was reached: "},
     };
-    for (const auto& [name, b] : cases) {
+    for (const auto& [name, b, logged] : cases) {
         SCOPED_TRACE(name);
+        const std::size_t logged_before = log_text().size();
         service->set_behaviour(b);
         control->search_firmware_update(300);
         EXPECT_EQ(callback.next(), "firmware_search_failed");
         EXPECT_FALSE(control->is_firmware_update_allowed());
         EXPECT_FALSE(control->is_firmware_update_available());
+        const std::string log = log_text().substr(logged_before);
+        EXPECT_EQ(failure_lines(log), 1u) << log;
+        EXPECT_NE(log.find(" (warning)\t\t" + logged), std::string::npos) << log;
     }
 }
 

@@ -1,7 +1,8 @@
 // The firmware update through dsp_control against the local firmware service, up to the
 // hand-over to the installation: the download into its version folder with stage-1 progress,
-// resuming, the checksum, and the package removed when it doesn't match. The speaker is never
-// touched.
+// resuming, starting afresh when the package changed on the service, the reasons of failed
+// downloads in the log, the checksum, and the package removed when it doesn't match. The
+// speaker is never touched.
 #include <speaker_link/firmware/secure_crypto_data.h>
 
 #include <support/bounded_thread.h>
@@ -9,13 +10,21 @@
 #include <support/firmware_fixture.h>
 #include <support/service_behaviour.h>
 
-#include <quarro/desktop/known_folders.h>
+#include <support/file_size_limit.h>
 
+#include <quarro/desktop/known_folders.h>
+#include <quarro/http/resume_file.h>
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,9 +55,31 @@ memory::data_ptr<memory::data> block_of(const std::string& text)
     return memory::make_data_copy(text.data(), text.size());
 }
 
+// The text with the characters that a regular expression gives a meaning escaped.
+std::string quoted(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c) != nullptr)
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
 class FirmwareUpdate : public FirmwareTest
 {
 protected:
+    /// The resume file of a download of `url` in `folder` that had `received` of `total` bytes.
+    static void write_resume_file(const std::string& folder, const std::string& url,
+                                  quarro::i64 total, quarro::u64 received)
+    {
+        const auto printed = quarro::print_resume_record({url, total, received});
+        test_support::write_text(
+            folder + "/firmware.zip.resume.xml",
+            std::string(reinterpret_cast<const char*>(printed->bytes()), printed->size()));
+    }
+
     /// The firmware folder of a version in the panel's data folder.
     std::string version_folder(const std::string& version) const
     {
@@ -136,6 +167,189 @@ TEST_F(FirmwareUpdate, CutOffDownloadResumesInTheNextUpdateWithTheFullTotal)
     ASSERT_GT(progress_count(second), 0u);
     EXPECT_EQ(second[1].total, package_size);
     EXPECT_GT(second[1].done, 100000u);
+}
+
+// A package that the service published again since an update was cut off is fetched afresh
+// in the next update: the partial file of the old one is dropped, whether the new one ends
+// before it (416), its Content-Range names another total, or the range is ignored (200); the
+// log tells why, and nothing of the old file is left.
+TEST_F(FirmwareUpdate, APackagePublishedAgainIsFetchedAfreshInTheSameUpdate)
+{
+    const std::string bytes = package_bytes('n');
+    publish("1.0.9", bytes);
+    const std::string old_bytes = package_bytes('o') + package_bytes('p').substr(0, 100000);
+    firmware_service::behaviour ignore_range;
+    ignore_range.ignore_range = true;
+    // name, the bytes of the old package in the partial file, the service's behaviour, what the
+    // log says of the change
+    const std::tuple<const char*, std::size_t, firmware_service::behaviour, std::string> cases[] = {
+        {"smaller than the partial file", 350000, {}, "the file is now 300000 bytes, not 400000"},
+        {"another total", 100000, {}, "the file is now 300000 bytes, not 400000"},
+        {"the whole file for a range", 100000, ignore_range,
+         "the server sent the whole file instead of the rest from byte 100000"},
+    };
+    const std::string folder = version_folder("1.0.9");
+    const std::string url = service->base_address() + "/firmware/K5R/1.0.9/firmware.zip";
+    for (const auto& [name, kept, b, change] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        test_support::write_text(folder + "/firmware.zip.part", old_bytes.substr(0, kept));
+        write_resume_file(folder, url, 400000, kept);
+        service->set_behaviour({});
+        search();
+        service->set_behaviour(b);
+        const std::size_t logged_before = log_text().size();
+        const std::size_t asked_before = service->range_headers().size();
+
+        const auto reports = update();
+        expect_handed_over(reports, "1.0.9", bytes);
+        EXPECT_FALSE(fs::exists(folder + "/firmware.zip.resume.xml"));
+        const std::vector<std::string> all = service->range_headers();
+        const std::vector<std::string> asked(all.begin() + static_cast<long>(asked_before),
+                                             all.end());
+        EXPECT_EQ(asked, (std::vector<std::string>{"bytes=" + std::to_string(kept) + "-", ""}));
+        ASSERT_GT(progress_count(reports), 0u);
+        EXPECT_EQ(reports[1].total, package_size);
+        EXPECT_NE(log_text().find(" (info)\t\t" + url +
+                                      " changed on the server since its download began: " + change +
+                                      "; downloading it afresh\r\n",
+                                  logged_before),
+                  std::string::npos)
+            << log_text().substr(logged_before);
+    }
+}
+
+// A 416 for a partial file that holds the recorded total finishes the download: the checksum
+// then finds that the file is not the service's package, removes it, and the next update
+// fetches the package anew.
+TEST_F(FirmwareUpdate, A416ForACompletePartialFileLeavesTheVerdictToTheChecksum)
+{
+    const std::string bytes = package_bytes('s');
+    publish("1.0.9", bytes);
+    const std::string folder = version_folder("1.0.9");
+    const std::string url = service->base_address() + "/firmware/K5R/1.0.9/firmware.zip";
+    fs::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip.part", package_bytes('t'));
+    write_resume_file(folder, url, package_size, package_size);
+    search();
+
+    const auto first = update();
+    EXPECT_EQ(first.back().name, "firmware_update_failed");
+    EXPECT_EQ(first.back().number, 1);
+    EXPECT_EQ(progress_count(first), 0u);
+    EXPECT_EQ(service->range_headers(), std::vector<std::string>{"bytes=300000-"});
+    for (const char* file : {"firmware.zip", "firmware.zip.part", "firmware.zip.resume.xml"})
+        EXPECT_FALSE(fs::exists(folder + "/" + file)) << file;
+    EXPECT_NE(log_text().find("The firmware package's checksum " +
+                              firmware_service::md5_hex(package_bytes('t')) +
+                              " differs from the service's " + firmware_service::md5_hex(bytes)),
+              std::string::npos)
+        << log_text();
+
+    expect_handed_over(update(), "1.0.9", bytes);
+    EXPECT_EQ(service->range_headers().back(), "");
+}
+
+// A download that fails says why in the log, once, in a user's words; the status row's short
+// text (kind 1) is unchanged.
+TEST_F(FirmwareUpdate, AFailedDownloadLogsWhy)
+{
+    publish("1.0.9", package_bytes('w'));
+    const std::string folder = version_folder("1.0.9");
+    const std::string partial = folder + "/firmware.zip.part";
+    const std::string url = service->base_address() + "/firmware/K5R/1.0.9/firmware.zip";
+    firmware_service::behaviour stall;
+    stall.stall_after_bytes = 100000;
+    stall.stall_ms = 60000;
+    struct failure_case
+    {
+        const char* name;
+        firmware_service::behaviour behaviour;
+        // Puts into the version folder what the update finds there.
+        std::function<void()> prepare;
+        // What the log line after "The firmware download failed: " matches.
+        std::string reason;
+        std::optional<rlim_t> file_size_limit;
+        bool stalls = false;
+        bool service_gone = false;
+    };
+    const failure_case cases[] = {
+        {"404",
+         test_support::answer_status(404),
+         [] {},
+         quoted("HTTP status 404 (" + url + ")"),
+         {}},
+        {"a 416 that stays",
+         test_support::answer_status(416),
+         [&] {
+             test_support::write_text(partial, package_bytes('w').substr(0, 100000));
+             write_resume_file(folder, url, package_size, 100000);
+         },
+         quoted("HTTP status 416 (" + url + ")"),
+         {}},
+        {"a file-size limit",
+         {},
+         [] {},
+         quoted("cannot write " + partial + ": File too large"),
+         100000},
+        {"a full volume",
+         {},
+         [&] {
+             fs::create_symlink("/dev/full", partial);
+             write_resume_file(folder, url, package_size, 0);
+         },
+         quoted("cannot write " + partial + ": No space left on device"),
+         {}},
+        {"the watchdog", stall, [] {}, "(no data for|only [0-9]+ bytes in) 60001 ms", {}, true},
+        {"a refused connection",
+         {},
+         [] {},
+         quoted("Couldn't connect to server: Failed to connect to 127.0.0.1 port " +
+                std::to_string(service->port())) +
+             " .*" + quoted(" (" + url + ")"),
+         {},
+         false,
+         true},
+    };
+    for (const failure_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        c.prepare();
+        service->set_behaviour({});
+        search();
+        service->set_behaviour(c.behaviour);
+        if (c.service_gone)
+            service.reset();
+        const std::size_t logged_before = log_text().size();
+        std::optional<test_support::file_size_limit> limit;
+        if (c.file_size_limit)
+            limit.emplace(*c.file_size_limit);
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        if (c.stalls) {
+            ASSERT_TRUE(test_support::eventually([&] {
+                std::error_code missing;
+                return fs::file_size(partial, missing) >= 100000 && !missing;
+            })) << "waited for the download to stall";
+            // The watchdog has seen the last byte once it looks at the time again.
+            const std::uint64_t looks = test_support::virtual_clock::read_count();
+            ASSERT_TRUE(test_support::eventually([&] {
+                return test_support::virtual_clock::read_count() > looks;
+            })) << "waited for the watchdog to look at the time";
+            test_support::virtual_clock::advance_to(test_support::virtual_clock::now_ms() + 60001);
+        }
+        const auto reports = outcome(callback, before);
+        limit.reset();
+        EXPECT_EQ(reports.back().name, "firmware_update_failed");
+        EXPECT_EQ(reports.back().number, 1);
+        expect_flash_unchanged();
+        const std::string log = log_text().substr(logged_before);
+        EXPECT_EQ(failure_lines(log), 1u) << log;
+        EXPECT_THAT(log, ::testing::ContainsRegex(
+                             " \\(error\\)\t\tThe firmware download failed: " + c.reason + "\r\n"));
+    }
 }
 
 // Destroying the control must not wait for a service that holds the package back; what came

@@ -79,19 +79,34 @@ public:
     {}
 };
 
-class cannot_write_to_file : public file
+/// A write that the system refused; error_number() is its errno (0: not known), for a
+/// caller that names the file and wants the system's own words for the reason.
+class write_failure : public file
 {
 public:
-    explicit cannot_write_to_file(const std::string& message)
-        : file(message, std::string(), std::string())
+    write_failure(const std::string& message, int error_number)
+        : file(message, std::string(), std::string()), error_number_(error_number)
+    {}
+
+    int error_number() const noexcept { return error_number_; }
+
+private:
+    int error_number_;
+};
+
+class cannot_write_to_file : public write_failure
+{
+public:
+    explicit cannot_write_to_file(const std::string& message, int error_number = 0)
+        : write_failure(message, error_number)
     {}
 };
 
-class not_enough_disk_space : public file
+class not_enough_disk_space : public write_failure
 {
 public:
-    explicit not_enough_disk_space(const std::string& message)
-        : file(message, std::string(), std::string())
+    explicit not_enough_disk_space(const std::string& message, int error_number = 0)
+        : write_failure(message, error_number)
     {}
 };
 

@@ -40,6 +40,10 @@ public:
     bool is_done() const noexcept { return done_; }
     u64 get_bytes_received() const noexcept { return bytes_received_; }
     i64 get_total_size() const noexcept { return total_size_; }
+    /// Why a run did not finish the file, in a user's words (an HTTP status with the address,
+    /// the system's text for a file that can't be written, libcurl's reason, the watchdog's);
+    /// empty when it did, or before the run.
+    const std::string& get_stop_reason() const noexcept { return stop_reason_; }
 
 protected:
     void on_destination_required(http_download& download, const std::string& name) override;
@@ -51,9 +55,12 @@ protected:
                      const memory::shared_handle<http_response>& response) override;
     void on_resumed(http_download& download, const memory::shared_handle<http_response>& response,
                     u64 offset) override;
+    /// Removes the resume file, which told of the file before it changed, and logs why the
+    /// download starts afresh.
+    void on_restarted(http_download& download, const std::string& reason) override;
     /// Renames the partial file to the file's name and removes the resume file.
     void on_finished(http_download& download) override;
-    /// Saves the resume file, so that a later job continues.
+    /// Keeps the reason and saves the resume file, so that a later job continues.
     void on_stopped(http_download& download, const std::string& text) override;
 
 private:
@@ -69,6 +76,7 @@ private:
     u64 bytes_received_ = 0;
     i64 total_size_ = -1;
     bool done_ = false;
+    std::string stop_reason_;
 };
 
 } // namespace quarro

@@ -36,6 +36,9 @@ public:
     /// A resumed transfer began at `offset` (status 206; inside libcurl).
     virtual void on_resumed(http_download& download,
                             const memory::shared_handle<http_response>& response, u64 offset) = 0;
+    /// The file changed on the server since the partial file was begun (`reason` says how):
+    /// the partial file has been emptied, and the transfer starts again from byte 0.
+    virtual void on_restarted(http_download& download, const std::string& reason) = 0;
     /// Every byte is in the file, which is closed.
     virtual void on_finished(http_download& download) = 0;
     /// The transfer stopped early; `text` says why.
@@ -69,12 +72,16 @@ public:
     ~http_download() override;
 
     /// Performs the transfer and tells the delegate how it ended: on_finished or on_stopped
-    /// (also after an answer other than 200 or 206, such as a 204, which carries no file, and
-    /// after a 206 whose range ends before the known total: the file is still partial).
-    /// A server that answers a resumed request with the whole file (200), which libcurl
-    /// refuses after the file was emptied, is asked once more from the start. Throws
-    /// error::http_error_no_destination_location when the delegate set no destination, and
-    /// error::http_error when the destination file can't be made.
+    /// with the reason in a user's words (also after an answer other than 200 or 206, such as
+    /// a 204, which carries no file, and after a 206 whose range ends before the known total:
+    /// the file is still partial). A resumed transfer finishes at once on a 416 when the
+    /// partial file holds the recorded total and the server's total, if it names one, is the
+    /// same. Any other sign that the file changed on the server since the partial file was
+    /// begun (a 416, a Content-Range whose total differs from the recorded one, a 200 or a
+    /// range other than the one asked for) empties the partial file, tells on_restarted and
+    /// asks once more from byte 0, once: a transfer from the start never asks again. Throws
+    /// error::http_error_no_destination_location when the delegate set no destination,
+    /// error::http_error when the destination file can't be made, and what emptying it throws.
     void run() override;
     /// Stops a running transfer at its next progress call. Any thread.
     void cancel() override { cancel_.store(true); }
@@ -94,7 +101,17 @@ private:
 
     int perform();
     void evaluate_response();
+    void note_header_line(const char* line, size_t size);
     void set_up_destination();
+    // Why the answer to a range request shows that the file changed; empty when it doesn't.
+    std::string change_shown_by(int result, long code) const;
+    // How the total that the server names differs from the recorded one; empty when it
+    // doesn't, or when either is unknown.
+    std::string other_total() const;
+    void start_afresh(const std::string& reason);
+    std::string stop_reason(int result, long code) const;
+    // cancel() or the caller's abort flag.
+    bool cancelled() const noexcept;
 
     memory::shared_handle<http_request> request_;
     http_download_delegate* delegate_;
@@ -110,6 +127,12 @@ private:
     memory::shared_handle<http_response> response_;
     files::filepath destination_;
     bool started_ = false;
+    // The request asks for the rest of a partial file ("Range: bytes=offset-").
+    bool range_asked_ = false;
+    // The total that the last answer's Content-Range names; -1 when it names none.
+    i64 range_total_ = -1;
+    // Set inside libcurl when an answer shows that the file changed; stops that request.
+    std::string change_;
     // Body bytes that reached the write callback, kept or not: libcurl's own count starts
     // again with every request (a redirect, the second request after a range error).
     u64 arrived_bytes_ = 0;
