@@ -223,6 +223,9 @@ private:
     void showMainSettings();
     void showNewSpeaker();
     void showFirmwareVersion();
+    /** An update that found the speaker's firmware changed since the offer and wrote nothing:
+        the version found, a box that says so, and a new search. */
+    void showFirmwareChanged();
     /** Asks the firmware service about the speaker shown: now, or once the search for an
         earlier speaker has ended. An answer for an earlier speaker is dropped. */
     void searchFirmware();
@@ -263,6 +266,7 @@ private:
     std::atomic<quarro::u32> userPresetCount{0};
     std::atomic<bool> firmwareUpdateSucceeded{false};
     std::atomic<bool> firmwareUpdateFailed{false};
+    std::atomic<int> firmwareFailureKind{0}; // of the last failed update; set before the flag
     std::atomic<bool> firmwareUpdateStarted{false};
     std::atomic<bool> firmwareUpdateProgress{false};
     std::atomic<bool> mainSettingsWritten{false};

@@ -127,7 +127,11 @@ void MainRemote::timerCallback()
     });
     step(firmwareUpdateFailed, Operation::updateFirmware, [this] {
         endOperation(Operation::updateFirmware);
-        showStatus(copyStatusText());
+        if (firmwareFailureKind.load() ==
+            static_cast<int>(firmware_update_failure::firmware_changed))
+            showFirmwareChanged();
+        else
+            showStatus(copyStatusText());
     });
     status(firmwareUpdateStarted, [this] { showStatus(copyStatusText()); });
     status(firmwareUpdateProgress, [this] { showStatus(copyStatusText()); });
@@ -196,6 +200,22 @@ void MainRemote::showFirmwareVersion()
     firmwareLabel->setText(juce::translate("Firmware: ") +
                                juce::String(dspControl->get_firmware_version()),
                            juce::dontSendNotification);
+}
+
+void MainRemote::showFirmwareChanged()
+{
+    // The update has ended: what it said while it ran is no news, the new search is.
+    firmwareUpdateStarted = false;
+    firmwareUpdateProgress = false;
+    showFirmwareVersion();
+    DesktopServices::get().showMessage(
+        juce::translate("Firmware update stopped"),
+        juce::translate("The speaker's firmware changed to version ") +
+            juce::String(dspControl->get_firmware_version()) +
+            juce::translate(" while the update was being prepared, so nothing was written. "
+                            "Pellaro now looks for newer firmware again."),
+        this);
+    searchFirmware();
 }
 
 void MainRemote::showFailure(const char* title, Operation operation)
@@ -334,6 +354,7 @@ void MainRemote::firmware_update_succeeded(dsp_control&)
 
 void MainRemote::firmware_update_failed(dsp_control&, int kind)
 {
+    firmwareFailureKind = kind;
     storeStatusText(kind == static_cast<int>(firmware_update_failure::download_or_package)
                         ? "firmware download failed!"
                         : "firmware update failed!");

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -658,6 +659,109 @@ TEST_F(MainRemoteResultsTest, AnOperationWhoseStartFailsEndsAndSaysWhy)
     EXPECT_EQ(desktop->boxes[0].text, "Resource temporarily unavailable");
     EXPECT_TRUE(control(writeSettingsButton).isEnabled());
     EXPECT_TRUE(clickRunsItsOperation(writeSettingsButton)) << "the panel was left unable";
+}
+
+} // namespace
+
+namespace {
+
+struct ChangedSinceTheOffer
+{
+    const char* version; // the speaker's firmware when the update begins
+    std::array<std::uint32_t, 3> words;
+    const char* status; // what the new search then finds of the offered 1.0.9
+    bool offered;
+};
+
+// Another program updated the speaker after 1.0.9 was offered for its 1.0.7: the update writes
+// nothing, the panel says so in a box, shows the version found and searches again.
+TEST_F(MainRemoteResultsTest, AnUpdateThatFindsTheFirmwareChangedSaysSoAndSearchesAgain)
+{
+    const std::string folder = packages / "K5R/1.0.9";
+    std::filesystem::create_directories(folder);
+    test_support::write_firmware_package(folder + "/firmware.zip",
+                                         {{0x010000, test_support::counting_bytes(100, 3)}});
+    const ChangedSinceTheOffer rows[] = {
+        {"1.0.9", {1, 0, 9}, "", true}, // the offered version itself: a reinstall, asked first
+        {"1.1.0", {1, 1, 0}, "", false},
+        {"1.0.5", {1, 0, 5}, "(Firmware V1.0.9 available)", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        speaker().reset("K5R");
+        startPanel();
+        auto& link = panel->getSpeakerLink();
+        ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+            << "the search never offered the update";
+        ASSERT_EQ(text(statusLabel), "(Firmware V1.0.9 available)");
+        emulated_speaker::speaker_settings settings = speaker().settings();
+        settings.firmware_version = row.words;
+        speaker().set_settings(settings);
+        take_reference_image();
+        speaker().clear_history();
+
+        desktop->boxes.clear();
+        click(updateFirmwareButton);
+        ASSERT_TRUE(panel->isBusy()) << "the update did not start";
+        std::vector<std::string> shown;
+        ASSERT_TRUE(tickUntil([&] {
+            if (shown.empty() || shown.back() != text(statusLabel))
+                shown.push_back(text(statusLabel));
+            return !panel->isBusy() && !desktop->boxes.empty() &&
+                   !link.is_firmware_search_running() && text(statusLabel) == row.status;
+        })) << "the update and the new search never ended: "
+            << text(statusLabel);
+        ASSERT_EQ(desktop->boxes.size(), 1u);
+        EXPECT_EQ(desktop->boxes[0].title, "Firmware update stopped");
+        EXPECT_EQ(desktop->boxes[0].text,
+                  std::string("The speaker's firmware changed to version ") + row.version +
+                      " while the update was being prepared, so nothing was written. Pellaro "
+                      "now looks for newer firmware again.");
+        EXPECT_EQ(text(firmwareLabel), std::string("Firmware: ") + row.version);
+        ASSERT_GE(shown.size(), 2u);
+        EXPECT_EQ(shown[shown.size() - 2], "(searching online...)");
+        EXPECT_EQ(control(updateFirmwareButton).isEnabled(), row.offered);
+        EXPECT_TRUE(flash_commands_with(0xD8).empty()) << "a block was erased";
+        expect_flash_unchanged();
+        panel.reset();
+    }
+}
+
+// A Get of the same speaker while its search is still on the network changes nothing of the
+// offer: the answer, when it comes, is shown and offers the update.
+TEST_F(MainRemoteResultsTest, AGetOfTheSameSpeakerDuringItsSearchKeepsTheOffer)
+{
+    const std::string folder = packages / "K5R/1.0.9";
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    auto asked = std::make_shared<test_support::test_latch>();
+    auto answer = std::make_shared<test_support::test_latch>();
+    auto queries = std::make_shared<std::atomic<int>>(0);
+    firmware_service::behaviour held;
+    held.before_query = [asked, answer, queries] {
+        if (queries->fetch_add(1) > 0)
+            return;
+        asked->open();
+        answer->wait();
+    };
+    service.set_behaviour(held);
+    startPanel();
+    auto& link = panel->getSpeakerLink();
+    ASSERT_TRUE(asked->wait()) << "the search never asked";
+
+    const bool read = clickRunsItsOperation(readSettingsButton);
+    EXPECT_TRUE(read) << "Get did not run";
+    EXPECT_EQ(text(statusLabel), "(searching online...)");
+    EXPECT_FALSE(control(updateFirmwareButton).isEnabled());
+    answer->open();
+    ASSERT_TRUE(tickUntil([&] {
+        return text(statusLabel) == "(Firmware V1.0.9 available)" &&
+               !link.is_firmware_search_running();
+    })) << "the answer was never shown: "
+        << text(statusLabel);
+    EXPECT_TRUE(control(updateFirmwareButton).isEnabled());
+    EXPECT_TRUE(link.is_firmware_update_allowed());
+    EXPECT_EQ(queries->load(), 1) << "the Get dropped the offer and searched again";
 }
 
 } // namespace

@@ -72,14 +72,18 @@ public:
     void reset_device();
     /// Asks the firmware service about newer firmware for the connected model; the request may
     /// take `time_limit_ms` in all. Reports firmware_update_available, firmware_up_to_date or
-    /// firmware_search_failed. An answer that arrives after another speaker was read (another
+    /// firmware_search_failed. The answer is judged against the speaker's firmware version
+    /// held when it arrives. An answer that arrives after another speaker was read (another
     /// model or serial) is not kept and reports firmware_up_to_date.
     void search_firmware_update(quarro::i32 time_limit_ms = default_search_time_limit_ms);
     /// Downloads the package the last search found into "firmware/<model>/<version>" of the
     /// data folder (continuing an interrupted download), checks its MD5 against the service's
-    /// checksum and installs it into the speaker it was started for. Reports
+    /// checksum and installs it into the speaker it was started for, provided that speaker
+    /// still has the firmware version the search's answer was judged against. Reports
     /// firmware_update_started, stage-1 progress while downloading, then
-    /// firmware_update_succeeded or firmware_update_failed. The speaker is held only for the
+    /// firmware_update_succeeded or firmware_update_failed; with kind firmware_changed the
+    /// version found has become get_firmware_version(), no update is allowed and nothing was
+    /// written: a new search tells what is offered now. The speaker is held only for the
     /// installation: until then give_up_waiting_for_speaker() gives the update up, and other
     /// programs may use the speaker.
     void update_firmware();
@@ -180,10 +184,12 @@ private:
     std::atomic<bool> closing{false};
     // Which operation waits for the speaker or holds it; waits are given up on closing.
     speaker_turns turns;
-    // The firmware service's last answer.
+    // The firmware service's last answer, and the speaker's firmware version it was judged
+    // against: an update writes only while the speaker still has that version.
     std::string online_firmware_version;
     std::string firmware_download_url;
     std::string firmware_checksum;
+    std::string answered_firmware_version;
     // The operation slots come last, so that even without the destructor's own wait they would
     // be given up, and their workers waited for, before any member those workers use.
     std::future<void> read_main_settings_future;

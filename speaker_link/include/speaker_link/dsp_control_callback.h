@@ -21,7 +21,11 @@ enum class firmware_update_failure : int
 {
     other = 0,
     download_or_package = 1, ///< download incomplete, checksum differs, package content missing
-    speaker_link = 2         ///< an error::dsp_error
+    speaker_link = 2,        ///< an error::dsp_error
+    /// The speaker's firmware is no longer the version the update was offered for (another
+    /// program changed it meanwhile): nothing was written, and the version found is the
+    /// speaker's firmware version now.
+    firmware_changed = 3
 };
 
 /// Receives the results of dsp_control's operations. Every call arrives on the worker thread of

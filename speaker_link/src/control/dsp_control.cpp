@@ -311,6 +311,7 @@ void dsp_control::read_main_settings_task() noexcept
                     online_firmware_version.clear();
                     firmware_download_url.clear();
                     firmware_checksum.clear();
+                    answered_firmware_version.clear();
                 }
             }
             user_preset_count.store(settings.user_preset_count);

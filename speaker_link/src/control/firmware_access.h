@@ -28,6 +28,15 @@ public:
         std::string online_version;
         std::string download_url;
         std::string checksum;
+        /// The speaker's firmware version when the answer was stored: the one it was offered for.
+        std::string speaker_version;
+    };
+    /// What became of a search's answer.
+    enum class answer_taken
+    {
+        dropped,   ///< another speaker has been read since the search began
+        not_newer, ///< stored; the online version is not newer than the speaker's
+        newer      ///< stored; the online version is newer
     };
 
     dsp_control& control() const noexcept { return control_; }
@@ -35,20 +44,25 @@ public:
     std::mutex& device_mutex() const noexcept { return control_.device_mutex; }
     speaker_turns& turns() const noexcept { return control_.turns; }
     const files::filepath& user_data_folder() const noexcept { return control_.user_data_folder; }
-    /// Set once the dsp_control is being destroyed; a transfer that sees it stops.
+    /// Set once the program closes (a wait given up, or the dsp_control destroyed); a transfer
+    /// that sees it stops.
     const std::atomic<bool>& closing() const noexcept { return control_.closing; }
 
     /// The connected speaker's facts, copied under the data lock.
     speaker_facts read_speaker() const;
     /// Under the data lock, when the speaker held now is still the one of `asked`: stores the
-    /// service's version, download link and checksum and, when `allow` is true, allows the
-    /// update; returns true. Returns false and changes nothing when another speaker has been
-    /// read since (the answer is for a speaker that has gone, and was judged by its version).
-    bool store_service_answer(const speaker_facts& asked, const std::string& version,
-                              const std::string& url, const std::string& checksum,
-                              bool allow) const;
+    /// service's version, download link and checksum with the speaker's firmware version held
+    /// now, judges `version` against that firmware version and allows the update unless
+    /// `version` is older. Returns dropped and changes nothing when another speaker has been
+    /// read since (the answer is for a speaker that has gone).
+    answer_taken store_service_answer(const speaker_facts& asked, const std::string& version,
+                                      const std::string& url, const std::string& checksum) const;
     /// The model and the service's last answer, copied under the data lock.
     service_answer read_service_answer() const;
+    /// After an update found the speaker's firmware changed since the offer: `version` becomes
+    /// the speaker's firmware version (under the data lock) and the update is no longer
+    /// allowed, until a later search allows one.
+    void firmware_changed(const std::string& version) const;
     /// After a successful installation: `version` becomes the speaker's firmware version
     /// (under the data lock) and no further update is offered until a later search allows one.
     void installed(const std::string& version) const;

@@ -5,7 +5,6 @@
 
 #include <speaker_link/firmware/firmware_service_address.h>
 #include <speaker_link/firmware/firmware_service_reply.h>
-#include <speaker_link/firmware/firmware_version.h>
 
 #include <quarro/err/exception.h>
 #include <quarro/http/http_connection.h>
@@ -25,7 +24,8 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
         base + "/wp-json/api/firmware/" + speaker.model + "/latest", time_limit_ms, "GET"));
     memory::shared_handle<quarro::http_response> response;
     memory::data_ptr<memory::data> body;
-    // Destroying the dsp_control must not wait for the service: the request then fails.
+    // A closing program (a wait given up, or the dsp_control destroyed) must not wait for the
+    // service: the request then fails.
     bool finished = false;
     try {
         finished = quarro::perform_http_request(request, response, body, &access.closing());
@@ -50,11 +50,11 @@ void search_steps(const firmware_access& access, quarro::i32 time_limit_ms)
         throw err::runtime_error("The firmware service's reply was refused: " + refused);
 
     const std::string version = reply.version_number.value_or("");
-    const bool stored = access.store_service_answer(
+    const firmware_access::answer_taken taken = access.store_service_answer(
         speaker, version, without_backslashes(base + reply.file.value_or("")),
-        reply.checksum.value_or(""), !is_newer_firmware_version(speaker.firmware_version, version));
+        reply.checksum.value_or(""));
     // Another speaker was read meanwhile: the answer offers it nothing.
-    if (stored && is_newer_firmware_version(version, speaker.firmware_version))
+    if (taken == firmware_access::answer_taken::newer)
         callback.firmware_update_available(access.control(), version);
     else
         callback.firmware_up_to_date(access.control());

@@ -14,7 +14,9 @@
 #include <quarro/log/logbook.h>
 #include <quarro/tools/text.h>
 
+#include <cerrno>
 #include <optional>
+#include <system_error>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -45,17 +47,23 @@ void remove_package(const files::filepath& folder, const std::string& name)
 
 // Two programs updating at once would write one partial file together: the second waits for
 // the first's download of the same package and then finds it complete. The folder itself is
-// locked, so that no lock file is left in it. Waiting for it is not talking to the speaker:
-// a quit gives the wait up. A folder that cannot be locked is downloaded into unlocked, as
-// with one program.
+// locked, so that no lock file is left in it; programs the panel starts meanwhile do not
+// inherit it. Waiting for it is not talking to the speaker: a quit gives the wait up. A folder
+// that cannot be locked is downloaded into unlocked, as with one program, and the log says so.
 class package_folder_lock
 {
 public:
     package_folder_lock(const files::filepath& folder, speaker_turns& turns)
         : descriptor_(::open(folder.get_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        if (descriptor_ >= 0)
-            turns.wait_for_lock(descriptor_);
+        if (descriptor_ < 0) {
+            log_unlocked(folder, errno);
+            return;
+        }
+        if (const int error = turns.wait_for_lock(
+                descriptor_,
+                "Another program is downloading the firmware package into " + folder.get_path()))
+            log_unlocked(folder, error);
     }
     ~package_folder_lock()
     {
@@ -66,6 +74,16 @@ public:
     package_folder_lock& operator=(const package_folder_lock&) = delete;
 
 private:
+    static void log_unlocked(const files::filepath& folder, int error)
+    {
+        log_failure(err::runtime_error("The firmware folder " + folder.get_path() +
+                                       " cannot be locked (" +
+                                       std::error_code(error, std::generic_category()).message() +
+                                       "): a download of the same package by another program "
+                                       "is not waited for"),
+                    quarro::log_level::error);
+    }
+
     int descriptor_;
 };
 
@@ -80,8 +98,9 @@ void append_component(std::string& path, const std::string& component)
 // speaker is not held: a quit may end the update, and other programs use the speaker meanwhile.
 void update_steps(const firmware_access& access, const quarro::download_limits& limits)
 {
-    // The speaker the user asked to update; the one attached is checked against it once the
-    // speaker is held.
+    // The speaker the user asked to update, with the firmware it was offered for: taken now,
+    // since the panel may read another speaker while the package downloads. The one attached
+    // is checked against it once the speaker is held.
     const firmware_access::speaker_facts speaker = access.read_speaker();
     const firmware_access::service_answer answer = access.read_service_answer();
     const std::string name = quarro::download_file_name(answer.download_url);
@@ -99,7 +118,8 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
         throw err::runtime_error("Cannot make the firmware folder " + relative);
 
     const package_folder_lock folder_lock(folder, access.turns());
-    // Destroying the dsp_control stops the transfer; the resume file keeps what came.
+    // A closing program (a wait given up, or the dsp_control destroyed) stops the transfer;
+    // the resume file keeps what came.
     quarro::download_limits transfer_limits = limits;
     transfer_limits.abort_flag = &access.closing();
     const memory::data_ptr<firmware_download_job> job(new firmware_download_job(
@@ -133,7 +153,8 @@ void update_steps(const firmware_access& access, const quarro::download_limits& 
     if (!image)
         return;
     const device_hold hold(access.device_mutex(), access.turns());
-    install_firmware_package_image(access.control(), *image, speaker.model, speaker.serial);
+    install_firmware_package_image(access.control(), *image,
+                                   {speaker.model, speaker.serial, answer.speaker_version});
 }
 
 } // namespace
@@ -149,6 +170,9 @@ void run_firmware_update(const firmware_access& access,
         update_steps(access, limits);
         access.set_update_running(false);
         return;
+    } catch (const firmware_version_changed& changed) {
+        log_failure(changed, quarro::log_level::error);
+        kind = firmware_update_failure::firmware_changed;
     } catch (const error::dsp_error& error) {
         log_failure(error, quarro::log_level::error);
         kind = firmware_update_failure::speaker_link;

@@ -92,7 +92,7 @@ void speaker_turns::give_up()
     given_up_ = true;
 }
 
-int speaker_turns::wait_for_lock(int& descriptor)
+int speaker_turns::wait_for_lock(int& descriptor, const std::string& holder)
 {
     bool counted_waiting = false;
     // Counted while it lasts, and given up only while the lock is not had.
@@ -126,8 +126,8 @@ int speaker_turns::wait_for_lock(int& descriptor)
             if (given_up_) {
                 --waiting_;
                 close_descriptor();
-                throw err::runtime_error("Another program is using the speaker; the wait for it "
-                                         "was given up as the panel closes");
+                throw err::runtime_error(holder +
+                                         "; the wait for it was given up as the panel closes");
             }
         }
         quarro::clock::sleep_ms(speaker_lock::poll_interval_ms);
@@ -144,7 +144,8 @@ speaker_lock::speaker_lock(speaker_turns& turns) : turns_(turns)
     if (descriptor < 0)
         log_unusable(path, reason);
     if (descriptor >= 0) {
-        if (const int error = turns.wait_for_lock(descriptor))
+        if (const int error =
+                turns.wait_for_lock(descriptor, "Another program is using the speaker"))
             log_unusable(path, error_text(error));
     }
     {

@@ -13,6 +13,9 @@
 #include <support/temporary_folder.h>
 
 #include <quarro/desktop/known_folders.h>
+#include <quarro/log/logbook.h>
+
+#include <gmock/gmock.h>
 
 namespace {
 
@@ -209,15 +212,32 @@ TEST_F(FirmwareInstall, AnotherModelAttachedIsRefusedBeforeAnyErase)
 class FirmwareUpdateToTheSpeaker : public FirmwareTest
 {
 protected:
-    /// Publishes a package of one image of 100 bytes at 0x010000 as version 1.0.9 and lets a
-    /// search find it.
-    void publishAndFind()
+    /// Publishes a package of one image of 100 bytes at 0x010000 as `version` and lets a search
+    /// find it, which reports `found`.
+    void publishAndFind(const std::string& version = "1.0.9",
+                        const std::string& found = "firmware_update_available")
     {
         const test_support::temporary_folder made;
-        test_support::write_firmware_package(made / "firmware.zip", image);
-        publish("1.0.9", test_support::read_text(made / "firmware.zip"));
+        test_support::write_firmware_package(made / "firmware.zip", image, version);
+        publish(version, test_support::read_text(made / "firmware.zip"));
         control->search_firmware_update();
-        ASSERT_EQ(callback.next(), "firmware_update_available");
+        ASSERT_EQ(callback.next(), found);
+    }
+
+    /// The speaker's firmware version words become `version`, as another program's update
+    /// leaves them; the flash as it is then is the reference.
+    void speakerNowHas(const std::array<std::uint32_t, 3>& version)
+    {
+        emulated_speaker::speaker_settings settings = speaker().settings();
+        settings.firmware_version = version;
+        speaker().set_settings(settings);
+        take_reference_image();
+        speaker().clear_history();
+    }
+
+    static std::string logText()
+    {
+        return test_support::read_text(quarro::logbook::instance().get_log_file().get_path());
     }
 
     std::string package_path() const
@@ -274,11 +294,28 @@ TEST_F(FirmwareUpdateToTheSpeaker, HoldsTheSpeakerOnlyOnceThePackageIsReadAndAQu
 }
 
 // The update writes only into the speaker it was started for: another one attached while the
-// package came in (the same model too) is refused before the first erase.
+// package came in (the same model too) is refused before the first erase, also when the
+// control has read it meanwhile, and the log names both.
 TEST_F(FirmwareUpdateToTheSpeaker, AnotherSpeakerAttachedDuringTheDownloadIsNotWritten)
 {
-    for (const char* tag : {"K5R004712", "K4R004711"}) {
-        SCOPED_TRACE(tag);
+    const struct
+    {
+        const char* tag;
+        bool readByTheControl;
+        const char* log;
+    } rows[] = {
+        {"K5R004712", false,
+         "The speaker attached is K5R K-004712, not the K5R K-004711 that the update was started "
+         "for: nothing was written"},
+        {"K5R004712", true,
+         "The speaker attached is K5R K-004712, not the K5R K-004711 that the update was started "
+         "for: nothing was written"},
+        {"K4R004711", false,
+         "The speaker attached is K4R K-004711, not the K5R K-004711 that the update was started "
+         "for: nothing was written"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.tag << (row.readByTheControl ? ", read" : ""));
         std::filesystem::remove_all(std::filesystem::path(package_path()).parent_path());
         speaker().reset("K5R");
         control.release();
@@ -291,7 +328,15 @@ TEST_F(FirmwareUpdateToTheSpeaker, AnotherSpeakerAttachedDuringTheDownloadIsNotW
         const std::size_t before = callback.count();
         control->update_firmware();
         ASSERT_TRUE(held.downloading.wait()) << "the download never began";
-        speaker().set_model_tag(tag);
+        speaker().set_model_tag(row.tag);
+        if (row.readByTheControl) {
+            // The panel's Get while the package downloads: the control now shows the other.
+            control->read_main_settings_from_device();
+            ASSERT_TRUE(test_support::eventually([&] {
+                return control->get_serial() == "K-004712" && !callback.reports().empty() &&
+                       callback.reports().back().name == "speaker_changed";
+            })) << "the control never read the other speaker";
+        }
         speaker().clear_history();
         held.go_on.open();
         const auto reports = outcome(callback, before);
@@ -300,7 +345,72 @@ TEST_F(FirmwareUpdateToTheSpeaker, AnotherSpeakerAttachedDuringTheDownloadIsNotW
         EXPECT_EQ(reports.back().number, static_cast<int>(firmware_update_failure::speaker_link));
         EXPECT_TRUE(flash_commands_with(0xD8, 0x1C0000).empty()) << "a block was erased";
         expect_flash_unchanged_outside(0x1F0000, 9);
+        EXPECT_THAT(logText(), ::testing::HasSubstr(row.log));
     }
+}
+
+struct since_offer_case
+{
+    const char* name;
+    std::array<std::uint32_t, 3> now; ///< the speaker's version when the update begins
+    const char* version;              ///< the same as text
+    const char* nextSearch;           ///< what a search then reports of the published 1.0.9
+};
+
+void PrintTo(const since_offer_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+// Another program updated the speaker after the offer (for 1.0.7) was made: nothing is written,
+// the version found becomes the speaker's, and the next search judges the offer by it.
+const since_offer_case since_offer_cases[] = {
+    {"TheOfferedVersion", {1, 0, 9}, "1.0.9", "firmware_up_to_date"},
+    {"ANewerVersion", {1, 1, 0}, "1.1.0", "firmware_up_to_date"},
+    {"AnOlderVersion", {1, 0, 5}, "1.0.5", "firmware_update_available"},
+};
+
+class FirmwareChangedSinceTheOffer : public FirmwareUpdateToTheSpeaker,
+                                     public ::testing::WithParamInterface<since_offer_case>
+{};
+
+TEST_P(FirmwareChangedSinceTheOffer, WritesNothingAndTheVersionFoundBecomesTheSpeakers)
+{
+    const since_offer_case& c = GetParam();
+    publishAndFind();
+    speakerNowHas(c.now);
+    const auto reports = update();
+    ASSERT_EQ(reports.back().name, "firmware_update_failed");
+    EXPECT_EQ(reports.back().number, static_cast<int>(firmware_update_failure::firmware_changed));
+    EXPECT_TRUE(flash_commands_with(0xD8).empty()) << "a block was erased";
+    EXPECT_TRUE(flash_commands_with(0x02).empty()) << "a page was programmed";
+    expect_flash_unchanged();
+    EXPECT_EQ(control->get_firmware_version(), c.version);
+    EXPECT_FALSE(control->is_firmware_update_allowed());
+    EXPECT_THAT(logText(),
+                ::testing::HasSubstr(std::string("The speaker's firmware is now ") + c.version +
+                                     ", not 1.0.7 as when the update was offered: "
+                                     "nothing was written"));
+
+    control->search_firmware_update();
+    EXPECT_EQ(callback.next(), c.nextSearch);
+}
+
+INSTANTIATE_TEST_SUITE_P(Updates, FirmwareChangedSinceTheOffer,
+                         ::testing::ValuesIn(since_offer_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// With the offer judged against the version the speaker still has, a confirmed reinstall of
+// that very version is written.
+TEST_F(FirmwareUpdateToTheSpeaker, AReinstallOfTheSpeakersOwnVersionIsWritten)
+{
+    publishAndFind("1.0.7", "firmware_up_to_date");
+    ASSERT_TRUE(control->is_firmware_update_allowed());
+    speaker().clear_history();
+    ASSERT_EQ(update().back().name, "firmware_update_succeeded");
+    EXPECT_EQ(flash_commands_with(0xD8, 0x1C0000).size(), 1u);
+    EXPECT_EQ(speaker().plain(0x010000, 100), image[0].bytes);
+    EXPECT_EQ(control->get_firmware_version(), "1.0.7");
 }
 
 } // namespace

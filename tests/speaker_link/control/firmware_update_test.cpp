@@ -11,14 +11,17 @@
 #include <support/service_behaviour.h>
 
 #include <support/file_size_limit.h>
+#include <support/without_permission_override.h>
 
 #include <quarro/desktop/known_folders.h>
 #include <quarro/http/resume_file.h>
+#include <quarro/log/logbook.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -26,6 +29,12 @@
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +74,16 @@ std::string quoted(const std::string& text)
         out += c;
     }
     return out;
+}
+
+/// True when nobody holds the lock on the folder now.
+bool folder_lock_is_free(const std::string& folder)
+{
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool taken = descriptor >= 0 && ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+    if (descriptor >= 0)
+        ::close(descriptor);
+    return taken;
 }
 
 class FirmwareUpdate : public FirmwareTest
@@ -491,6 +510,94 @@ TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedP
     EXPECT_EQ(service->range_headers().size(), 1u);
     EXPECT_FALSE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
     second.release();
+}
+
+// Programs the panel starts during a download (the desktop's opener for the manual, say) do not
+// inherit the package folder's lock: the next update of another window would wait for them.
+TEST_F(FirmwareUpdate, AProgramStartedDuringADownloadDoesNotKeepThePackageFolderLocked)
+{
+    const std::string bytes = package_bytes('e');
+    publish("1.0.9", bytes);
+    search();
+    held_download held;
+    hold_download(held);
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    ASSERT_TRUE(held.downloading.wait()) << "the download never began";
+    EXPECT_FALSE(folder_lock_is_free(version_folder("1.0.9"))) << "the download does not lock";
+    pid_t child = -1;
+    char program[] = "sleep";
+    char seconds[] = "30";
+    char* arguments[] = {program, seconds, nullptr};
+    ASSERT_EQ(::posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
+    held.go_on.open();
+    expect_handed_over(outcome(callback, before), "1.0.9", bytes);
+    callback.on("firmware_update_progress", nullptr);
+    const bool free_while_it_runs = folder_lock_is_free(version_folder("1.0.9"));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(free_while_it_runs) << "the started program kept the package folder locked";
+}
+
+// A window whose update waits for another's download of the same package, and is given up as
+// it closes, says what it waited for: not the speaker.
+TEST_F(FirmwareUpdate, AGivenUpWaitForAnotherDownloadSaysWhatItWaitedFor)
+{
+    const std::string bytes = package_bytes('g');
+    publish("1.0.9", bytes);
+    search();
+    recording_callback second_callback;
+    auto second = memory::make_data_ptr<dsp_control>(second_callback);
+    second->read_main_settings_from_device();
+    ASSERT_EQ(second_callback.next(), "speaker_changed");
+    second->search_firmware_update();
+    ASSERT_EQ(second_callback.next(), "firmware_update_available");
+
+    held_download held;
+    hold_download(held);
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    ASSERT_TRUE(held.downloading.wait()) << "the download never began";
+    second->update_firmware();
+    ASSERT_TRUE(test_support::eventually([&] { return second->is_waiting_for_speaker(); }))
+        << "the second update never came to wait for the download";
+    EXPECT_TRUE(second->give_up_waiting_for_speaker());
+    const auto second_reports = outcome(second_callback, 2);
+    EXPECT_EQ(second_reports.back().name, "firmware_update_failed");
+    EXPECT_EQ(second_reports.back().number, static_cast<int>(firmware_update_failure::other));
+    EXPECT_THAT(log_text(), ::testing::HasSubstr("Another program is downloading the firmware "
+                                                 "package into " +
+                                                 version_folder("1.0.9") +
+                                                 "; the wait for it was given up as the panel "
+                                                 "closes"));
+    EXPECT_THAT(log_text(), ::testing::Not(::testing::HasSubstr("using the speaker")));
+    held.go_on.open();
+    expect_handed_over(outcome(callback, before), "1.0.9", bytes);
+    second.release();
+}
+
+// A folder that cannot be locked is downloaded into all the same, as with one program, and the
+// log says why another program's download is not waited for.
+TEST_F(FirmwareUpdate, AFolderThatCannotBeLockedIsDownloadedIntoAndTheLogSaysWhy)
+{
+    const std::string bytes = package_bytes('u');
+    publish("1.0.9", bytes);
+    search();
+    const std::string folder = version_folder("1.0.9");
+    fs::create_directories(folder);
+    // Entries can be made and reached by name, but the folder cannot be opened to be locked.
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::owner_exec);
+    std::vector<recording_callback::report> reports;
+    {
+        const test_support::without_permission_override as_a_user;
+        reports = update();
+    }
+    fs::permissions(folder, fs::perms::owner_all);
+    expect_handed_over(reports, "1.0.9", bytes);
+    EXPECT_THAT(log_text(),
+                ::testing::HasSubstr("The firmware folder " + folder +
+                                     " cannot be locked (Permission denied): a download of the "
+                                     "same package by another program is not waited for"));
 }
 
 } // namespace

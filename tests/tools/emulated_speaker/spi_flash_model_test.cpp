@@ -4,11 +4,43 @@
 #include "raw_bridge.h"
 
 #include <support/emulated_speaker_fixture.h>
+#include <support/temporary_folder.h>
 
 namespace {
 
 using emulated_speaker::command_outcome;
 using SpiFlashModel = EmulatedSpeakerTest;
+
+// Another process counts the erases and programs of every program on the speaker from the file.
+TEST_F(SpiFlashModel, ChangesAreToldInTheChangeLogUntilTheSpeakerIsReset)
+{
+    const test_support::temporary_folder folder;
+    const std::string path = folder / "changes.log";
+    test_support::write_text(path, "earlier line\n");
+    speaker().log_flash_changes(path);
+    {
+        raw_bridge bridge;
+        bridge.select_flash();
+        bridge.program(0x1E00FE, {0x0F}); // without the latch
+        bridge.write_enable();
+        bridge.erase(0x1E);
+        for (int polls = 0; polls < 1000 && bridge.status() != 0; ++polls) {
+        }
+        bridge.write_enable();
+        bridge.program(0x1E00FE, {0x0F, 0xF0, 0x33});
+        EXPECT_EQ(bridge.read(0x1E0000, 1).size(), 1u); // reads are no changes
+    }
+    speaker().reset("K5R");
+    raw_bridge after;
+    after.select_flash();
+    after.write_enable();
+    after.erase(0x1E);
+    EXPECT_EQ(test_support::read_text(path),
+              "earlier line\n"
+              "page program 0x1E00FE 1 ignored without write enable\n"
+              "block erase 0x1E0000 executed\n"
+              "page program 0x1E00FE 3 executed\n");
+}
 
 TEST_F(SpiFlashModel, ProgramOnlyClearsBitsAndWrapsWithinItsPage)
 {

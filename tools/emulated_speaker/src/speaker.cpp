@@ -79,7 +79,12 @@ void speaker::state::violation(const std::string& text)
 speaker::state::state()
     : flash([this](const std::string& text) { violation(text); }),
       bridge(flash, [this](const std::string& text) { violation(text); })
-{}
+{
+    flash.on_command = [this](const flash_command& command) {
+        if (changes)
+            changes->record(command);
+    };
+}
 
 std::shared_ptr<armed_fault> speaker::state::arm(std::string description, std::uint64_t after,
                                                  std::uint64_t times)
@@ -149,6 +154,7 @@ void speaker::state::forget_everything()
     violations.clear();
     bridge.factory_reset(); // also the power-up settings a test may have changed
     file.reset();
+    changes.reset();
     removed = false;
     unplugged = false;
     removal.reset();
@@ -391,8 +397,7 @@ int speaker::state::read(hid_device_* device, unsigned char* data, std::size_t l
         return 0;
     }
     if (front.ready_us > now_us) {
-        if (!virtual_clock::runs_ahead && timeout_ms >= 0 &&
-            front.ready_us - now_us > timeout_us) {
+        if (!virtual_clock::runs_ahead && timeout_ms >= 0 && front.ready_us - now_us > timeout_us) {
             virtual_clock::advance_us(timeout_us);
             return 0;
         }
@@ -430,6 +435,14 @@ speaker::speaker() : state_(std::make_unique<state>())
             use_flash_file(path, model);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s; the flash stays in memory\n", error.what());
+        }
+    }
+    const char* changes = std::getenv("PELLARO_EMULATED_CHANGE_LOG");
+    if (changes != nullptr && *changes != '\0') {
+        try {
+            log_flash_changes(changes);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s\n", error.what());
         }
     }
 }
@@ -472,6 +485,13 @@ void speaker::use_flash_file(const std::string& path, const std::string& model)
     state_->flash.memory() = std::move(image);
     state_->flash.clear_dirty();
     state_->file = std::move(file);
+}
+
+void speaker::log_flash_changes(const std::string& path)
+{
+    auto changes = std::make_unique<change_log>(path);
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->changes = std::move(changes);
 }
 
 std::vector<std::uint8_t> speaker::flash(std::uint32_t address, std::uint32_t length) const

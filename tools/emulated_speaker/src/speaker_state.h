@@ -5,6 +5,7 @@
 
 #include "armed_fault.h"
 #include "bridge_model.h"
+#include "change_log.h"
 #include "flash_file.h"
 #include "spi_flash_model.h"
 
@@ -86,6 +87,8 @@ struct speaker::state
     bridge_model bridge;
     /// The flash file shared with other programs; null while the flash lives in memory.
     std::unique_ptr<flash_file> file;
+    /// Where the flash's erases and page programs are told; null while they are not.
+    std::unique_ptr<change_log> changes;
 
     bool removed = false;
     bool unplugged = false;

@@ -198,6 +198,8 @@ void spi_flash_model::end_command(chip_select_rise rise)
         rise == chip_select_rise::after_a_byte ? execute() : command_outcome::cut_short;
     command.bytes = std::move(bytes_);
     bytes_.clear();
+    if (on_command)
+        on_command(command);
     log_.push_back(std::move(command));
 }
 

@@ -51,6 +51,8 @@ public:
     std::size_t clocked_count() const { return bytes_.size(); }
 
     const std::vector<flash_command>& log() const { return log_; }
+    /// Called with every command as it ends, after it took effect (empty: none). Kept by load().
+    std::function<void(const flash_command&)> on_command;
     void clear_log() { log_.clear(); }
     /// True once a command changed the memory since the last clear_dirty().
     bool dirty() const { return dirty_; }

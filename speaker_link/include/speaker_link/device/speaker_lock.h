@@ -34,9 +34,11 @@ public:
     /// speaker_lock::poll_interval_ms on quarro's clock and counted as a wait meanwhile.
     /// Returns 0 once the lock is had. When it is not had, `descriptor` is closed and set to
     /// -1: the result is the errno of a flock that failed for another reason than another
-    /// holder, or err::runtime_error is thrown once waiting has been given up. Having the lock
-    /// is not holding the speaker: speaker_lock counts that.
-    int wait_for_lock(int& descriptor);
+    /// holder, or err::runtime_error is thrown once waiting has been given up, its text
+    /// `holder` (who has the lock, in a user's words) followed by "; the wait for it was given
+    /// up as the panel closes". Having the lock is not holding the speaker: speaker_lock
+    /// counts that.
+    int wait_for_lock(int& descriptor, const std::string& holder);
 
 private:
     friend class speaker_lock;

@@ -126,7 +126,8 @@ class speaker
 public:
     /// The speaker, built on first use: its flash is the file named by PELLARO_EMULATED_FLASH
     /// (created from a factory image of PELLARO_EMULATED_MODEL, default K5R, when missing), or
-    /// a factory image in memory when the variable is not set.
+    /// a factory image in memory when the variable is not set; its changes go to the file
+    /// named by PELLARO_EMULATED_CHANGE_LOG (log_flash_changes) when that is set.
     static speaker& instance();
 
     speaker(const speaker&) = delete;
@@ -135,7 +136,8 @@ public:
     // -- The attached speaker and its flash ----------------------------------------------
 
     /// Attaches a new speaker of `model` with a factory image in memory and forgets everything
-    /// else: faults, hooks, counters, history, violations, bridge settings, open handles.
+    /// else: faults, hooks, counters, history, violations, bridge settings, open handles, the
+    /// change log.
     /// Throws std::invalid_argument for an unknown model.
     void reset(const std::string& model = "K5R");
     /// Keeps the flash in `path` from now on: loads it, or writes a factory image of `model`
@@ -145,6 +147,13 @@ public:
     /// emulator's own lock on the file. Throws std::runtime_error when the file cannot be read
     /// or written or does not hold a whole image.
     void use_flash_file(const std::string& path, const std::string& model);
+
+    /// From now until reset(), appends a line to the file `path` (made when missing) for every
+    /// block erase and page program the flash takes, whatever became of it: "block erase
+    /// 0x010000 executed", "page program 0x010000 32 executed". Programs on one flash file may
+    /// share the file, so that a test counts what all of them asked of the speaker. Throws
+    /// std::runtime_error when the file cannot be opened.
+    void log_flash_changes(const std::string& path);
 
     /// `length` bytes from `address` as stored (bit order reversed).
     std::vector<std::uint8_t> flash(std::uint32_t address, std::uint32_t length) const;
