@@ -287,8 +287,11 @@ void MainRemote::savePresetAs(const files::filepath& folder, const std::string& 
             files::remove_item(path);
         throw;
     }
-    presetNameLabel->setText(juce::String::fromUTF8(files::split_file_name(name).base_name.c_str()),
-                             juce::dontSendNotification);
+    // On Linux a backslash is part of a name, as the file's own preset name has it.
+    presetNameLabel->setText(
+        juce::String::fromUTF8(
+            files::split_file_name(name, files::path_separators::slash).base_name.c_str()),
+        juce::dontSendNotification);
 }
 
 void MainRemote::expandOrCollapse(bool expand)

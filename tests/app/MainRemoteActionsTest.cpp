@@ -203,6 +203,7 @@ TEST_F(MainRemoteActionsTest, SavesUnderTheTypedNameWithXmlAddedAndNamesThePrese
         {"Vocal 1.7", "Vocal 1.7.xml", "Vocal 1.7"}, // a file of its own, asked about nothing
         {"Bass.XML", "Bass.XML", "Bass"},
         {"Vocal.txt", "Vocal.txt.xml", "Vocal.txt"},
+        {"Bass\\Low", "Bass\\Low.xml", "Bass\\Low"}, // a backslash is part of the name
     };
     std::vector<std::string> files;
     for (const auto& row : rows) {

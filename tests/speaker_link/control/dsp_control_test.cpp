@@ -207,6 +207,11 @@ TEST_F(DspControl, PresetFileIsNamedAfterItsFileLoadsBackAndIsNotLoadedDamaged)
     control->save_preset_file(files::filepath(path));
     EXPECT_EQ(control->get_current_preset()->name, "Studio");
     EXPECT_THAT(test_support::read_text(path), ::testing::HasSubstr("<name>My Preset</name>"));
+    // A backslash is part of a file's name on Linux, and so of the preset's.
+    const std::string backslashed = folder / "a\\b.xml";
+    test_support::write_text(backslashed, "");
+    control->save_preset_file(files::filepath(backslashed));
+    EXPECT_THAT(test_support::read_text(backslashed), ::testing::HasSubstr("<name>a\\b</name>"));
 
     // A damaged or missing file is logged, thrown on to the caller, and changes nothing.
     test_support::write_text(
