@@ -8,6 +8,7 @@
 
 #include <quarro/desktop/dialogs.h>
 #include <quarro/err/exception.h>
+#include <quarro/files/file_error.h>
 #include <quarro/files/file_name_parts.h>
 #include <quarro/files/folder_operations.h>
 #include <quarro/log/logbook.h>
@@ -233,17 +234,21 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
 {
     runGuarded("Load preset failed", [this, &file] {
         // A file that does not load changes nothing: not the held preset, not the knobs
-        // (which may hold edits not sent yet), not the name.
+        // (which may hold edits not sent yet), not the name. The speaker link has logged its
+        // own words for why.
         const auto notLoaded = [&file](const char* why) {
             return err::runtime_error("The preset file " + file.get_path() +
                                       " was not loaded: " + why);
         };
         try {
             dspControl->load_preset_file(file);
-        } catch (const err::exception& problem) {
-            throw notLoaded(problem.what());
-        } catch (const std::exception& problem) {
-            throw notLoaded(problem.what());
+        } catch (const files::error::file&) {
+            throw notLoaded("it could not be read.");
+        } catch (const err::runtime_error&) {
+            // What was read is no preset file of ours: no preset, too few bands, no XML.
+            throw notLoaded("it holds no preset with eight bands.");
+        } catch (...) {
+            throw notLoaded("it could not be read.");
         }
         applyPresetToControls(*dspControl->get_current_preset());
     });
@@ -272,20 +277,30 @@ void MainRemote::savePresetFile()
 
 void MainRemote::savePresetAs(const files::filepath& folder, const std::string& name)
 {
-    // Throws when the file can't be made; a name the folder refuses gives no file either.
+    const auto cannotSave = [&folder, &name](const char* why) {
+        return err::runtime_error("Cannot save as " + folder.get_path() + "/" + name + ": " + why);
+    };
+    // A name the folder refuses gives no file either.
     const bool replacing = files::item_exists(folder, name);
-    const auto path = files::create_file(folder, name);
+    files::filepath path;
+    try {
+        path = files::create_file(folder, name);
+    } catch (const err::exception& failure) {
+        // The box below says it in a user's words; the log keeps the file layer's.
+        quarro::logbook::instance().message(failure.what(), quarro::log_level::error,
+                                            quarro::logbook::file_and_console);
+    }
     if (!path.exists())
-        throw err::exception("cannot create the file! it may be opened by another application?");
+        throw cannotSave("the file could not be created.");
     // The file holds the preset last read, loaded or sent, not knob moves that were not sent.
-    // A failed write is reported as a failed creation is, and leaves no empty file behind: a
-    // file being replaced keeps its old content, one made for this save goes again.
+    // A failed write leaves no empty file behind: a file being replaced keeps its old content,
+    // one made for this save goes again. The speaker link has logged its own words for why.
     try {
         dspControl->save_preset_file(path);
     } catch (...) {
         if (!replacing)
             files::remove_item(path);
-        throw;
+        throw cannotSave("the file could not be written.");
     }
     // On Linux a backslash is part of a name, as the file's own preset name has it.
     presetNameLabel->setText(

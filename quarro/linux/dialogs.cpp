@@ -71,12 +71,12 @@ save_choice saved_file(const std::optional<std::string>& chosen)
     choice.confirmed = true;
     const auto path = files::detail::normalise_path(*chosen);
     if (!path) {
-        choice.problem = "cannot save as " + *chosen + ": the folder cannot be found";
+        choice.problem = "Cannot save as " + *chosen + ": the folder cannot be found.";
         return choice;
     }
     std::error_code ignored;
     if (std::filesystem::is_directory(*path, ignored)) {
-        choice.problem = "cannot save as " + *path + ": a folder has that name";
+        choice.problem = "Cannot save as " + *path + ": a folder has that name.";
         return choice;
     }
     const std::string parent = files::detail::parent_path(*path);
@@ -88,7 +88,7 @@ save_choice saved_file(const std::optional<std::string>& chosen)
         // Missing: said below.
     }
     if (!folder.is_directory()) {
-        choice.problem = "cannot save as " + *path + ": the folder " + parent + " does not exist";
+        choice.problem = "Cannot save as " + *path + ": the folder " + parent + " does not exist.";
         return choice;
     }
     choice.folder.swap(folder);
@@ -223,7 +223,8 @@ void begin_choose_file_to_save(const std::string& title, const files::filepath& 
                 } catch (...) {
                     choice = save_choice();
                     choice.confirmed = true;
-                    choice.problem = "cannot save as " + answer.value_or("") + ": unknown error";
+                    choice.problem = "Cannot save as " + answer.value_or("") +
+                                     ": the name could not be checked.";
                 }
                 chosen(choice);
             });

@@ -98,13 +98,13 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
         {root / "presets/./sub/../sub/warm.xml", sub, "warm.xml", "saved|" + sub + "|warm.xml"},
         {std::nullopt, "", "", "cancelled"},
         {root / "nowhere/warm.xml", "", "",
-         "cannot save as " + (root / "nowhere/warm.xml") + ": the folder " + (root / "nowhere") +
-             " does not exist"},
+         "Cannot save as " + (root / "nowhere/warm.xml") + ": the folder " + (root / "nowhere") +
+             " does not exist."},
         {root / "presets/bright.xml/warm.xml", "", "",
-         "cannot save as " + (root / "presets/bright.xml/warm.xml") + ": the folder " +
-             (root / "presets/bright.xml") + " does not exist"},
-        {sub, "", "", "cannot save as " + sub + ": a folder has that name"},
-        {"/", "", "", "cannot save as /: a folder has that name"},
+         "Cannot save as " + (root / "presets/bright.xml/warm.xml") + ": the folder " +
+             (root / "presets/bright.xml") + " does not exist."},
+        {sub, "", "", "Cannot save as " + sub + ": a folder has that name."},
+        {"/", "", "", "Cannot save as /: a folder has that name."},
     };
     for (const auto& [answer, chosen_folder, chosen_name, choice] : cases) {
         SCOPED_TRACE(answer.value_or("cancel"));
@@ -174,8 +174,8 @@ TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
             });
         EXPECT_EQ(answers,
                   (std::vector<std::string>{
-                      "open|", answer_first ? "save|confirmed|cannot save as /: a folder has "
-                                              "that name"
+                      "open|", answer_first ? "save|confirmed|Cannot save as /: a folder has "
+                                              "that name."
                                             : "save|"}));
     }
 }

@@ -92,7 +92,8 @@ struct save_choice
     files::filepath folder;
     std::string file_name;
     /// Confirmed, but no file can be saved there: the chosen folder does not exist, or a
-    /// folder has the chosen name. Says why, naming the path; folder and file_name are empty.
+    /// folder has the chosen name. Says why in a sentence for the user, naming the path
+    /// ("Cannot save as <path>: a folder has that name."); folder and file_name are empty.
     std::string problem;
 };
 
