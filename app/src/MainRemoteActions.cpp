@@ -31,8 +31,10 @@ void MainRemote::sliderValueChanged(juce::Slider*) {}
 void MainRemote::buttonClicked(juce::Button* button)
 {
     // A JUCE callback must not let an exception out: a failed action is shown.
-    runGuarded(button == savePresetButton.get() ? "Save preset failed" : "Operation failed",
-               [this, button] { runAction(button); });
+    const char* const failureTitle = button == savePresetButton.get()   ? "Save preset failed"
+                                     : button == loadPresetButton.get() ? "Load preset failed"
+                                                                        : "Operation failed";
+    runGuarded(failureTitle, [this, button] { runAction(button); });
 }
 
 void MainRemote::runAction(juce::Button* button)
@@ -219,13 +221,19 @@ void MainRemote::resetSpeaker()
 void MainRemote::loadPresetFile()
 {
     ask([this](std::function<void()> answered) {
+        const juce::Component::SafePointer<MainRemote> panel(this);
         quarro::begin_choose_file_to_open(
             "load preset...", dspControl->get_preset_folder(),
-            [panel = juce::Component::SafePointer<MainRemote>(this),
-             answered = std::move(answered)](const files::filepath& path) {
+            [panel, answered](const files::filepath& path) {
                 answered();
                 if (panel != nullptr && path.exists())
                     panel->loadPresetFrom(path);
+            },
+            [panel, answered](const std::string& why) {
+                answered();
+                if (panel != nullptr)
+                    panel->reportFailure("Load preset failed",
+                                         "The file panel could not be shown: " + why);
             });
     });
 }
@@ -257,11 +265,11 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
 void MainRemote::savePresetFile()
 {
     ask([this](std::function<void()> answered) {
+        const juce::Component::SafePointer<MainRemote> panel(this);
         quarro::begin_choose_file_to_save(
             "save preset as...", dspControl->get_preset_folder(),
             presetNameLabel->getText().toStdString(), "xml",
-            [panel = juce::Component::SafePointer<MainRemote>(this),
-             answered = std::move(answered)](const quarro::save_choice& choice) {
+            [panel, answered](const quarro::save_choice& choice) {
                 answered();
                 if (panel == nullptr || !choice.confirmed)
                     return;
@@ -271,6 +279,12 @@ void MainRemote::savePresetFile()
                         throw err::runtime_error(choice.problem);
                     panel->savePresetAs(choice.folder, choice.file_name);
                 });
+            },
+            [panel, answered](const std::string& why) {
+                answered();
+                if (panel != nullptr)
+                    panel->reportFailure("Save preset failed",
+                                         "The file panel could not be shown: " + why);
             });
     });
 }

@@ -7,6 +7,7 @@
 
 #include "files/path_text.h"
 
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -108,6 +109,30 @@ bool saved_file(const std::optional<std::string>& chosen, files::filepath& folde
     return true;
 }
 
+/// A panel that could not be shown, told while its exception is being handled: `failed`
+/// hears why when the caller gave it, else `cancelled` answers as a cancel. Neither may throw.
+void not_shown(const std::function<void(const std::string& why)>& failed,
+               const std::function<void()>& cancelled) noexcept
+{
+    try {
+        if (!failed) {
+            cancelled();
+            return;
+        }
+        try {
+            throw;
+        } catch (const err::exception& error) {
+            failed(error.what());
+        } catch (const std::exception& error) {
+            failed(error.what());
+        } catch (...) {
+            failed("unknown error");
+        }
+    } catch (...) {
+        // The caller's own answer failed: nothing is left to tell it.
+    }
+}
+
 } // namespace
 
 std::optional<std::string> dialog_hooks::choose_file_to_open(const std::string&, const std::string&)
@@ -176,7 +201,8 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
 }
 
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
-                               std::function<void(const files::filepath& file)> chosen) noexcept
+                               std::function<void(const files::filepath& file)> chosen,
+                               std::function<void(const std::string& why)> failed) noexcept
 {
     // Taken by the first answer, so that a hook that fails after it has answered does not
     // answer twice; a panel that could not be shown answers as a cancel.
@@ -197,13 +223,14 @@ void begin_choose_file_to_open(const std::string& title, const files::filepath& 
             });
     } catch (...) {
         if (const auto chosen = std::exchange(*pending, nullptr))
-            chosen(files::filepath());
+            not_shown(failed, [&chosen] { chosen(files::filepath()); });
     }
 }
 
 void begin_choose_file_to_save(const std::string& title, const files::filepath& folder,
                                const std::string& file_name, const std::string& file_type,
-                               std::function<void(const save_choice& choice)> chosen) noexcept
+                               std::function<void(const save_choice& choice)> chosen,
+                               std::function<void(const std::string& why)> failed) noexcept
 {
     auto pending = std::make_shared<decltype(chosen)>(std::move(chosen));
     try {
@@ -230,7 +257,7 @@ void begin_choose_file_to_save(const std::string& title, const files::filepath& 
             });
     } catch (...) {
         if (const auto chosen = std::exchange(*pending, nullptr))
-            chosen(save_choice());
+            not_shown(failed, [&chosen] { chosen(save_choice()); });
     }
 }
 

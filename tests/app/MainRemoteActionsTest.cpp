@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -422,6 +423,64 @@ TEST_F(MainRemoteActionsTest, AQuestionAnsweredAfterTheClickDoesWhatItsAnswerSay
             << "the panel did not take the next click";
         panel.reset();
         desktop->holdAnswers = false;
+    }
+}
+
+TEST_F(MainRemoteActionsTest, AQuestionIsNotAskedWhileAnOperationRuns)
+{
+    // Update with the speaker's own version online asks too.
+    const std::string folder = packages / "K5R/1.0.7";
+    std::filesystem::create_directories(folder);
+    test_support::write_text(folder + "/firmware.zip", "not a zip archive");
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never allowed the update";
+    desktop->holdAnswers = true;
+    const auto gate = speaker().hold_report(0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+    for (const auto button : {resetButton, updateFirmwareButton}) {
+        SCOPED_TRACE(button == resetButton ? "Reset" : "Update");
+        click(button);
+        EXPECT_TRUE(desktop->boxes.empty()) << "a question was asked";
+        EXPECT_FALSE(panel->isAsking());
+    }
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    EXPECT_TRUE(desktop->unanswered.empty());
+}
+
+TEST_F(MainRemoteActionsTest, AQuestionOrPanelThatCannotOpenSaysWhyAndLeavesThePanelUsable)
+{
+    startPanel();
+    const struct
+    {
+        const char* name;
+        Control button;
+        const char* title;
+        const char* text;
+    } rows[] = {
+        {"Reset's question", resetButton, "Operation failed", "no display"},
+        {"Load panel", loadPresetButton, "Load preset failed",
+         "The file panel could not be shown: no display"},
+        {"Save panel", savePresetButton, "Save preset failed",
+         "The file panel could not be shown: no display"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        desktop->boxes.clear();
+        desktop->questionsFail = true;
+        filePanels->cannot_show = true;
+        click(row.button);
+        desktop->questionsFail = false;
+        filePanels->cannot_show = false;
+        ASSERT_EQ(desktop->boxes.size(), 1u);
+        EXPECT_EQ(desktop->boxes[0].title, row.title);
+        EXPECT_EQ(desktop->boxes[0].text, row.text);
+        EXPECT_EQ(desktop->boxes[0].associatedComponent, panel.get());
+        EXPECT_FALSE(panel->isAsking());
+        EXPECT_FALSE(panel->isBusy());
+        ASSERT_TRUE(clickRunsItsOperation(writeSettingsButton)) << "the panel was left unable";
     }
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -136,9 +137,10 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
     EXPECT_EQ(hooks->asked, "t|||"); // no folder, no name, no filter
 }
 
-TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
+TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancelOrSaysWhy)
 {
-    // A hook that fails, before or after it has answered: the caller hears exactly one answer.
+    // A hook that fails, before or after it has answered: the caller hears exactly one answer,
+    // or, when it asked to hear of a failure, why the panel was not shown.
     struct failing_hooks : test_support::scripted_dialogs
     {
         bool answer_first = false;
@@ -157,26 +159,49 @@ TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
             throw std::runtime_error("no display");
         }
     };
-    for (const bool answer_first : {false, true}) {
-        SCOPED_TRACE(answer_first ? "answered, then failed" : "failed");
+    const struct
+    {
+        const char* name;
+        bool answer_first;
+        bool told; // the caller hears of a failure
+        std::vector<std::string> answers;
+    } rows[] = {
+        {"failed", false, false, {"open|", "save|"}},
+        {"failed, told", false, true, {"open failed|no display", "save failed|no display"}},
+        {"answered, then failed",
+         true,
+         false,
+         {"open|", "save|confirmed|Cannot save as /: a folder has that name."}},
+        {"answered, then failed, told",
+         true,
+         true,
+         {"open|", "save|confirmed|Cannot save as /: a folder has that name."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         auto failing = std::make_shared<failing_hooks>();
-        failing->answer_first = answer_first;
+        failing->answer_first = row.answer_first;
         quarro::set_dialog_hooks(failing);
         std::vector<std::string> answers;
-        quarro::begin_choose_file_to_open("load preset...", presets, [&](const filepath& file) {
-            answers.push_back("open|" + file.get_path());
-        });
+        const auto failed = [&](const char* panel) -> std::function<void(const std::string&)> {
+            if (!row.told)
+                return nullptr;
+            return [&answers, panel](const std::string& why) {
+                answers.push_back(std::string(panel) + " failed|" + why);
+            };
+        };
+        quarro::begin_choose_file_to_open(
+            "load preset...", presets,
+            [&](const filepath& file) { answers.push_back("open|" + file.get_path()); },
+            failed("open"));
         quarro::begin_choose_file_to_save(
             "save preset as...", presets, "proposed.xml", "xml",
             [&](const quarro::save_choice& choice) {
                 answers.push_back(std::string("save|") + (choice.confirmed ? "confirmed|" : "") +
                                   choice.problem);
-            });
-        EXPECT_EQ(answers,
-                  (std::vector<std::string>{
-                      "open|", answer_first ? "save|confirmed|Cannot save as /: a folder has "
-                                              "that name."
-                                            : "save|"}));
+            },
+            failed("save"));
+        EXPECT_EQ(answers, row.answers);
     }
 }
 
