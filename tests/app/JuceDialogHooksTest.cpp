@@ -141,6 +141,74 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
     }
 }
 
+// How a desktop user closes a panel without choosing: the window manager's close (Alt+F4, the
+// title bar's button) or Escape, with the caret in the file name field.
+enum class Closing
+{
+    window,
+    escapeInTheFileName,
+};
+
+TEST(JuceDialogHooks, APanelClosedAsAWindowOrWithEscapeIsCancelled)
+{
+    const test_support::temporary_folder folder;
+    test_support::write_text(folder / "Warm.xml", "<root/>");
+    const struct
+    {
+        const char* name;
+        bool save;
+        Closing closing;
+    } rows[] = {
+        {"open, closed", false, Closing::window},
+        {"open, Escape", false, Closing::escapeInTheFileName},
+        {"save, closed", true, Closing::window},
+        {"save, Escape", true, Closing::escapeInTheFileName},
+    };
+    JuceDialogHooks hooks;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<std::string> chosen = "no answer";
+        bool answered = false;
+        const auto answer = [&](std::optional<std::string> given) {
+            chosen = given;
+            answered = true;
+        };
+        if (row.save)
+            hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
+                                            "xml", answer);
+        else
+            hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
+        auto* panel = dynamic_cast<juce::FileChooserDialogBox*>(
+            juce::Component::getCurrentlyModalComponent());
+        ASSERT_NE(panel, nullptr) << "no modal file panel";
+        ASSERT_NE(panel->getPeer(), nullptr) << "the panel is no window of its own";
+        // A name that a wrong answer would choose: the file there, or a new one.
+        auto* fileName = SavePanelDriver::find<juce::TextEditor>(*panel);
+        ASSERT_NE(fileName, nullptr) << "the panel has no file name field";
+        fileName->setText(row.save ? "Fresh" : "Warm.xml");
+        if (row.closing == Closing::window) {
+            panel->getPeer()->handleUserClosingWindow();
+        } else {
+            fileName->grabKeyboardFocus();
+            ASSERT_TRUE(fileName->hasKeyboardFocus(false)) << "the caret is not in the field";
+            panel->getPeer()->handleKeyPress(juce::KeyPress(juce::KeyPress::escapeKey));
+        }
+        const auto limit = juce::Time::getMillisecondCounter() + 5000;
+        while (!answered && juce::Time::getMillisecondCounter() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+        EXPECT_TRUE(answered) << "the panel gave no answer within 5 s";
+        EXPECT_EQ(chosen, std::nullopt);
+        EXPECT_EQ(juce::Component::getCurrentlyModalComponent(), nullptr) << "still asking";
+        // A panel left open would hold the next row; close it as a Cancel does.
+        for (auto* modal = juce::Component::getCurrentlyModalComponent(); modal != nullptr;
+             modal = juce::Component::getCurrentlyModalComponent()) {
+            modal->exitModalState(0);
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder / "Fresh.xml"));
+    }
+}
+
 // The panels are JUCE's own on every desktop: with zenity or kdialog on the PATH neither runs
 // (JUCE would run one as a program of its own, which nothing holds modal). The stand-ins come
 // first, before any other panel of the process: JUCE looks for the programs once.
