@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -210,10 +212,12 @@ TEST(JuceDialogHooks, APanelClosedAsAWindowOrWithEscapeIsCancelled)
 }
 
 // The panels are JUCE's own on every desktop: with zenity or kdialog on the PATH neither runs
-// (JUCE would run one as a program of its own, which nothing holds modal). The stand-ins come
-// first, before any other panel of the process: JUCE looks for the programs once.
-TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
+// (JUCE would run one as a program of its own, which nothing holds modal). While a panel is
+// open, a second one of either kind is cancelled at once and the open one keeps its answer.
+// Returns what went wrong, row by row; nothing when all was well.
+std::string panelsOnTwoDesktops()
 {
+    std::ostringstream problems;
     const test_support::temporary_folder folder;
     test_support::write_text(folder / "Warm.xml", "<root/>");
     const std::string bin = folder / "bin";
@@ -241,13 +245,19 @@ TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
     } panels[] = {
         {"open, chosen", false, "Warm.xml", folder / "Warm.xml"},
         {"open, cancelled", false, "", std::nullopt},
+        {"save, chosen", true, "Fresh", folder / "Fresh.xml"},
         {"save, cancelled", true, "", std::nullopt},
+    };
+    const auto shown = [](const std::optional<std::string>& answer) {
+        if (answer == "no answer")
+            return std::string("no answer yet");
+        return answer ? "answered \"" + *answer + "\"" : std::string("answered nothing");
     };
     JuceDialogHooks hooks;
     for (const auto& desktop : desktops) {
         const test_support::environment_variable searched("PATH", desktop.path);
         for (const auto& row : panels) {
-            SCOPED_TRACE(testing::Message() << desktop.desktop << ", " << row.name);
+            const std::string where = std::string(desktop.desktop) + ", " + row.name + ": ";
             SavePanelDriver user(row.typed, false);
             std::optional<std::string> chosen = "no answer";
             bool answered = false;
@@ -260,22 +270,57 @@ TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
                                                 "xml", answer);
             else
                 hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
-            // A second panel while this one is open: cancelled at once, this one goes on.
             std::optional<std::string> second = "no answer";
-            hooks.begin_choose_file_to_open(
-                "load preset...", folder.path(),
-                [&second](std::optional<std::string> given) { second = given; });
-            EXPECT_EQ(second, std::nullopt) << "a second panel was not refused";
+            const auto secondAnswer = [&second](std::optional<std::string> given) {
+                second = given;
+            };
+            hooks.begin_choose_file_to_open("load preset...", folder.path(), secondAnswer);
+            if (second != std::nullopt)
+                problems << where << "a second open panel was not refused: " << shown(second)
+                         << "\n";
+            second = "no answer";
+            hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
+                                            "xml", secondAnswer);
+            if (second != std::nullopt)
+                problems << where << "a second save panel was not refused: " << shown(second)
+                         << "\n";
             const auto limit = juce::Time::getMillisecondCounter() + 12000;
             while (!answered && juce::Time::getMillisecondCounter() < limit)
                 juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-            EXPECT_TRUE(user.typed) << "no JUCE panel was modal";
-            EXPECT_FALSE(user.gaveUp) << "the panel was still open after 10 s";
-            ASSERT_TRUE(answered) << "the panel gave no answer within 12 s";
-            EXPECT_EQ(chosen, row.answer);
-            EXPECT_FALSE(std::filesystem::exists(folder / "ran")) << "a desktop program ran";
+            if (!user.typed)
+                problems << where << "no JUCE panel was modal\n";
+            if (user.gaveUp)
+                problems << where << "the panel was still open after 10 s\n";
+            if (!answered) {
+                // A panel that never answers holds every row after it.
+                problems << where << "the panel gave no answer within 12 s; no more rows run\n";
+                return problems.str();
+            }
+            if (chosen != row.answer)
+                problems << where << shown(chosen) << ", expected " << shown(row.answer) << "\n";
+            if (std::filesystem::exists(folder / "ran"))
+                problems << where << "a desktop program ran\n";
         }
     }
+    return problems.str();
+}
+
+TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
+{
+    // JUCE looks for the desktop's programs once per process, as it makes its first panel: the
+    // panels are shown in a process of their own, whose first panel finds the stand-ins.
+    const auto style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string problems = panelsOnTwoDesktops();
+            std::fputs(problems.c_str(), stderr);
+            std::fflush(stderr);
+            // No exit handlers: JUCE is still up in this process.
+            std::_Exit(problems.empty() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 } // namespace
