@@ -10,12 +10,16 @@
 #include <optional>
 
 /** Alerts as JUCE alert windows, posted to the message thread from any thread and never
-    waited for; file panels as JUCE's own asynchronous file choosers on the message thread,
-    modal (no other window of the program takes clicks or keys while one is open), a save asking
-    before it replaces a file. Only the begin_ forms show a panel (the waiting forms answer
-    "cancelled"); while one is open another answers "cancelled" at once and the open one keeps
-    its answer. The application installs it at start (quarro::set_dialog_hooks) and removes it
-    at the end, which closes an open panel without an answer.
+    waited for; file panels as JUCE's own file panel (a juce::FileChooserDialogBox around a
+    juce::FileBrowserComponent, what juce::FileChooser shows without the desktop's programs) on
+    the message thread, modal (no other window of the program takes clicks or keys while one is
+    open), a save asking before it replaces a file. A panel closed as a desktop closes a window
+    (the window manager's close, Alt+F4) or with Escape, the caret in a text field of it
+    included, answers "cancelled", as its Cancel button does. Only the begin_ forms show a
+    panel (the waiting forms answer "cancelled"); while one is open another answers "cancelled"
+    at once and the open one keeps its answer. The application installs it at start
+    (quarro::set_dialog_hooks) and removes it at the end, which closes an open panel without an
+    answer.
 
     JUCE's own panel rather than the desktop's: JUCE shows that one through zenity or kdialog, a
     program of its own that nothing holds modal and that a second panel would kill with its
@@ -23,6 +27,10 @@
 class JuceDialogHooks : public quarro::dialog_hooks
 {
 public:
+    JuceDialogHooks() = default;
+    JuceDialogHooks(const JuceDialogHooks&) = delete;
+    JuceDialogHooks& operator=(const JuceDialogHooks&) = delete;
+
     void show_alert(const std::string& informative_text, const std::string& message_text) override;
     void begin_choose_file_to_open(const std::string& title, const std::string& start_folder,
                                    answer_function answer) override;
@@ -42,12 +50,11 @@ public:
                            std::function<void(std::optional<juce::File> file)> answer);
 
 private:
-    /** JUCE would run zenity or kdialog when either is installed. */
-    static constexpr bool useDesktopPanels = false;
+    struct OpenPanel;
 
-    /** Shows `chooser` with `flags`; `answered` runs with its result. */
-    void launch(int flags, std::function<void(const juce::FileChooser&)> answered);
+    /** Shows `opened` modal, as the panel open now; `answered` runs with the chosen file (the
+        empty file for a cancel) once it has been closed, unless these hooks have gone. */
+    void show(std::shared_ptr<OpenPanel> opened, std::function<void(const juce::File&)> answered);
 
-    std::unique_ptr<juce::FileChooser> chooser; // the panel shown last
-    bool panelOpen = false;                     // until the panel shown last has answered
+    std::shared_ptr<OpenPanel> panel; // the panel open now; nothing once it has answered
 };

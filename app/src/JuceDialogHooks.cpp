@@ -33,7 +33,48 @@ bool endsWithIgnoringAsciiCase(const juce::String& text, const juce::String& end
                       [&lower](char a, char b) { return lower(a) == lower(b); });
 }
 
+/** JUCE's own file panel with the ways a desktop user closes a window. Neither is JUCE's own:
+    its panel ignores the window manager's close, and a text field keeps Escape to itself, so
+    the Cancel button's Escape never comes while the caret is in the file name field. */
+class FilePanel final : public juce::FileChooserDialogBox
+{
+public:
+    FilePanel(const juce::String& title, juce::FileBrowserComponent& browser)
+        : juce::FileChooserDialogBox(title, juce::String(), browser, false,
+                                     browser.findColour(juce::AlertWindow::backgroundColourId))
+    {
+        cancelOnEscapeIn(*this);
+    }
+
+    void userTriedToCloseWindow() override { cancel(); }
+
+private:
+    void cancel() { exitModalState(0); }
+
+    void cancelOnEscapeIn(juce::Component& within)
+    {
+        if (auto* field = dynamic_cast<juce::TextEditor*>(&within))
+            field->onEscapeKey = [this] { cancel(); };
+        for (auto* child : within.getChildren())
+            cancelOnEscapeIn(*child);
+    }
+};
+
 } // namespace
+
+/** What one panel shows, made as juce::FileChooser makes its own panel. */
+struct JuceDialogHooks::OpenPanel
+{
+    OpenPanel(const std::string& title, int flags, const juce::File& start,
+              const juce::String& patterns)
+        : filter(patterns, juce::String(), juce::String()), browser(flags, start, &filter, nullptr),
+          box(juce::String::fromUTF8(title.c_str()), browser)
+    {}
+
+    juce::WildcardFileFilter filter;
+    juce::FileBrowserComponent browser;
+    FilePanel box; // destroyed before the browser it shows, as it must be
+};
 
 void JuceDialogHooks::show_alert(const std::string& informative_text,
                                  const std::string& message_text)
@@ -51,27 +92,15 @@ void JuceDialogHooks::begin_choose_file_to_open(const std::string& title,
                                                 const std::string& start_folder,
                                                 answer_function answer)
 {
-    if (panelOpen) {
+    if (panel != nullptr) {
         answer(std::nullopt);
         return;
     }
-    chooser = std::make_unique<juce::FileChooser>(juce::String::fromUTF8(title.c_str()),
-                                                  fileOrNothing(start_folder), juce::String(),
-                                                  useDesktopPanels);
-    launch(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
-           [answer = std::move(answer)](const juce::FileChooser& panel) {
-               answer(pathOrNothing(panel.getResult()));
-           });
-}
-
-void JuceDialogHooks::launch(int flags, std::function<void(const juce::FileChooser&)> answered)
-{
-    panelOpen = true;
-    chooser->launchAsync(flags,
-                         [this, answered = std::move(answered)](const juce::FileChooser& panel) {
-                             panelOpen = false;
-                             answered(panel);
-                         });
+    show(std::make_shared<OpenPanel>(title,
+                                     juce::FileBrowserComponent::openMode |
+                                         juce::FileBrowserComponent::canSelectFiles,
+                                     fileOrNothing(start_folder), "*"),
+         [answer = std::move(answer)](const juce::File& chosen) { answer(pathOrNothing(chosen)); });
 }
 
 void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const std::string& folder,
@@ -79,29 +108,57 @@ void JuceDialogHooks::begin_choose_file_to_save(const std::string& title, const 
                                                 const std::string& file_type,
                                                 answer_function answer)
 {
-    if (panelOpen) {
+    if (panel != nullptr) {
         answer(std::nullopt);
         return;
     }
     const auto start = fileOrNothing(folder);
     const auto type = juce::String::fromUTF8(file_type.c_str());
-    chooser = std::make_unique<juce::FileChooser>(
-        juce::String::fromUTF8(title.c_str()),
-        start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
-        type.isEmpty() ? juce::String("*") : "*." + type, useDesktopPanels);
     // The panel's own question would name the file before the type is added: fileToSave asks
     // instead, about the file that will be written.
-    launch(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
-           [type, answer = std::move(answer)](const juce::FileChooser& panel) {
-               const auto chosen = panel.getResult();
-               if (chosen == juce::File()) {
-                   answer(std::nullopt);
-                   return;
-               }
-               fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
-                   answer(pathOrNothing(file.value_or(juce::File())));
-               });
-           });
+    show(std::make_shared<OpenPanel>(title,
+                                     juce::FileBrowserComponent::saveMode |
+                                         juce::FileBrowserComponent::canSelectFiles,
+                                     start.getChildFile(juce::String::fromUTF8(file_name.c_str())),
+                                     type.isEmpty() ? juce::String("*") : "*." + type),
+         [type, answer = std::move(answer)](const juce::File& chosen) {
+             if (chosen == juce::File()) {
+                 answer(std::nullopt);
+                 return;
+             }
+             fileToSave(chosen, type, [answer](std::optional<juce::File> file) {
+                 answer(pathOrNothing(file.value_or(juce::File())));
+             });
+         });
+}
+
+void JuceDialogHooks::show(std::shared_ptr<OpenPanel> opened,
+                           std::function<void(const juce::File&)> answered)
+{
+    panel = std::move(opened);
+    try {
+        panel->box.centreWithDefaultSize(nullptr);
+        // The answer comes in a later event, and also when the panel goes without one (these
+        // hooks removed): only a panel still held answers.
+        panel->box.enterModalState(
+            true,
+            juce::ModalCallbackFunction::create([this, shown = std::weak_ptr<OpenPanel>(panel),
+                                                 answered = std::move(answered)](int result) {
+                const auto closed = shown.lock();
+                if (closed == nullptr)
+                    return;
+                const auto chosen = result != 0 && closed->browser.getNumSelectedFiles() > 0
+                                        ? closed->browser.getSelectedFile(0)
+                                        : juce::File();
+                panel.reset(); // the answer may open the next panel
+                answered(chosen);
+            }),
+            false);
+    } catch (...) {
+        // A panel that was not shown must not refuse every panel after it.
+        panel.reset();
+        throw;
+    }
 }
 
 void JuceDialogHooks::fileToSave(const juce::File& chosen, const juce::String& type,

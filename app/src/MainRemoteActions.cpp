@@ -8,6 +8,7 @@
 
 #include <quarro/desktop/dialogs.h>
 #include <quarro/err/exception.h>
+#include <quarro/files/file_error.h>
 #include <quarro/files/file_name_parts.h>
 #include <quarro/files/folder_operations.h>
 #include <quarro/log/logbook.h>
@@ -30,8 +31,10 @@ void MainRemote::sliderValueChanged(juce::Slider*) {}
 void MainRemote::buttonClicked(juce::Button* button)
 {
     // A JUCE callback must not let an exception out: a failed action is shown.
-    runGuarded(button == savePresetButton.get() ? "Save preset failed" : "Operation failed",
-               [this, button] { runAction(button); });
+    const char* const failureTitle = button == savePresetButton.get()   ? "Save preset failed"
+                                     : button == loadPresetButton.get() ? "Load preset failed"
+                                                                        : "Operation failed";
+    runGuarded(failureTitle, [this, button] { runAction(button); });
 }
 
 void MainRemote::runAction(juce::Button* button)
@@ -218,13 +221,19 @@ void MainRemote::resetSpeaker()
 void MainRemote::loadPresetFile()
 {
     ask([this](std::function<void()> answered) {
+        const juce::Component::SafePointer<MainRemote> panel(this);
         quarro::begin_choose_file_to_open(
             "load preset...", dspControl->get_preset_folder(),
-            [panel = juce::Component::SafePointer<MainRemote>(this),
-             answered = std::move(answered)](const files::filepath& path) {
+            [panel, answered](const files::filepath& path) {
                 answered();
                 if (panel != nullptr && path.exists())
                     panel->loadPresetFrom(path);
+            },
+            [panel, answered](const std::string& why) {
+                answered();
+                if (panel != nullptr)
+                    panel->reportFailure("Load preset failed",
+                                         "The file panel could not be shown: " + why);
             });
     });
 }
@@ -233,17 +242,21 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
 {
     runGuarded("Load preset failed", [this, &file] {
         // A file that does not load changes nothing: not the held preset, not the knobs
-        // (which may hold edits not sent yet), not the name.
+        // (which may hold edits not sent yet), not the name. The speaker link has logged its
+        // own words for why.
         const auto notLoaded = [&file](const char* why) {
             return err::runtime_error("The preset file " + file.get_path() +
                                       " was not loaded: " + why);
         };
         try {
             dspControl->load_preset_file(file);
-        } catch (const err::exception& problem) {
-            throw notLoaded(problem.what());
-        } catch (const std::exception& problem) {
-            throw notLoaded(problem.what());
+        } catch (const files::error::file&) {
+            throw notLoaded("it could not be read.");
+        } catch (const err::runtime_error&) {
+            // What was read is no preset file of ours: no preset, too few bands, no XML.
+            throw notLoaded("it holds no preset with eight bands.");
+        } catch (...) {
+            throw notLoaded("it could not be read.");
         }
         applyPresetToControls(*dspControl->get_current_preset());
     });
@@ -252,11 +265,11 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
 void MainRemote::savePresetFile()
 {
     ask([this](std::function<void()> answered) {
+        const juce::Component::SafePointer<MainRemote> panel(this);
         quarro::begin_choose_file_to_save(
             "save preset as...", dspControl->get_preset_folder(),
             presetNameLabel->getText().toStdString(), "xml",
-            [panel = juce::Component::SafePointer<MainRemote>(this),
-             answered = std::move(answered)](const quarro::save_choice& choice) {
+            [panel, answered](const quarro::save_choice& choice) {
                 answered();
                 if (panel == nullptr || !choice.confirmed)
                     return;
@@ -266,29 +279,48 @@ void MainRemote::savePresetFile()
                         throw err::runtime_error(choice.problem);
                     panel->savePresetAs(choice.folder, choice.file_name);
                 });
+            },
+            [panel, answered](const std::string& why) {
+                answered();
+                if (panel != nullptr)
+                    panel->reportFailure("Save preset failed",
+                                         "The file panel could not be shown: " + why);
             });
     });
 }
 
 void MainRemote::savePresetAs(const files::filepath& folder, const std::string& name)
 {
-    // Throws when the file can't be made; a name the folder refuses gives no file either.
+    const auto cannotSave = [&folder, &name](const char* why) {
+        return err::runtime_error("Cannot save as " + folder.get_path() + "/" + name + ": " + why);
+    };
+    // A name the folder refuses gives no file either.
     const bool replacing = files::item_exists(folder, name);
-    const auto path = files::create_file(folder, name);
+    files::filepath path;
+    try {
+        path = files::create_file(folder, name);
+    } catch (const err::exception& failure) {
+        // The box below says it in a user's words; the log keeps the file layer's.
+        quarro::logbook::instance().message(failure.what(), quarro::log_level::error,
+                                            quarro::logbook::file_and_console);
+    }
     if (!path.exists())
-        throw err::exception("cannot create the file! it may be opened by another application?");
+        throw cannotSave("the file could not be created.");
     // The file holds the preset last read, loaded or sent, not knob moves that were not sent.
-    // A failed write is reported as a failed creation is, and leaves no empty file behind: a
-    // file being replaced keeps its old content, one made for this save goes again.
+    // A failed write leaves no empty file behind: a file being replaced keeps its old content,
+    // one made for this save goes again. The speaker link has logged its own words for why.
     try {
         dspControl->save_preset_file(path);
     } catch (...) {
         if (!replacing)
             files::remove_item(path);
-        throw;
+        throw cannotSave("the file could not be written.");
     }
-    presetNameLabel->setText(juce::String::fromUTF8(files::split_file_name(name).base_name.c_str()),
-                             juce::dontSendNotification);
+    // On Linux a backslash is part of a name, as the file's own preset name has it.
+    presetNameLabel->setText(
+        juce::String::fromUTF8(
+            files::split_file_name(name, files::path_separators::slash).base_name.c_str()),
+        juce::dontSendNotification);
 }
 
 void MainRemote::expandOrCollapse(bool expand)

@@ -7,6 +7,7 @@
 
 #include "files/path_text.h"
 
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -71,12 +72,12 @@ save_choice saved_file(const std::optional<std::string>& chosen)
     choice.confirmed = true;
     const auto path = files::detail::normalise_path(*chosen);
     if (!path) {
-        choice.problem = "cannot save as " + *chosen + ": the folder cannot be found";
+        choice.problem = "Cannot save as " + *chosen + ": the folder cannot be found.";
         return choice;
     }
     std::error_code ignored;
     if (std::filesystem::is_directory(*path, ignored)) {
-        choice.problem = "cannot save as " + *path + ": a folder has that name";
+        choice.problem = "Cannot save as " + *path + ": a folder has that name.";
         return choice;
     }
     const std::string parent = files::detail::parent_path(*path);
@@ -88,7 +89,7 @@ save_choice saved_file(const std::optional<std::string>& chosen)
         // Missing: said below.
     }
     if (!folder.is_directory()) {
-        choice.problem = "cannot save as " + *path + ": the folder " + parent + " does not exist";
+        choice.problem = "Cannot save as " + *path + ": the folder " + parent + " does not exist.";
         return choice;
     }
     choice.folder.swap(folder);
@@ -106,6 +107,30 @@ bool saved_file(const std::optional<std::string>& chosen, files::filepath& folde
     folder.swap(choice.folder);
     file_name.swap(choice.file_name);
     return true;
+}
+
+/// A panel that could not be shown, told while its exception is being handled: `failed`
+/// hears why when the caller gave it, else `cancelled` answers as a cancel. Neither may throw.
+void not_shown(const std::function<void(const std::string& why)>& failed,
+               const std::function<void()>& cancelled) noexcept
+{
+    try {
+        if (!failed) {
+            cancelled();
+            return;
+        }
+        try {
+            throw;
+        } catch (const err::exception& error) {
+            failed(error.what());
+        } catch (const std::exception& error) {
+            failed(error.what());
+        } catch (...) {
+            failed("unknown error");
+        }
+    } catch (...) {
+        // The caller's own answer failed: nothing is left to tell it.
+    }
 }
 
 } // namespace
@@ -176,7 +201,8 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
 }
 
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
-                               std::function<void(const files::filepath& file)> chosen) noexcept
+                               std::function<void(const files::filepath& file)> chosen,
+                               std::function<void(const std::string& why)> failed) noexcept
 {
     // Taken by the first answer, so that a hook that fails after it has answered does not
     // answer twice; a panel that could not be shown answers as a cancel.
@@ -197,13 +223,14 @@ void begin_choose_file_to_open(const std::string& title, const files::filepath& 
             });
     } catch (...) {
         if (const auto chosen = std::exchange(*pending, nullptr))
-            chosen(files::filepath());
+            not_shown(failed, [&chosen] { chosen(files::filepath()); });
     }
 }
 
 void begin_choose_file_to_save(const std::string& title, const files::filepath& folder,
                                const std::string& file_name, const std::string& file_type,
-                               std::function<void(const save_choice& choice)> chosen) noexcept
+                               std::function<void(const save_choice& choice)> chosen,
+                               std::function<void(const std::string& why)> failed) noexcept
 {
     auto pending = std::make_shared<decltype(chosen)>(std::move(chosen));
     try {
@@ -223,13 +250,14 @@ void begin_choose_file_to_save(const std::string& title, const files::filepath& 
                 } catch (...) {
                     choice = save_choice();
                     choice.confirmed = true;
-                    choice.problem = "cannot save as " + answer.value_or("") + ": unknown error";
+                    choice.problem = "Cannot save as " + answer.value_or("") +
+                                     ": the name could not be checked.";
                 }
                 chosen(choice);
             });
     } catch (...) {
         if (const auto chosen = std::exchange(*pending, nullptr))
-            chosen(save_choice());
+            not_shown(failed, [&chosen] { chosen(save_choice()); });
     }
 }
 

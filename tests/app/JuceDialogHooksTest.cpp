@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -141,11 +143,81 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
     }
 }
 
-// The panels are JUCE's own on every desktop: with zenity or kdialog on the PATH neither runs
-// (JUCE would run one as a program of its own, which nothing holds modal). The stand-ins come
-// first, before any other panel of the process: JUCE looks for the programs once.
-TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
+// How a desktop user closes a panel without choosing: the window manager's close (Alt+F4, the
+// title bar's button) or Escape, with the caret in the file name field.
+enum class Closing
 {
+    window,
+    escapeInTheFileName,
+};
+
+TEST(JuceDialogHooks, APanelClosedAsAWindowOrWithEscapeIsCancelled)
+{
+    const test_support::temporary_folder folder;
+    test_support::write_text(folder / "Warm.xml", "<root/>");
+    const struct
+    {
+        const char* name;
+        bool save;
+        Closing closing;
+    } rows[] = {
+        {"open, closed", false, Closing::window},
+        {"open, Escape", false, Closing::escapeInTheFileName},
+        {"save, closed", true, Closing::window},
+        {"save, Escape", true, Closing::escapeInTheFileName},
+    };
+    JuceDialogHooks hooks;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<std::string> chosen = "no answer";
+        bool answered = false;
+        const auto answer = [&](std::optional<std::string> given) {
+            chosen = given;
+            answered = true;
+        };
+        if (row.save)
+            hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
+                                            "xml", answer);
+        else
+            hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
+        auto* panel = dynamic_cast<juce::FileChooserDialogBox*>(
+            juce::Component::getCurrentlyModalComponent());
+        ASSERT_NE(panel, nullptr) << "no modal file panel";
+        ASSERT_NE(panel->getPeer(), nullptr) << "the panel is no window of its own";
+        // A name that a wrong answer would choose: the file there, or a new one.
+        auto* fileName = SavePanelDriver::find<juce::TextEditor>(*panel);
+        ASSERT_NE(fileName, nullptr) << "the panel has no file name field";
+        fileName->setText(row.save ? "Fresh" : "Warm.xml");
+        if (row.closing == Closing::window) {
+            panel->getPeer()->handleUserClosingWindow();
+        } else {
+            fileName->grabKeyboardFocus();
+            ASSERT_TRUE(fileName->hasKeyboardFocus(false)) << "the caret is not in the field";
+            panel->getPeer()->handleKeyPress(juce::KeyPress(juce::KeyPress::escapeKey));
+        }
+        const auto limit = juce::Time::getMillisecondCounter() + 5000;
+        while (!answered && juce::Time::getMillisecondCounter() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+        EXPECT_TRUE(answered) << "the panel gave no answer within 5 s";
+        EXPECT_EQ(chosen, std::nullopt);
+        EXPECT_EQ(juce::Component::getCurrentlyModalComponent(), nullptr) << "still asking";
+        // A panel left open would hold the next row; close it as a Cancel does.
+        for (auto* modal = juce::Component::getCurrentlyModalComponent(); modal != nullptr;
+             modal = juce::Component::getCurrentlyModalComponent()) {
+            modal->exitModalState(0);
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder / "Fresh.xml"));
+    }
+}
+
+// The panels are JUCE's own on every desktop: with zenity or kdialog on the PATH neither runs
+// (JUCE would run one as a program of its own, which nothing holds modal). While a panel is
+// open, a second one of either kind is cancelled at once and the open one keeps its answer.
+// Returns what went wrong, row by row; nothing when all was well.
+std::string panelsOnTwoDesktops()
+{
+    std::ostringstream problems;
     const test_support::temporary_folder folder;
     test_support::write_text(folder / "Warm.xml", "<root/>");
     const std::string bin = folder / "bin";
@@ -173,13 +245,19 @@ TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
     } panels[] = {
         {"open, chosen", false, "Warm.xml", folder / "Warm.xml"},
         {"open, cancelled", false, "", std::nullopt},
+        {"save, chosen", true, "Fresh", folder / "Fresh.xml"},
         {"save, cancelled", true, "", std::nullopt},
+    };
+    const auto shown = [](const std::optional<std::string>& answer) {
+        if (answer == "no answer")
+            return std::string("no answer yet");
+        return answer ? "answered \"" + *answer + "\"" : std::string("answered nothing");
     };
     JuceDialogHooks hooks;
     for (const auto& desktop : desktops) {
         const test_support::environment_variable searched("PATH", desktop.path);
         for (const auto& row : panels) {
-            SCOPED_TRACE(testing::Message() << desktop.desktop << ", " << row.name);
+            const std::string where = std::string(desktop.desktop) + ", " + row.name + ": ";
             SavePanelDriver user(row.typed, false);
             std::optional<std::string> chosen = "no answer";
             bool answered = false;
@@ -192,22 +270,57 @@ TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
                                                 "xml", answer);
             else
                 hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
-            // A second panel while this one is open: cancelled at once, this one goes on.
             std::optional<std::string> second = "no answer";
-            hooks.begin_choose_file_to_open(
-                "load preset...", folder.path(),
-                [&second](std::optional<std::string> given) { second = given; });
-            EXPECT_EQ(second, std::nullopt) << "a second panel was not refused";
+            const auto secondAnswer = [&second](std::optional<std::string> given) {
+                second = given;
+            };
+            hooks.begin_choose_file_to_open("load preset...", folder.path(), secondAnswer);
+            if (second != std::nullopt)
+                problems << where << "a second open panel was not refused: " << shown(second)
+                         << "\n";
+            second = "no answer";
+            hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
+                                            "xml", secondAnswer);
+            if (second != std::nullopt)
+                problems << where << "a second save panel was not refused: " << shown(second)
+                         << "\n";
             const auto limit = juce::Time::getMillisecondCounter() + 12000;
             while (!answered && juce::Time::getMillisecondCounter() < limit)
                 juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-            EXPECT_TRUE(user.typed) << "no JUCE panel was modal";
-            EXPECT_FALSE(user.gaveUp) << "the panel was still open after 10 s";
-            ASSERT_TRUE(answered) << "the panel gave no answer within 12 s";
-            EXPECT_EQ(chosen, row.answer);
-            EXPECT_FALSE(std::filesystem::exists(folder / "ran")) << "a desktop program ran";
+            if (!user.typed)
+                problems << where << "no JUCE panel was modal\n";
+            if (user.gaveUp)
+                problems << where << "the panel was still open after 10 s\n";
+            if (!answered) {
+                // A panel that never answers holds every row after it.
+                problems << where << "the panel gave no answer within 12 s; no more rows run\n";
+                return problems.str();
+            }
+            if (chosen != row.answer)
+                problems << where << shown(chosen) << ", expected " << shown(row.answer) << "\n";
+            if (std::filesystem::exists(folder / "ran"))
+                problems << where << "a desktop program ran\n";
         }
     }
+    return problems.str();
+}
+
+TEST(JuceDialogHooks, PanelsAreJucesOwnAndModalWithOrWithoutTheDesktopsPrograms)
+{
+    // JUCE looks for the desktop's programs once per process, as it makes its first panel: the
+    // panels are shown in a process of their own, whose first panel finds the stand-ins.
+    const auto style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string problems = panelsOnTwoDesktops();
+            std::fputs(problems.c_str(), stderr);
+            std::fflush(stderr);
+            // No exit handlers: JUCE is still up in this process.
+            std::_Exit(problems.empty() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // A dsp_control_callback for tests: it records every report with the thread it arrived on, lets
 // a test wait for the next one with a bounded wait, and can run an action inside a chosen
-// report (throw, or hold the worker until the test lets it go).
+// report (throw, or hold the worker until the test lets it go) before the report is seen.
 #pragma once
 
 #include <speaker_link/dsp_control.h>
@@ -25,12 +25,15 @@ public:
     {
         std::string name;
         std::thread::id thread;
-        int number = -1; ///< the firmware failure kind or progress stage, where it has one
+        int number = -1;       ///< the firmware failure kind or progress stage, where it has one
         quarro::u64 total = 0; ///< progress only
         quarro::u64 done = 0;  ///< progress only
     };
 
-    /// Runs `action` inside every report named `name`, after recording it.
+    /// Runs `action` inside every report named `name`, before the report is published (seen
+    /// by next(), reports() and count()), so that a test that has seen the report knows its
+    /// action is over, and may leave with what the action uses. A report whose action throws
+    /// is published all the same, and the exception goes on to the caller.
     void on(const std::string& name, std::function<void(dsp_control&)> action)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -105,17 +108,34 @@ private:
     void record(dsp_control& control, const std::string& name, int number = -1,
                 quarro::u64 total = 0, quarro::u64 done = 0)
     {
+        const report arrived{name, std::this_thread::get_id(), number, total, done};
         std::function<void(dsp_control&)> action;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
-            reports_.push_back({name, std::this_thread::get_id(), number, total, done});
             const auto found = actions_.find(name);
             if (found != actions_.end())
                 action = found->second;
         }
+        if (action) {
+            try {
+                action(control);
+            } catch (...) {
+                action = nullptr;
+                publish(arrived);
+                throw;
+            }
+            action = nullptr;
+        }
+        publish(arrived);
+    }
+
+    void publish(const report& arrived)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            reports_.push_back(arrived);
+        }
         arrived_.notify_all();
-        if (action)
-            action(control);
     }
 
     mutable std::mutex mutex_;

@@ -1,5 +1,6 @@
 // Alerts and file panels answered by the test: every alert and question is recorded, and the
-// panels give back what the test put into `answer` (nothing: "Cancel").
+// panels give back what the test put into `answer` (nothing: "Cancel"), later when held, or
+// fail to open.
 #pragma once
 
 #include <quarro/desktop/dialogs.h>
@@ -36,6 +37,8 @@ struct scripted_dialogs : quarro::dialog_hooks
                                    answer_function answer_later) override
     {
         ++opened;
+        if (cannot_show)
+            throw std::runtime_error("no display");
         if (!hold)
             return dialog_hooks::begin_choose_file_to_open(title, start_folder,
                                                            std::move(answer_later));
@@ -47,6 +50,8 @@ struct scripted_dialogs : quarro::dialog_hooks
                                    answer_function answer_later) override
     {
         ++opened;
+        if (cannot_show)
+            throw std::runtime_error("no display");
         if (!hold)
             return dialog_hooks::begin_choose_file_to_save(title, folder, file_name, file_type,
                                                            std::move(answer_later));
@@ -70,6 +75,7 @@ struct scripted_dialogs : quarro::dialog_hooks
     bool hold = false;                 ///< panels stay open until answer_held()
     std::vector<answer_function> held; ///< the open panels' answers, oldest first
     int opened = 0;                    ///< panels opened, held or not
+    bool cannot_show = false; ///< opening a panel throws "no display", as one that can't be shown
 };
 
 } // namespace test_support

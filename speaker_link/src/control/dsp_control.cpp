@@ -272,7 +272,9 @@ void dsp_control::save_preset_file(const files::filepath& path)
 {
     try {
         const memory::data_ptr<preset> copy = get_current_preset();
-        copy->name = files::split_file_name(path.get_path()).base_name;
+        // On Linux a backslash is part of the file's name, and so of the preset's.
+        copy->name =
+            files::split_file_name(path.get_path(), files::path_separators::slash).base_name;
         write_preset_file(path, *copy);
     } catch (const err::exception& error) {
         // A save the user asked for must not look like a success: the caller shows it.

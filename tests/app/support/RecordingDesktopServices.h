@@ -5,6 +5,8 @@
 
 #include "DesktopServices.h"
 
+#include <quarro/err/exception.h>
+
 #include <deque>
 #include <functional>
 #include <stdexcept>
@@ -40,6 +42,8 @@ public:
     void askYesNo(const juce::String& title, const juce::String& text,
                   juce::Component* associatedComponent, std::function<void(bool)> answered) override
     {
+        if (questionsFail)
+            throw err::runtime_error("no display");
         boxes.push_back({title.toStdString(), text.toStdString(), associatedComponent});
         if (holdAnswers)
             unanswered.push_back(std::move(answered));
@@ -68,7 +72,8 @@ public:
     }
 
     bool answerYes = true;
-    bool holdAnswers = false; ///< questions wait for answer() instead of answerYes
+    bool holdAnswers = false;   ///< questions wait for answer() instead of answerYes
+    bool questionsFail = false; ///< a question cannot be shown: askYesNo throws "no display"
     std::deque<std::function<void(bool)>> unanswered;
     std::vector<Box> boxes;
     std::vector<std::string> opened;

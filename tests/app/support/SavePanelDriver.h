@@ -28,7 +28,7 @@ public:
     bool typed = false;              ///< a panel showed, and the name was typed into it
     bool gaveUp = false;             ///< the 10 s ran out
 
-private:
+    /** The first component of class T in `within`, itself included, or nullptr. */
     template <typename T>
     static T* find(juce::Component& within)
     {
@@ -40,6 +40,7 @@ private:
         return nullptr;
     }
 
+private:
     static juce::Button* buttonNamed(juce::Component& within, const juce::String& text)
     {
         if (auto* button = dynamic_cast<juce::Button*>(&within);

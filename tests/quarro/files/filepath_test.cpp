@@ -100,14 +100,24 @@ TEST_F(FilepathTest, SubPathFollowsTheComponentRules)
 
 TEST(SplitFileName, FileBaseAndExtension)
 {
-    // text, expected (file name|base name|extension)
-    const std::tuple<const char*, const char*> cases[] = {
-        {"a/b.c.txt", "b.c.txt|b.c|txt"}, {"x\\y.", "y.|y|"},
-        {"a/readme", "readme|readme|"},   {"", "||"},
-        {"dir.d/file", "file|file|"},     {".hidden", ".hidden||hidden"},
-        {"a\\b/c.xml", "c.xml|c|xml"}};
-    for (const auto& [text, expected] : cases) {
-        const files::file_name_parts parts = files::split_file_name(text);
+    using files::path_separators;
+    constexpr auto both = path_separators::slash_and_backslash;
+    // text, the separators, expected (file name|base name|extension)
+    const std::tuple<const char*, path_separators, const char*> cases[] = {
+        {"a/b.c.txt", both, "b.c.txt|b.c|txt"},
+        {"x\\y.", both, "y.|y|"},
+        {"a/readme", both, "readme|readme|"},
+        {"", both, "||"},
+        {"dir.d/file", both, "file|file|"},
+        {".hidden", both, ".hidden||hidden"},
+        {"a\\b/c.xml", both, "c.xml|c|xml"},
+        // A name of this system: a backslash is a character of it.
+        {"/p/a\\b.xml", path_separators::slash, "a\\b.xml|a\\b|xml"},
+        {"a\\b", path_separators::slash, "a\\b|a\\b|"},
+        {"a/b.c.txt", path_separators::slash, "b.c.txt|b.c|txt"},
+    };
+    for (const auto& [text, separators, expected] : cases) {
+        const files::file_name_parts parts = files::split_file_name(text, separators);
         EXPECT_EQ(parts.file_name + "|" + parts.base_name + "|" + parts.extension, expected)
             << text;
     }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -98,13 +99,13 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
         {root / "presets/./sub/../sub/warm.xml", sub, "warm.xml", "saved|" + sub + "|warm.xml"},
         {std::nullopt, "", "", "cancelled"},
         {root / "nowhere/warm.xml", "", "",
-         "cannot save as " + (root / "nowhere/warm.xml") + ": the folder " + (root / "nowhere") +
-             " does not exist"},
+         "Cannot save as " + (root / "nowhere/warm.xml") + ": the folder " + (root / "nowhere") +
+             " does not exist."},
         {root / "presets/bright.xml/warm.xml", "", "",
-         "cannot save as " + (root / "presets/bright.xml/warm.xml") + ": the folder " +
-             (root / "presets/bright.xml") + " does not exist"},
-        {sub, "", "", "cannot save as " + sub + ": a folder has that name"},
-        {"/", "", "", "cannot save as /: a folder has that name"},
+         "Cannot save as " + (root / "presets/bright.xml/warm.xml") + ": the folder " +
+             (root / "presets/bright.xml") + " does not exist."},
+        {sub, "", "", "Cannot save as " + sub + ": a folder has that name."},
+        {"/", "", "", "Cannot save as /: a folder has that name."},
     };
     for (const auto& [answer, chosen_folder, chosen_name, choice] : cases) {
         SCOPED_TRACE(answer.value_or("cancel"));
@@ -136,9 +137,10 @@ TEST_F(Dialogs, SavePanelChangesNothingUnlessAFolderWasChosen)
     EXPECT_EQ(hooks->asked, "t|||"); // no folder, no name, no filter
 }
 
-TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
+TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancelOrSaysWhy)
 {
-    // A hook that fails, before or after it has answered: the caller hears exactly one answer.
+    // A hook that fails, before or after it has answered: the caller hears exactly one answer,
+    // or, when it asked to hear of a failure, why the panel was not shown.
     struct failing_hooks : test_support::scripted_dialogs
     {
         bool answer_first = false;
@@ -157,26 +159,49 @@ TEST_F(Dialogs, APanelThatCannotBeShownAnswersOnceAsACancel)
             throw std::runtime_error("no display");
         }
     };
-    for (const bool answer_first : {false, true}) {
-        SCOPED_TRACE(answer_first ? "answered, then failed" : "failed");
+    const struct
+    {
+        const char* name;
+        bool answer_first;
+        bool told; // the caller hears of a failure
+        std::vector<std::string> answers;
+    } rows[] = {
+        {"failed", false, false, {"open|", "save|"}},
+        {"failed, told", false, true, {"open failed|no display", "save failed|no display"}},
+        {"answered, then failed",
+         true,
+         false,
+         {"open|", "save|confirmed|Cannot save as /: a folder has that name."}},
+        {"answered, then failed, told",
+         true,
+         true,
+         {"open|", "save|confirmed|Cannot save as /: a folder has that name."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         auto failing = std::make_shared<failing_hooks>();
-        failing->answer_first = answer_first;
+        failing->answer_first = row.answer_first;
         quarro::set_dialog_hooks(failing);
         std::vector<std::string> answers;
-        quarro::begin_choose_file_to_open("load preset...", presets, [&](const filepath& file) {
-            answers.push_back("open|" + file.get_path());
-        });
+        const auto failed = [&](const char* panel) -> std::function<void(const std::string&)> {
+            if (!row.told)
+                return nullptr;
+            return [&answers, panel](const std::string& why) {
+                answers.push_back(std::string(panel) + " failed|" + why);
+            };
+        };
+        quarro::begin_choose_file_to_open(
+            "load preset...", presets,
+            [&](const filepath& file) { answers.push_back("open|" + file.get_path()); },
+            failed("open"));
         quarro::begin_choose_file_to_save(
             "save preset as...", presets, "proposed.xml", "xml",
             [&](const quarro::save_choice& choice) {
                 answers.push_back(std::string("save|") + (choice.confirmed ? "confirmed|" : "") +
                                   choice.problem);
-            });
-        EXPECT_EQ(answers,
-                  (std::vector<std::string>{
-                      "open|", answer_first ? "save|confirmed|cannot save as /: a folder has "
-                                              "that name"
-                                            : "save|"}));
+            },
+            failed("save"));
+        EXPECT_EQ(answers, row.answers);
     }
 }
 

@@ -207,6 +207,11 @@ TEST_F(DspControl, PresetFileIsNamedAfterItsFileLoadsBackAndIsNotLoadedDamaged)
     control->save_preset_file(files::filepath(path));
     EXPECT_EQ(control->get_current_preset()->name, "Studio");
     EXPECT_THAT(test_support::read_text(path), ::testing::HasSubstr("<name>My Preset</name>"));
+    // A backslash is part of a file's name on Linux, and so of the preset's.
+    const std::string backslashed = folder / "a\\b.xml";
+    test_support::write_text(backslashed, "");
+    control->save_preset_file(files::filepath(backslashed));
+    EXPECT_THAT(test_support::read_text(backslashed), ::testing::HasSubstr("<name>a\\b</name>"));
 
     // A damaged or missing file is logged, thrown on to the caller, and changes nothing.
     test_support::write_text(
@@ -498,6 +503,35 @@ TEST_F(DspControl, ThrowingReportsAreContained)
     EXPECT_NE(log.find("panel refused the settings\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("panel fell over"), std::string::npos) << log;
     expect_flash_unchanged_outside(bp::model_tag_address, 9);
+}
+
+TEST_F(DspControl, AReportIsSeenOnlyOnceTheTestsActionInItIsOver)
+{
+    // What the recording callback promises, and the test above relies on: once a test has seen
+    // a report, the action it ran there no longer uses anything of the test's.
+    const struct
+    {
+        const char* name;
+        bool throws;
+    } cases[] = {{"returns", false}, {"throws", true}};
+    int serial = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t seen_inside = 99;
+        callback.on("speaker_changed", [&](dsp_control&) {
+            seen_inside = callback.count();
+            if (c.throws)
+                throw err::runtime_error("panel refused the settings");
+        });
+        speaker().set_model_tag("K5R00472" + std::to_string(serial++));
+        const std::size_t before = callback.count();
+        EXPECT_EQ(run([this] { control->read_main_settings_from_device(); }), "speaker_changed");
+        EXPECT_EQ(seen_inside, before) << "the report was seen while its action still ran";
+        if (c.throws) {
+            EXPECT_EQ(callback.next(), "main_settings_read_failed");
+        }
+    }
+    callback.on("speaker_changed", nullptr);
 }
 
 TEST_F(DspControlDeathTest, CallbackStartingAnOperationIsCaughtInDebugBuilds)

@@ -78,10 +78,13 @@ bool choose_file_to_save(const std::string& title, files::filepath& folder, std:
 
 /// choose_file_to_open without waiting: returns at once, and `chosen` runs once, later, on the
 /// message thread with what choose_file_to_open would have returned, unless the panel goes
-/// without an answer (the program ends); a panel that cannot be shown answers as a cancel.
-/// Never throws. Message thread.
+/// without an answer (the program ends). A panel that cannot be shown (its hook throws before
+/// it has answered) runs `failed` at once, with the error's text, when it is set, and answers
+/// as a cancel otherwise. Never throws; `chosen` and `failed` must not throw either. Message
+/// thread.
 void begin_choose_file_to_open(const std::string& title, const files::filepath& start_folder,
-                               std::function<void(const files::filepath& file)> chosen) noexcept;
+                               std::function<void(const files::filepath& file)> chosen,
+                               std::function<void(const std::string& why)> failed = {}) noexcept;
 
 /// Where a save panel's answer leads.
 struct save_choice
@@ -92,17 +95,20 @@ struct save_choice
     files::filepath folder;
     std::string file_name;
     /// Confirmed, but no file can be saved there: the chosen folder does not exist, or a
-    /// folder has the chosen name. Says why, naming the path; folder and file_name are empty.
+    /// folder has the chosen name. Says why in a sentence for the user, naming the path
+    /// ("Cannot save as <path>: a folder has that name."); folder and file_name are empty.
     std::string problem;
 };
 
 /// The save panel without waiting: returns at once, and `chosen` runs once, later, on the
 /// message thread, with what the answer leads to, unless the panel goes without an answer
 /// (the program ends). Unlike choose_file_to_save, a confirmed choice where no file can be
-/// saved is told apart from a cancel, so that the caller can say why nothing was saved.
-/// Never throws. Message thread.
+/// saved is told apart from a cancel, so that the caller can say why nothing was saved. A
+/// panel that cannot be shown runs `failed`, as begin_choose_file_to_open does. Never throws;
+/// `chosen` and `failed` must not throw either. Message thread.
 void begin_choose_file_to_save(const std::string& title, const files::filepath& folder,
                                const std::string& file_name, const std::string& file_type,
-                               std::function<void(const save_choice& choice)> chosen) noexcept;
+                               std::function<void(const save_choice& choice)> chosen,
+                               std::function<void(const std::string& why)> failed = {}) noexcept;
 
 } // namespace quarro
