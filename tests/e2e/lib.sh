@@ -56,10 +56,12 @@ e2e_wait_for() {
 
 # Starts Xvfb (1280x1024x24) on a display it picks itself, so that two tests starting at once
 # never race for one, and openbox on it; exports DISPLAY once openbox manages the screen. The
-# server's id is in $E2E_DISPLAY_PID.
+# server's id is in $E2E_DISPLAY_PID. A test may start another display once its first has ended.
 e2e_start_display() {
     # Starting a server and a window manager is the slowest step on a loaded machine.
     local seconds=$((E2E_WAIT_SECONDS * 3)) log=$E2E_TEMP/display.log
+    # The server names its display in a file of its own: an earlier server's name must not count.
+    rm -f "$E2E_TEMP/display"
     e2e_spawn "$log" bash -c 'exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1"' \
         xvfb "$E2E_TEMP/display"
     E2E_DISPLAY_PID=$E2E_LAST_PID
