@@ -7,21 +7,24 @@
 
 class dsp_control;
 
-/** Xlib ends the process with exit() once an I/O error handler (JUCE's) has returned: static
-    objects would then be destroyed while a worker still writes to the speaker. DisplayLoss
-    takes that end over. When the connection is lost it starts nothing more, gives up waits for
-    the speaker and downloads, waits until every worker of the watched speaker links has
-    ended (a write runs to its end), logs why, and ends the process with _exit and a non-zero
-    status: no destructor runs at all, so none runs under a live worker. */
+/** Xlib ends the process with exit() once its I/O error handler (JUCE's) has returned: static
+    objects would then be destroyed while a worker still writes to the speaker. DisplayLoss puts
+    a handler of its own in JUCE's place, one that never returns. When a connection is lost it
+    starts nothing more, gives up waits for the speaker and downloads, waits until every worker
+    of the watched speaker links has ended (a write runs to its end), logs why, and ends the
+    process with _exit and a non-zero status: no destructor runs at all, so none runs under a
+    live worker. */
 class DisplayLoss
 {
 public:
     /** The status the program ends with when its display is lost. */
     static constexpr int exitStatus = 1;
 
-    /** Takes over the end of the program that follows a lost connection on JUCE's display
-        (the one the windows live on). False when JUCE has no display. Message thread, once
-        JUCE's message manager exists. */
+    /** Takes over the end of the program that follows a lost connection, on every X
+        connection of the process: JUCE's, which the windows live on, and the program's own
+        (FixedWindowSize watches the window's size hints on a second one). Makes JUCE's window
+        system first, so that JUCE's own handler is in place before this one replaces it. False
+        when JUCE has no display. Message thread, once JUCE's message manager exists. */
     static bool watch();
 
     /** A speaker link whose workers a lost display waits for, for the life of this object:

@@ -1,14 +1,18 @@
-// The end after a lost display: Xlib's exit handler replaced by one that never returns.
+// The end after a lost display: Xlib's I/O error handler replaced by one that never returns.
 //
 // Why a handler that never returns, rather than one that returns and lets JUCE's dispatch loop
 // stop: after a lost connection every further Xlib call fails, and JUCE's shutdown would tear
 // its windows and singletons down on a dead display while the panel's workers still run; the
 // handler would return into whatever Xlib call met the loss, in the middle of JUCE's event
-// handling. Waiting right here, on the thread that met the loss (the message thread, where JUCE
-// talks to the X server), keeps that thread from starting anything, and the workers never need
-// it: their reports set flags, and alerts they raise are posted, never waited for. The exit
-// handler (per display) is taken rather than the I/O error handler, which JUCE installs and
-// puts back process-wide: JUCE's handler still runs first and only asks its loop to stop.
+// handling. Waiting right here, on the thread that met the loss (the message thread, where the
+// program talks to the X server), keeps that thread from starting anything, and the workers
+// never need it: their reports set flags, and alerts they raise are posted, never waited for.
+//
+// Why the I/O error handler and not Xlib's exit handler: the exit handler belongs to one
+// connection, and the program has two (JUCE's and FixedWindowSize's). Whichever meets the loss
+// first ends the program; with only JUCE's connection taken over, the other one now and then
+// met it first, and Xlib's exit() ran under a live worker. The I/O error handler is the
+// process's, for every connection.
 
 // JUCE declares its window system, which owns the display, only with the X headers.
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
@@ -70,7 +74,7 @@ void logLine(const std::string& text) noexcept
     quarro::console_log(text);
 }
 
-extern "C" void displayLost(::Display*, void*)
+extern "C" int displayLost(::Display*)
 {
     DisplayLoss::endProgram();
 }
@@ -79,10 +83,10 @@ extern "C" void displayLost(::Display*, void*)
 
 bool DisplayLoss::watch()
 {
-    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
-    if (display == nullptr)
+    // JUCE installs its handlers as it makes its window system; ours must come after.
+    if (juce::XWindowSystem::getInstance()->getDisplay() == nullptr)
         return false;
-    XSetIOErrorExitHandler(display, displayLost, nullptr);
+    XSetIOErrorHandler(displayLost);
     return true;
 }
 
