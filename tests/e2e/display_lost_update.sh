@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The display lost while a firmware update writes to the speaker (the X server ends, as at a
-# logout or a dropped ssh -X): the program lets the installation run to its last block and its
-# version, lets go of the speaker, says in its log why it ended and ends with a non-zero status,
-# without a sanitizer report or a violation of the emulated speaker.
+# logout or a dropped ssh -X), the refusal of a quit showing: the program lets the installation
+# run to its last block and its version, lets go of the speaker, says in its log why it ended
+# and ends with a non-zero status, without a sanitizer report or a violation of the emulated
+# speaker.
 source "$(dirname "$0")/panel.sh"
 
 e2e_start
@@ -18,6 +19,9 @@ dd if="$E2E_FLASH" of="$E2E_TEMP/block1-before.bin" bs=65536 skip=1 count=1 stat
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_wait_for "the installation to begin: its first erase in the log" 20 \
     e2e_log_has 'erasing block: 0'
+# The refusal of a quit is showing when the display goes.
+e2e_request_quit
+e2e_wait_for "the refusal of the quit" 20 e2e_window "^Firmware update in progress\$"
 e2e_stop_display
 
 e2e_wait_for "the program to end once the installation has" 120 e2e_gone "$E2E_PROGRAM"
