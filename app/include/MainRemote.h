@@ -5,6 +5,7 @@
 #include "ActivePresetSlider.h"
 #include "AudioInputSlider.h"
 #include "AudioVolumeSlider.h"
+#include "DisplayLoss.h"
 #include "EQFrequencySlider.h"
 #include "EQQSlider.h"
 #include "velk_remote_look_and_feel_active_preset_knob.h"
@@ -248,6 +249,8 @@ private:
     juce::String statusBehindWait; // what the status row shows once the wait is over
 
     memory::data_ptr<dsp_control> dspControl;
+    // A lost display lets the link's workers end; gone before the link is.
+    std::unique_ptr<DisplayLoss::WatchedLink> displayLossWatch;
     std::atomic<bool> firstReadPending{true};
     std::atomic<bool> speakerChanged{false};
     std::atomic<bool> mainSettingsRead{false};

@@ -52,7 +52,8 @@ public:
     const juce::String getApplicationName() override;
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
-    /** Routes SIGINT and SIGTERM to systemRequestedQuit (those held since main began too),
+    /** Lets a lost display end the program only once the speaker is let go (DisplayLoss),
+        routes SIGINT and SIGTERM to systemRequestedQuit (those held since main began too),
         shows the foundation library's alerts and file panels with JUCE and opens the main
         window. */
     void initialise(const juce::String& commandLine) override;

@@ -112,6 +112,7 @@ std::unique_ptr<juce::Label> makeLabel(MainRemote& panel, const juce::String& na
 MainRemote::MainRemote()
 {
     dspControl = memory::make_data_ptr<dsp_control>(static_cast<dsp_control_callback&>(*this));
+    displayLossWatch = std::make_unique<DisplayLoss::WatchedLink>(*dspControl);
     setOpaque(true);
     createControls();
     loadArtwork();
@@ -347,6 +348,9 @@ MainRemote::~MainRemote()
     openCloseButton.reset();
     helpButton.reset();
     aboutWindow.reset();
+    // Unwatched before it goes: its destruction below waits for the workers itself, and makes
+    // no call to the X server that could meet a lost display meanwhile.
+    displayLossWatch.reset();
     // Waits for every speaker operation still running. Their callbacks write the flags and the
     // status text, which must therefore outlive this wait: they are destroyed after the body.
     dspControl.release();

@@ -2,6 +2,7 @@
 #include "VelkRemoteApplication.h"
 
 #include "DesktopServices.h"
+#include "DisplayLoss.h"
 #include "FixedWindowSize.h"
 #include "JuceDialogHooks.h"
 #include "QuitSignals.h"
@@ -82,6 +83,8 @@ bool VelkRemoteApplication::moreThanOneInstanceAllowed()
 
 void VelkRemoteApplication::initialise(const juce::String&)
 {
+    // First: a display lost from now on lets the speaker go whole before the program ends.
+    DisplayLoss::watch();
     // Before the panel talks to the speaker: a signal from then on is a quit request, and one
     // that came earlier (held since the program's start) is taken now.
     quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });

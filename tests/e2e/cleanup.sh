@@ -62,14 +62,19 @@ TMPDIR=$E2E_TEMP PELLARO_E2E_FAILURES=$failures bash -c 'source "$@"' sh "$tests
 grep -q 'a deliberate failure' "$E2E_TEMP/out" && ! grep -q 'went on' "$E2E_TEMP/out" &&
     grep -q 'the screen at the failure' "$E2E_TEMP/out" ||
     e2e_fail "no failure report: $(cat "$E2E_TEMP/out")"
-left=$(ps -o pid=,lstart=,comm= -p "$(awk '{print $1}' "$processes" | paste -sd,)" |
-    grep -Fx -f "$processes" || true)
-if [ -n "$left" ]; then
-    # Stopped here, by their ids, not to outlive this test as well.
-    kill -KILL $(awk '{print $1}' <<<"$left")
-    e2e_fail "processes outlived the failed test:" "$left"
-fi
-[ ! -e "$(cat "$folder")" ] || e2e_fail "the failed test left $(cat "$folder") behind"
+# Nothing of the failed test is left: no process it listed in $processes, not its folder.
+e2e_expect_all_gone() {
+    local left
+    left=$(ps -o pid=,lstart=,comm= -p "$(awk '{print $1}' "$processes" | paste -sd,)" |
+        grep -Fx -f "$processes" || true)
+    if [ -n "$left" ]; then
+        # Stopped here, by their ids, not to outlive this test as well.
+        kill -KILL $(awk '{print $1}' <<<"$left")
+        e2e_fail "processes outlived the failed test:" "$left"
+    fi
+    [ ! -e "$(cat "$folder")" ] || e2e_fail "the failed test left $(cat "$folder") behind"
+}
+e2e_expect_all_gone
 pictures=$(ls "$failures" 2>/dev/null || true)
 [[ "$pictures" =~ ^failing-[[:alnum:]]{6}\.png$ ]] && [ -s "$failures/$pictures" ] &&
     grep -qFx "e2e: the screen at the failure: $failures/$pictures" "$E2E_TEMP/out" ||
@@ -77,3 +82,26 @@ pictures=$(ls "$failures" 2>/dev/null || true)
 # Its temporary folder was the failed test's TMPDIR: nothing else may be left in it.
 [ "$(ls "$E2E_TEMP")" = "$(printf 'failures\nfolder\nout\nprocesses\ntests')" ] ||
     e2e_fail "the failed test wrote outside its own folder: $(ls "$E2E_TEMP")"
+
+# A test that fails after its X server has ended (the program then ends by itself): the report
+# says that no picture was kept and leaves no file for one, since the display number may be
+# another test's by then; the clean-up still stops everything.
+cat >"$tests/display-gone.sh" <<'END'
+source "$1/panel.sh"
+e2e_start
+e2e_start_service 0
+e2e_start_program K5R
+echo "$E2E_TEMP" >"$2"
+ps -o pid=,lstart=,comm= -p "$(IFS=,; echo "${E2E_PIDS[*]}")" >"$3"
+e2e_stop_display
+e2e_fail "a failure without a display"
+END
+status=0
+TMPDIR=$E2E_TEMP PELLARO_E2E_FAILURES=$failures bash "$tests/display-gone.sh" "$here" "$folder" \
+    "$processes" >"$E2E_TEMP/out" 2>&1 || status=$?
+[ "$status" -eq 1 ] && grep -q 'a failure without a display' "$E2E_TEMP/out" &&
+    grep -qFx "e2e: no picture of the screen kept: the test's X server has ended" "$E2E_TEMP/out" ||
+    e2e_fail "no failure report without a display: $(cat "$E2E_TEMP/out")"
+e2e_expect_all_gone
+[ "$(ls "$failures")" = "$pictures" ] ||
+    e2e_fail "a picture was kept of a display that had gone: $(ls "$failures")"

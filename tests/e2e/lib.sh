@@ -55,12 +55,16 @@ e2e_wait_for() {
 }
 
 # Starts Xvfb (1280x1024x24) on a display it picks itself, so that two tests starting at once
-# never race for one, and openbox on it; exports DISPLAY once openbox manages the screen.
+# never race for one, and openbox on it; exports DISPLAY once openbox manages the screen. The
+# server's id is in $E2E_DISPLAY_PID. A test may start another display once its first has ended.
 e2e_start_display() {
     # Starting a server and a window manager is the slowest step on a loaded machine.
     local seconds=$((E2E_WAIT_SECONDS * 3)) log=$E2E_TEMP/display.log
+    # The server names its display in a file of its own: an earlier server's name must not count.
+    rm -f "$E2E_TEMP/display"
     e2e_spawn "$log" bash -c 'exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1"' \
         xvfb "$E2E_TEMP/display"
+    E2E_DISPLAY_PID=$E2E_LAST_PID
     e2e_wait_for "Xvfb to name its display" "$seconds" test -s "$E2E_TEMP/display" || return 1
     DISPLAY=":$(head -n 1 "$E2E_TEMP/display")" && export DISPLAY
     # openbox sets the desktop properties once it manages the screen. Under load it has once
@@ -73,6 +77,19 @@ e2e_start_display() {
         ! xdotool get_desktop >/dev/null 2>&1 || return 0
     done
     e2e_fail "openbox ended three times without managing $DISPLAY"
+}
+
+# Ends the display as a crashed or restarted X server does: every client loses its connection.
+# SIGTERM, so that the server removes its socket and lock file; returns once it has ended.
+e2e_stop_display() {
+    kill -TERM "$E2E_DISPLAY_PID" &&
+        e2e_wait_for "the X server $DISPLAY to end" "$E2E_WAIT_SECONDS" e2e_gone "$E2E_DISPLAY_PID"
+}
+
+# Whether the test's own X server still runs: once it has gone, its display number may already
+# be another test's.
+e2e_display_running() {
+    [ -n "${E2E_DISPLAY_PID:-}" ] && ! e2e_gone "$E2E_DISPLAY_PID"
 }
 
 # e2e_managed_or_gone PID: a window manager manages the screen, or the process PID has ended.

@@ -66,10 +66,17 @@ e2e_finish() {
     if [ "$1" -ne 0 ]; then
         if [ -z "${PELLARO_E2E_FAILURES:-}" ]; then
             echo "e2e: no picture of the screen kept: PELLARO_E2E_FAILURES is not set" >&2
+        elif ! e2e_display_running; then
+            # Its display number may be another test's by now.
+            echo "e2e: no picture of the screen kept: the test's X server has ended" >&2
         elif mkdir -p "$PELLARO_E2E_FAILURES" &&
             picture=$(mktemp "$PELLARO_E2E_FAILURES/$E2E_TEST_NAME-XXXXXX.png"); then
-            timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null &&
+            if timeout "$E2E_WAIT_SECONDS" import -window root "$picture" 2>/dev/null; then
                 echo "e2e: the screen at the failure: $picture" >&2
+            else
+                rm -f "$picture"
+                echo "e2e: no picture of the screen kept: it could not be taken" >&2
+            fi
         fi
         echo "e2e: the program's output:" >&2
         tail -n 40 "$E2E_TEMP/program.log" >&2 2>/dev/null
@@ -193,6 +200,18 @@ e2e_expect_no_violation() {
         e2e_fail "the emulated speaker reported the violations above"
 }
 
+# e2e_log_has TEXT: the program's log file (made at its first line) holds TEXT.
+e2e_log_has() {
+    grep -qF -- "$1" "$HOME/Documents/Velk Audio/Pellaro/logs/"* 2>/dev/null
+}
+
+# e2e_expect_no_sanitizer_report LOG...: no AddressSanitizer, LeakSanitizer or
+# UndefinedBehaviorSanitizer report in the programs' output.
+e2e_expect_no_sanitizer_report() {
+    ! grep -H -E 'ERROR: (Address|Leak)Sanitizer|runtime error: |SUMMARY: ' "$@" >&2 ||
+        e2e_fail "the program's output holds the sanitizer report above"
+}
+
 # -- Input and the screen --------------------------------------------------------------------
 
 # e2e_press X Y: clicks the panel at (X, Y) (window coordinates, which openbox's title bar does
@@ -308,6 +327,22 @@ e2e_settings_word() {
     done
     [ "$low" -eq 32 ] || e2e_fail "the flash file has no settings word $1" || return 1
     echo $((word < 0x80000000 ? word : word - 0x100000000))
+}
+
+# e2e_settings_block FILE [N=VALUE...]: the flash block of the settings (64 KB at 0x1D0000) as
+# the flash file holds it now, with each settings word N set to VALUE as the speaker stores it
+# (little-endian, every byte bit-reversed), into FILE.
+e2e_settings_block() {
+    local file=$1 word value i
+    shift
+    dd if="$E2E_FLASH" of="$file" bs=65536 skip=$((0x1D0000 / 65536)) count=1 status=none
+    for word in "$@"; do
+        value=$((${word#*=} & 0xFFFFFFFF))
+        for ((i = 0; i < 4; i++)); do
+            printf '%b' "$(printf '\\0%03o' "$(e2e_mirror $(((value >> (8 * i)) & 0xFF)))")" |
+                dd of="$file" bs=1 seek=$((4 * ${word%%=*} + i)) conv=notrunc status=none
+        done
+    done
 }
 
 e2e_settings_word_is() {

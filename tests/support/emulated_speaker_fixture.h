@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,10 +77,33 @@ protected:
         return found;
     }
 
+    /// Holds the speaker link at its first report after a flash command of `opcode` at an
+    /// address below `below` (since the history was last cleared) has reached the flash: a
+    /// write caught half way. The test releases the gate.
+    static std::shared_ptr<emulated_speaker::report_gate>
+    hold_after_command(std::uint8_t opcode, std::uint32_t below = UINT32_MAX)
+    {
+        auto gate = std::make_shared<emulated_speaker::report_gate>();
+        look_for_command(gate, opcode, below);
+        return gate;
+    }
+
     /// The image taken at the start of the test (or by attach()).
     const std::vector<std::uint8_t>& factory_image() const { return factory_; }
 
 private:
+    // Looks again before every report until the command has come.
+    static void look_for_command(const std::shared_ptr<emulated_speaker::report_gate>& gate,
+                                 std::uint8_t opcode, std::uint32_t below)
+    {
+        speaker().before_report(0, [gate, opcode, below] {
+            if (flash_commands_with(opcode, below).empty())
+                look_for_command(gate, opcode, below);
+            else
+                gate->hold();
+        });
+    }
+
     test_support::virtual_clock clock_;
     std::vector<std::uint8_t> factory_;
     bool violations_expected_ = false;

@@ -14,10 +14,12 @@
 #include <quarro/types.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <future>
 #include <mutex>
 #include <string>
+#include <vector>
 
 /// Owned by the panel through a data_ptr. The constructor, the destructor, the operations and
 /// the accessors are called on one thread (the message thread); the operations' workers run on
@@ -121,6 +123,19 @@ public:
     /// without touching the speaker, and the result is true. While one holds it: false, and
     /// nothing changes.
     bool give_up_waiting_for_speaker();
+    /// For a program that must end without destroying the object (its display has gone, and
+    /// with it every way to ask the user): from now on every operation returns at once,
+    /// starting nothing and reporting nothing; every wait for the speaker, the firmware search
+    /// and a firmware download are given up as the destructor gives them up (a download keeps
+    /// its partial file and resume file); and the call returns once every started worker has
+    /// ended, its report included. An operation that holds the speaker runs to its end (an
+    /// installation to its last block, its verify and its version), so that the speaker is let
+    /// go whole. Calling it again only waits again. Any thread but a worker's; a callback that
+    /// called it would wait for itself.
+    void finish_operations();
+    /// What the workers that have not ended yet do, in the words of a log line ("the settings
+    /// write", "the firmware update"), oldest first; empty when none runs. Any thread.
+    std::vector<std::string> running_operations() const;
     /// True while the worker of a device operation (any operation but the firmware search)
     /// has not ended, its report included: starting another one now might wait for it.
     bool is_device_operation_running() const;
@@ -148,7 +163,8 @@ private:
     // The firmware workers reach the object's state through this view alone.
     friend class firmware_access;
 
-    void start(std::future<void>& slot, std::function<void()> worker);
+    void start(std::future<void>& slot, const char* operation, std::function<void()> worker);
+    void worker_ended(const char* operation) noexcept;
     memory::data_ptr<main_settings> held_main_settings() const;
     memory::data_ptr<preset> held_current_preset() const;
 
@@ -184,6 +200,11 @@ private:
     std::atomic<bool> closing{false};
     // Which operation waits for the speaker or holds it; waits are given up on closing.
     speaker_turns turns;
+    // The workers that have not ended, named by what they do; once finishing, none starts.
+    mutable std::mutex workers_mutex;
+    std::condition_variable workers_ended;
+    std::vector<const char*> running_workers;
+    bool finishing = false;
     // The firmware service's last answer, and the speaker's firmware version it was judged
     // against: an update writes only while the speaker still has that version.
     std::string online_firmware_version;

@@ -16,6 +16,7 @@
 #include <quarro/files/folder_operations.h>
 #include <quarro/log/logbook.h>
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <utility>
@@ -101,56 +102,101 @@ dsp_control::~dsp_control()
     }
 }
 
-void dsp_control::start(std::future<void>& slot, std::function<void()> worker)
+void dsp_control::start(std::future<void>& slot, const char* operation,
+                        std::function<void()> worker)
 {
     // A callback that started an operation would wait for its own worker or for the device lock
     // that worker holds.
     assert(!is_inside_worker() && "a dsp_control_callback must not start a dsp_control operation");
-    std::future<void> previous =
-        std::exchange(slot, std::async(std::launch::async, std::move(worker)));
+    {
+        // Counted before it runs, so that finish_operations never misses a worker.
+        const std::lock_guard<std::mutex> lock(workers_mutex);
+        if (finishing)
+            return;
+        running_workers.push_back(operation);
+    }
+    std::future<void> previous;
+    try {
+        previous = std::exchange(
+            slot, std::async(std::launch::async, [this, operation, worker = std::move(worker)] {
+                worker();
+                worker_ended(operation);
+            }));
+    } catch (...) {
+        worker_ended(operation);
+        throw;
+    }
     // The slot's earlier operation ends before this call returns; the new one already runs.
     if (previous.valid())
         previous.wait();
 }
 
+void dsp_control::worker_ended(const char* operation) noexcept
+{
+    const std::lock_guard<std::mutex> lock(workers_mutex);
+    running_workers.erase(std::find(running_workers.begin(), running_workers.end(), operation));
+    workers_ended.notify_all();
+}
+
 void dsp_control::read_main_settings_from_device()
 {
-    start(read_main_settings_future, [this] { read_main_settings_task(); });
+    start(read_main_settings_future, "the settings read", [this] { read_main_settings_task(); });
 }
 
 void dsp_control::write_main_settings_to_device()
 {
-    start(write_main_settings_future, [this] { write_main_settings_task(); });
+    start(write_main_settings_future, "the settings write", [this] { write_main_settings_task(); });
 }
 
 void dsp_control::read_user_preset_from_device(u64 index)
 {
     if (index >= user_preset_count.load())
         return;
-    start(read_user_preset_future, [this, index] { read_user_preset_task(index); });
+    start(read_user_preset_future, "the user preset read",
+          [this, index] { read_user_preset_task(index); });
 }
 
 void dsp_control::write_user_preset_to_device(u64 index)
 {
     if (index >= user_preset_count.load())
         return;
-    start(reset_device_future, [this, index] { write_user_preset_task(index); });
+    start(reset_device_future, "the user preset write",
+          [this, index] { write_user_preset_task(index); });
 }
 
 void dsp_control::reset_device()
 {
-    start(reset_device_future, [this] { reset_device_task(); });
+    start(reset_device_future, "the reset", [this] { reset_device_task(); });
 }
 
 void dsp_control::search_firmware_update(quarro::i32 time_limit_ms)
 {
-    start(search_firmware_future,
+    start(search_firmware_future, "the firmware search",
           [this, time_limit_ms] { search_firmware_update_task(time_limit_ms); });
 }
 
 void dsp_control::update_firmware()
 {
-    start(write_main_settings_future, [this] { update_firmware_task(); });
+    start(write_main_settings_future, "the firmware update", [this] { update_firmware_task(); });
+}
+
+void dsp_control::finish_operations()
+{
+    assert(!is_inside_worker() && "a dsp_control_callback must not finish the dsp_control");
+    std::unique_lock<std::mutex> lock(workers_mutex);
+    finishing = true;
+    // As the destructor does: waits and transfers end, a hold on the speaker runs to its end.
+    closing.store(true);
+    turns.give_up();
+    // Each worker is bounded by its own limits (transfer watchdog, flash busy polls), so this
+    // wait ends; an installation may take minutes.
+    workers_ended.wait(lock, [this] { return running_workers.empty(); });
+}
+
+std::vector<std::string> dsp_control::running_operations() const
+{
+    const std::lock_guard<std::mutex> lock(workers_mutex);
+    return std::vector<std::string>(running_workers.begin(), running_workers.end());
 }
 
 bool dsp_control::is_firmware_update_available() const

@@ -681,4 +681,111 @@ TEST_F(DspControl, DestroyingWaitsForEveryRunningOperation)
         callback.next();
 }
 
+// -- Finishing without destroying (a program that must end) ------------------------------------
+
+// A write caught half way, its block erased and nothing written yet, runs to its end: the call
+// returns only after its report, and the block is whole.
+TEST_F(DspControl, FinishingLetsAWriteUnderWayEndWhole)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(dsp_control&)> start;
+        const char* report;
+        std::function<void(speaker_settings&)> change;
+    } writes[] = {
+        {"the settings write",
+         [](dsp_control& c) {
+             c.set_main_settings(main_settings_record(1, -12.3, 3.4, 4));
+             c.write_main_settings_to_device();
+         },
+         "main_settings_written",
+         [](speaker_settings& s) {
+             s.input = 1;
+             s.volume_tenths_db = -123;
+             s.delay_tenths_ms = 34;
+             s.active_preset = 4;
+         }},
+        {"the user preset write",
+         [](dsp_control& c) {
+             c.set_current_preset(studio_preset());
+             c.write_user_preset_to_device(2);
+         },
+         "user_preset_written", [](speaker_settings& s) { store_studio_preset(s.slots[4]); }},
+        {"the reset", [](dsp_control& c) { c.reset_device(); }, "device_reset",
+         [](speaker_settings& s) {
+             s.input = 0;
+             s.volume_tenths_db = 0;
+             s.delay_tenths_ms = 0;
+             s.active_preset = 2;
+             for (std::size_t slot = 2; slot < s.slots.size(); ++slot)
+                 store_default_preset(s.slots[slot]);
+         }},
+    };
+    for (const auto& write : writes) {
+        SCOPED_TRACE(write.name);
+        speaker().reset("K5R");
+        control = memory::make_data_ptr<dsp_control>(callback);
+        read_speaker();
+        speaker().clear_history();
+        const std::size_t before = callback.count();
+        const auto gate = hold_after_command(bp::flash_opcode::block_erase);
+        write.start(*control);
+        ASSERT_TRUE(gate->wait_until_held(hold_wait)) << "the write never erased its block";
+        EXPECT_EQ(control->running_operations(), std::vector<std::string>{write.name});
+        std::size_t reports_when_finished = 0;
+        test_support::bounded_thread finisher([&] {
+            control->finish_operations();
+            reports_when_finished = callback.count();
+        });
+        gate->release();
+        finisher.join_within(worker_wait, "finishing while a write is under way");
+        EXPECT_EQ(reports_when_finished, before + 1) << "returned before the write had reported";
+        EXPECT_EQ(callback.next(), write.report);
+        EXPECT_TRUE(control->running_operations().empty());
+        speaker_settings expected = emulated_speaker::factory_settings();
+        write.change(expected);
+        expect_block(expected);
+        EXPECT_EQ(speaker().open_handle_count(), 0u) << "the speaker was not let go";
+    }
+}
+
+// Waiting is not talking: a wait for another program's hold is given up, the speaker is never
+// opened, and nothing starts afterwards.
+TEST_F(DspControl, FinishingGivesUpAWaitForTheSpeakerAndStartsNothingMore)
+{
+    using test_support::virtual_clock;
+    read_speaker();
+    speaker().clear_history();
+    test_support::other_program_lock other;
+    control->write_main_settings_to_device();
+    const std::uint64_t polls = virtual_clock::sleep_count() + 3;
+    ASSERT_TRUE(test_support::eventually([&] { return virtual_clock::sleep_count() >= polls; }))
+        << "the write did not wait for the speaker";
+    std::size_t reports_when_finished = 0;
+    test_support::bounded_thread([&] {
+        control->finish_operations();
+        reports_when_finished = callback.count();
+    }).join_within(worker_wait, "finishing while an operation waits for another program");
+    EXPECT_EQ(reports_when_finished, 2u) << "returned before the given-up write had reported";
+    EXPECT_EQ(callback.next(), "main_settings_write_failed");
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up write opened the bridge";
+
+    // Every operation now starts nothing and reports nothing (the teardown's count checks).
+    other.let_go();
+    control->read_main_settings_from_device();
+    control->write_main_settings_to_device();
+    control->read_user_preset_from_device(0);
+    control->write_user_preset_to_device(0);
+    control->reset_device();
+    control->search_firmware_update();
+    control->update_firmware();
+    EXPECT_TRUE(control->running_operations().empty());
+    test_support::bounded_thread([&] {
+        control->finish_operations();
+    }).join_within(worker_wait, "finishing again");
+    EXPECT_EQ(speaker().open_count(), 0u);
+    expect_flash_unchanged();
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include <speaker_link/device/dsp_error.h>
 #include <speaker_link/firmware/firmware_description.h>
 
+#include <support/bounded_thread.h>
 #include <support/bounded_wait.h>
 #include <support/firmware_fixture.h>
 #include <support/other_program_lock.h>
@@ -291,6 +292,42 @@ TEST_F(FirmwareUpdateToTheSpeaker, HoldsTheSpeakerOnlyOnceThePackageIsReadAndAQu
     EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update opened the bridge";
     expect_flash_unchanged();
     EXPECT_TRUE(std::filesystem::exists(package_path())) << "the package was not kept";
+}
+
+// An installation under way when the program must end (its display gone) runs to its last
+// block, its verify and its version before finishing returns.
+TEST_F(FirmwareUpdateToTheSpeaker, FinishingLetsAnInstallationUnderWayEnd)
+{
+    publishAndFind();
+    const auto flash_bytes = static_cast<std::uint32_t>(factory_image().size());
+    std::vector<std::uint8_t> expected = speaker().plain(0, flash_bytes);
+    speaker().clear_history();
+    const auto gate =
+        hold_after_command(bridge_protocol::flash_opcode::block_erase,
+                           firmware_block_count * bridge_protocol::flash_block_size_bytes);
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "no firmware block was erased";
+    std::size_t reports_when_finished = 0;
+    test_support::bounded_thread finisher([&] {
+        control->finish_operations();
+        reports_when_finished = callback.count();
+    });
+    gate->release();
+    finisher.join_within(std::chrono::seconds(20), "finishing during an installation");
+    const auto reports = outcome(callback, before);
+    EXPECT_EQ(reports_when_finished, before + reports.size())
+        << "returned before the installation had reported";
+    ASSERT_EQ(reports.back().name, "firmware_update_succeeded");
+    // Block 1 whole (0x00 where the image gives nothing), the version words 1, 0, 9.
+    std::fill_n(expected.begin() + 0x010000, bridge_protocol::flash_block_size_bytes, 0);
+    std::copy(image[0].bytes.begin(), image[0].bytes.end(), expected.begin() + 0x010000);
+    const std::uint32_t version_words = bridge_protocol::settings_block_address + 126 * 4;
+    for (std::uint32_t word = 0; word < 3; ++word)
+        for (std::uint32_t b = 0; b < 4; ++b)
+            expected[version_words + 4 * word + b] =
+                b == 0 ? std::array<std::uint8_t, 3>{1, 0, 9}[word] : 0;
+    EXPECT_EQ(speaker().plain(0, flash_bytes), expected);
 }
 
 // The update writes only into the speaker it was started for: another one attached while the

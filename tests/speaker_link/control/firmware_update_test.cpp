@@ -433,6 +433,41 @@ TEST_F(FirmwareUpdate, AQuitDuringTheDownloadIsAcceptedAndTheNextStartResumes)
     EXPECT_EQ(service->range_headers().back(), "bytes=100000-");
 }
 
+// A program that must end without destroying the control (its display gone) gives a download
+// up at once, as a quit does: what came stays for the next update, and the speaker is never
+// touched.
+TEST_F(FirmwareUpdate, FinishingStopsADownloadAndKeepsItsPartialFile)
+{
+    publish("1.0.9", package_bytes('f'));
+    search();
+    firmware_service::behaviour stall;
+    stall.stall_after_bytes = 100000;
+    stall.stall_ms = 60000;
+    service->set_behaviour(stall);
+    speaker().clear_history();
+    const std::size_t before = callback.count();
+    control->update_firmware();
+    const std::string partial = version_folder("1.0.9") + "/firmware.zip.part";
+    ASSERT_TRUE(test_support::eventually([&] {
+        return fs::exists(partial) && fs::file_size(partial) >= 100000;
+    })) << "waited for the download to stall";
+    EXPECT_EQ(control->running_operations(), std::vector<std::string>{"the firmware update"});
+    std::size_t reports_when_finished = 0;
+    test_support::bounded_thread([&] {
+        control->finish_operations();
+        reports_when_finished = callback.count();
+    }).join_within(std::chrono::seconds(10), "finishing during a stalled download");
+    const auto reports = outcome(callback, before);
+    EXPECT_EQ(reports_when_finished, before + reports.size())
+        << "returned before the update had reported";
+    EXPECT_EQ(reports.back().name, "firmware_update_failed");
+    EXPECT_EQ(reports.back().number, 1);
+    EXPECT_EQ(fs::file_size(partial), 100000u);
+    EXPECT_TRUE(fs::exists(version_folder("1.0.9") + "/firmware.zip.resume.xml"));
+    EXPECT_EQ(speaker().open_count(), 0u) << "the given-up update reached for the speaker";
+    expect_flash_unchanged();
+}
+
 // The reply's checksum decides whether the downloaded package is kept. An address that names no
 // file downloads nothing, and before any search there is no address at all.
 TEST_F(FirmwareUpdate, ChecksumDecidesWhetherThePackageIsKept)
