@@ -1,16 +1,17 @@
-// SIGINT and SIGTERM turned into quit requests on the message thread.
+// The signals that ask the program to quit, turned into quit requests on the message thread.
 #pragma once
 
 #include <functional>
 
-/** While it lives, SIGINT and SIGTERM no longer end the process: the signal only wakes the
-    message thread, which then calls `onQuitRequest`. One instance at a time; made and
-    destroyed on the message thread, after JUCE's own signal set-up. Its destruction puts the
-    default actions back. */
+/** While it lives, SIGHUP (the terminal went), SIGINT (Ctrl-C), SIGQUIT (Ctrl-\) and SIGTERM
+    no longer end the process: the signal only wakes the message thread, which then calls
+    `onQuitRequest`. A SIGHUP that was ignored as the program started (nohup) stays ignored.
+    One instance at a time; made and destroyed on the message thread, after JUCE's own signal
+    set-up. Its destruction puts the default actions back. */
 class QuitSignals
 {
 public:
-    /** Holds SIGINT and SIGTERM back (blocked, kept pending) for the calling thread and the
+    /** Holds the quit signals back (blocked, kept pending) for the calling thread and the
         threads it starts from now on, until a QuitSignals takes them: so that a signal that
         comes while JUCE starts is a quit request too. Call first thing in main. */
     static void holdUntilTaken();

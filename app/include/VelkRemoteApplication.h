@@ -52,9 +52,9 @@ public:
     const juce::String getApplicationName() override;
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
-    /** Routes SIGINT and SIGTERM to systemRequestedQuit (those held since main began too),
-        shows the foundation library's alerts and file panels with JUCE and opens the main
-        window. */
+    /** Routes the quit signals (QuitSignals) to systemRequestedQuit, those held since main
+        began too: one that came by then quits before any window is made. Then shows the
+        foundation library's alerts and file panels with JUCE and opens the main window. */
     void initialise(const juce::String& commandLine) override;
     /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
     void shutdown() override;

@@ -1,6 +1,6 @@
 // Quitting: refused with one of two titles while the panel holds the speaker, granted when it
 // is idle, only waits for another program's hold (the wait is given up) or has no panel;
-// SIGINT and SIGTERM become quit requests on the message thread.
+// SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the message thread.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
@@ -19,9 +19,47 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <mutex>
 
 namespace {
+
+constexpr int quitSignalNumbers[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
+/** The quit signals' actions for a scope, the previous ones put back after. A signal that
+    the quit signals do not take then reaches `handler`, which may keep the test program alive
+    (and a test program started with nohup has SIGHUP ignored, which the quit signals respect). */
+class QuitSignalActions
+{
+public:
+    explicit QuitSignalActions(void (*handler)(int))
+    {
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(quitSignalNumbers); ++i)
+            sigaction(quitSignalNumbers[i], &action, &previous[i]);
+    }
+    ~QuitSignalActions()
+    {
+        for (std::size_t i = 0; i < std::size(quitSignalNumbers); ++i)
+            sigaction(quitSignalNumbers[i], &previous[i], nullptr);
+    }
+    QuitSignalActions(const QuitSignalActions&) = delete;
+    QuitSignalActions& operator=(const QuitSignalActions&) = delete;
+
+private:
+    struct sigaction previous[std::size(quitSignalNumbers)] = {};
+};
+
+void notTaken(int) {}
+
+void (*handlerOf(int signalNumber))(int)
+{
+    struct sigaction now = {};
+    sigaction(signalNumber, nullptr, &now);
+    return now.sa_handler;
+}
 
 class QuitTest : public PanelTest
 {
@@ -114,8 +152,9 @@ TEST_F(QuitTest, AnOperationThatOnlyWaitsForAnotherProgramGivesUpAndTouchesNothi
     EXPECT_TRUE(desktop->boxes.empty()) << "a closing panel showed the send's failure";
 }
 
-TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
+TEST(QuitSignals, EachQuitSignalBecomesAQuitRequestOnTheMessageThread)
 {
+    const QuitSignalActions before(notTaken);
     int requests = 0;
     bool onMessageThread = true;
     {
@@ -124,7 +163,7 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
             onMessageThread &= juce::MessageManager::getInstance()->isThisTheMessageThread();
         });
         ASSERT_TRUE(signals.isActive());
-        for (const int signalNumber : {SIGTERM, SIGINT}) {
+        for (const int signalNumber : quitSignalNumbers) {
             const int before = requests;
             std::raise(signalNumber);
             const auto limit = juce::Time::getMillisecondCounter() + 10000;
@@ -135,12 +174,23 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
         }
     }
     EXPECT_TRUE(onMessageThread);
-    for (const int signalNumber : {SIGTERM, SIGINT}) {
-        struct sigaction now = {};
-        sigaction(signalNumber, nullptr, &now);
-        EXPECT_EQ(now.sa_handler, SIG_DFL)
+    for (const int signalNumber : quitSignalNumbers)
+        EXPECT_EQ(handlerOf(signalNumber), SIG_DFL)
             << "signal " << signalNumber << " has not got its default action back";
+}
+
+TEST(QuitSignals, AHangupIgnoredAtTheStartStaysIgnored)
+{
+    // As nohup starts a program: it is to outlive the terminal it was started from.
+    const QuitSignalActions before(notTaken);
+    std::signal(SIGHUP, SIG_IGN);
+    {
+        QuitSignals signals([] {});
+        std::raise(SIGHUP);
+        EXPECT_FALSE(signals.takePendingRequest()) << "an ignored hangup asked to quit";
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
     }
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
 }
 
 } // namespace
@@ -283,15 +333,21 @@ namespace {
 
 TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
 {
+    const QuitSignalActions before(notTaken);
     QuitSignals::holdUntilTaken();
-    // Held back: without the hold this would end the test program.
-    std::raise(SIGTERM);
+    sigset_t held;
+    pthread_sigmask(SIG_SETMASK, nullptr, &held);
+    for (const int signalNumber : quitSignalNumbers) {
+        // Held back, it waits for the handlers.
+        ASSERT_TRUE(sigismember(&held, signalNumber)) << "signal " << signalNumber;
+        std::raise(signalNumber);
+    }
     int requests = 0;
     {
         QuitSignals signals([&requests] { ++requests; });
         ASSERT_TRUE(signals.isActive());
-        EXPECT_TRUE(signals.takePendingRequest()) << "the held signal was lost";
-        EXPECT_FALSE(signals.takePendingRequest()) << "one signal, two requests";
+        EXPECT_TRUE(signals.takePendingRequest()) << "the held signals were lost";
+        EXPECT_FALSE(signals.takePendingRequest()) << "the held signals, taken twice";
         std::raise(SIGINT); // taken now, it reaches the message loop
         const auto limit = juce::Time::getMillisecondCounter() + 10000;
         while (requests == 0 && juce::Time::getMillisecondCounter() < limit)
@@ -300,8 +356,9 @@ TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
     }
     sigset_t blocked;
     pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
-    EXPECT_FALSE(sigismember(&blocked, SIGTERM)) << "the signals are still held";
-    EXPECT_FALSE(sigismember(&blocked, SIGINT));
+    for (const int signalNumber : quitSignalNumbers)
+        EXPECT_FALSE(sigismember(&blocked, signalNumber))
+            << "signal " << signalNumber << " is still held";
 }
 
 } // namespace
