@@ -7,7 +7,8 @@
     no longer end the process: the signal only wakes the message thread, which then calls
     `onQuitRequest`. A SIGHUP that was ignored as the program started (nohup) stays ignored.
     One instance at a time; made and destroyed on the message thread, after JUCE's own signal
-    set-up. Its destruction puts the default actions back. */
+    set-up. Its destruction puts the default actions back, unless ignoreUntilExit() was
+    called. */
 class QuitSignals
 {
 public:
@@ -29,6 +30,11 @@ public:
     /** Takes the requests that wait for the message loop (a signal that came while they were
         held, say): true when there was one. It calls nothing itself. */
     bool takePendingRequest();
+
+    /** The program ends: from now until the process has ended, a quit signal does nothing, also
+        once the instance has gone. (A handler that does nothing, not SIG_IGN, which programs
+        started from here would inherit.) Signals ignored now stay ignored. Any thread. */
+    static void ignoreUntilExit() noexcept;
 
 private:
     std::function<void()> onQuitRequest;

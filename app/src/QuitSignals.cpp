@@ -29,6 +29,8 @@ extern "C" void wakeMessageThread(int)
     errno = savedErrno;
 }
 
+extern "C" void doNothing(int) {}
+
 void setHandler(int signalNumber, void (*handler)(int))
 {
     struct sigaction action = {};
@@ -98,11 +100,20 @@ void QuitSignals::holdUntilTaken()
     pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
 }
 
+void QuitSignals::ignoreUntilExit() noexcept
+{
+    for (const int signalNumber : quitSignalNumbers)
+        if (!isHandledBy(signalNumber, SIG_IGN))
+            setHandler(signalNumber, doNothing);
+}
+
 QuitSignals::~QuitSignals()
 {
     if (readEnd < 0)
         return;
-    // Only the handlers of this object go: an ignored hangup stays ignored.
+    // Only the handlers of this object go: while the program ends (its log and resume files
+    // still being written), a second quit must not end it by the default action, and an
+    // ignored hangup stays ignored.
     for (const int signalNumber : quitSignalNumbers)
         if (isHandledBy(signalNumber, wakeMessageThread))
             setHandler(signalNumber, SIG_DFL);

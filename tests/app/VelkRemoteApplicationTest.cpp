@@ -1,12 +1,14 @@
 // Quitting: refused with one of two titles while the panel holds the speaker, granted when it
 // is idle, only waits for another program's hold (the wait is given up) or has no panel;
-// SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the message thread.
+// SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the message thread, and do
+// nothing once the program ends.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
 #include "support/PanelFixture.h"
 #include "support/bounded_thread.h"
 #include "support/bounded_wait.h"
+#include "support/child_process.h"
 #include "support/firmware_package_builder.h"
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
@@ -21,6 +23,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -191,6 +194,27 @@ TEST(QuitSignals, AHangupIgnoredAtTheStartStaysIgnored)
         EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
     }
     EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+}
+
+TEST(QuitSignals, OnceTheProgramEndsAQuitSignalDoesNothingUntilTheProcessHasEnded)
+{
+    // In a child: the default action of a quit signal would end it, as it would the program
+    // while it still writes its log and resume files.
+    const std::string answer = test_support::run_in_child(test_support::child_user::same, [] {
+        const QuitSignalActions before(SIG_DFL);
+        {
+            QuitSignals signals([] {});
+            QuitSignals::ignoreUntilExit();
+        }
+        for (const int signalNumber : quitSignalNumbers) {
+            std::raise(signalNumber);
+            // Programs started from here would keep an ignored signal ignored.
+            if (handlerOf(signalNumber) == SIG_IGN)
+                return "signal " + std::to_string(signalNumber) + " is ignored, not handled";
+        }
+        return std::string();
+    });
+    EXPECT_EQ(answer, "");
 }
 
 } // namespace
