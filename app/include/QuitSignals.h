@@ -31,6 +31,12 @@ public:
         held, say): true when there was one. It calls nothing itself. */
     bool takePendingRequest();
 
+    /** True once a quit signal has reached the handlers of the living instance (one that was
+        held counts when it is let through), even before the message loop has taken it: what
+        is about to start can see that the program is being asked to end. False without an
+        instance. Any thread. */
+    static bool hasOneArrived() noexcept;
+
     /** The program ends: from now until the process has ended, a quit signal does nothing, also
         once the instance has gone. (A handler that does nothing, not SIG_IGN, which programs
         started from here would inherit.) Signals ignored now stay ignored. Any thread. */

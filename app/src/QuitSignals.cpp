@@ -14,13 +14,15 @@ namespace {
 
 constexpr int quitSignalNumbers[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
 
-// Read by the handler: lock-free atomics are async-signal-safe.
+// Read by the handlers: lock-free atomics are async-signal-safe.
 std::atomic<int> writeEnd{-1};
-static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<bool> arrived{false};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
 extern "C" void wakeMessageThread(int)
 {
     const int savedErrno = errno;
+    arrived.store(true);
     const char byte = 1;
     // A full pipe already holds a pending request: nothing is lost by dropping this one.
     if (const int end = writeEnd.load(); end >= 0) {
@@ -60,6 +62,7 @@ sigset_t quitSignalSet()
 QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
     : onQuitRequest(std::move(onQuitRequest_))
 {
+    arrived.store(false);
     sigset_t quitSignals = quitSignalSet();
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -100,6 +103,11 @@ void QuitSignals::holdUntilTaken()
     pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
 }
 
+bool QuitSignals::hasOneArrived() noexcept
+{
+    return arrived.load();
+}
+
 void QuitSignals::ignoreUntilExit() noexcept
 {
     for (const int signalNumber : quitSignalNumbers)
@@ -120,4 +128,5 @@ QuitSignals::~QuitSignals()
     juce::LinuxEventLoop::unregisterFdCallback(readEnd);
     ::close(readEnd);
     ::close(writeEnd.exchange(-1));
+    arrived.store(false);
 }

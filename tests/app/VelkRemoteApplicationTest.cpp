@@ -1,7 +1,7 @@
 // Quitting: refused with one of two titles while the panel holds the speaker, granted when it
-// is idle, only waits for another program's hold (the wait is given up) or has no panel;
-// SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the message thread, and do
-// nothing once the program ends.
+// is idle, only waits for another program's hold (the wait is given up) or has no panel; a
+// quit signal before the first read keeps it from starting; SIGHUP, SIGINT, SIGQUIT and SIGTERM
+// become quit requests on the message thread, and do nothing once the program ends.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
@@ -190,6 +190,7 @@ TEST(QuitSignals, AHangupIgnoredAtTheStartStaysIgnored)
     {
         QuitSignals signals([] {});
         std::raise(SIGHUP);
+        EXPECT_FALSE(QuitSignals::hasOneArrived());
         EXPECT_FALSE(signals.takePendingRequest()) << "an ignored hangup asked to quit";
         EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
     }
@@ -339,6 +340,7 @@ TEST_F(QuitTest, AClickWhoseOperationCannotStartAtOnceStartsNothing)
     // read would wait for the first on the message thread.
     const auto gate = speaker().hold_report(0);
     panel = std::make_unique<MainRemote>();
+    panel->timerCallback(); // the first tick starts the first read
     ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the first read never began";
     EXPECT_TRUE(panel->isBusy());
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
@@ -370,6 +372,7 @@ TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
     {
         QuitSignals signals([&requests] { ++requests; });
         ASSERT_TRUE(signals.isActive());
+        EXPECT_TRUE(QuitSignals::hasOneArrived());
         EXPECT_TRUE(signals.takePendingRequest()) << "the held signals were lost";
         EXPECT_FALSE(signals.takePendingRequest()) << "the held signals, taken twice";
         std::raise(SIGINT); // taken now, it reaches the message loop
@@ -378,11 +381,39 @@ TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
             juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
         EXPECT_EQ(requests, 1) << "a signal after the start reached no quit request within 10 s";
     }
+    EXPECT_FALSE(QuitSignals::hasOneArrived()) << "without handlers, no signal arrives";
     sigset_t blocked;
     pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
     for (const int signalNumber : quitSignalNumbers)
         EXPECT_FALSE(sigismember(&blocked, signalNumber))
             << "signal " << signalNumber << " is still held";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QuitTest, AQuitSignalWhileThePanelIsMadeEndsItWithoutOpeningTheSpeaker)
+{
+    int requests = 0;
+    const QuitSignalActions before(notTaken);
+    QuitSignals signals([&requests] { ++requests; });
+    panel = std::make_unique<MainRemote>();
+    // It comes before the message loop has run: the first tick is still to come.
+    std::raise(SIGTERM);
+    for (int tick = 0; tick < 3; ++tick)
+        panel->timerCallback();
+    EXPECT_FALSE(panel->getSpeakerLink().is_device_operation_running())
+        << "the first read started after the quit signal";
+    EXPECT_EQ(speaker().open_count(), 0u) << "the speaker was opened after the quit signal";
+
+    // The loop takes the request; nothing holds the speaker, so the quit is accepted.
+    const auto limit = juce::Time::getMillisecondCounter() + 10000;
+    while (requests == 0 && juce::Time::getMillisecondCounter() < limit)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
+    ASSERT_EQ(requests, 1) << "the signal reached no quit request within 10 s";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_TRUE(desktop->boxes.empty());
 }
 
 } // namespace
