@@ -1,7 +1,7 @@
 // Quitting: refused with one of two titles while the panel holds the speaker, granted when it
 // is idle, only waits for another program's hold (the wait is given up) or has no panel; a
-// quit signal before the first read keeps it from starting; SIGHUP, SIGINT, SIGQUIT and SIGTERM
-// become quit requests on the message thread, and do nothing once the program ends.
+// refused quit changes nothing; SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the
+// message thread, and do nothing once the program ends.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
@@ -22,8 +22,11 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -415,5 +418,96 @@ TEST_F(QuitTest, AQuitSignalWhileThePanelIsMadeEndsItWithoutOpeningTheSpeaker)
     EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
     EXPECT_TRUE(desktop->boxes.empty());
 }
+
+/** Refused once: the box cannot be shown. */
+class FailingOnceDesktop : public RecordingDesktopServices
+{
+public:
+    void showMessage(const juce::String& title, const juce::String& text,
+                     juce::Component* associatedComponent, std::function<void()> closed) override
+    {
+        if (std::exchange(failNext, false))
+            throw std::runtime_error("no box can be shown");
+        RecordingDesktopServices::showMessage(title, text, associatedComponent, std::move(closed));
+    }
+    bool failNext = true;
+};
+
+TEST_F(QuitTest, ARefusalWhoseBoxCouldNotBeShownLeavesTheNextRefusalItsBox)
+{
+    startPanel();
+    const auto gate = speaker().hold_report(0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+    auto failing = std::make_unique<FailingOnceDesktop>();
+    auto& shown = *failing;
+    auto recorder = DesktopServices::install(std::move(failing));
+    EXPECT_THROW(VelkRemoteApplication::mayQuit(panel.get(), &window), std::runtime_error);
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    const auto boxes = shown.boxes;
+    DesktopServices::install(std::move(recorder));
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    ASSERT_EQ(boxes.size(), 1u) << "the quit after the failed box showed none";
+    EXPECT_EQ(boxes[0].title, "DSP communication in progress");
+}
+
+struct RefusedDuring
+{
+    const char* name;
+    Control button;
+    const char* title;
+};
+
+void PrintTo(const RefusedDuring& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ARefusedQuit : public QuitTest, public testing::WithParamInterface<RefusedDuring>
+{};
+
+TEST_P(ARefusedQuit, ChangesNothingTheNextSearchAndDownloadSucceed)
+{
+    publishPackage();
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    // The operation is held at its first report to the speaker (the update once it has its
+    // package).
+    const auto gate = speaker().hold_report(0);
+    click(GetParam().button);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the operation never wrote";
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, GetParam().title);
+    desktop->close(0);
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the operation never ended";
+
+    // Newer firmware for another speaker of the model: it is searched for, downloaded and
+    // installed as if no quit had been asked for.
+    const std::vector<test_support::hex_bytes> newer = {
+        {0x010000, test_support::counting_bytes(100, 7)}};
+    const std::string folder = packages / "K5R/1.0.10";
+    std::filesystem::create_directories(folder);
+    test_support::write_firmware_package(folder + "/firmware.zip", newer, "1.0.10");
+    speaker().set_model_tag("K5R004712");
+    click(readSettingsButton);
+    ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(Firmware V1.0.10 available)"; }))
+        << "the search after the refused quit ended with " << text(statusLabel);
+    click(updateFirmwareButton);
+    ASSERT_TRUE(tickUntilIdle()) << "the update after the refused quit never ended";
+    EXPECT_EQ(text(statusLabel), "firmware update succeeded!");
+    EXPECT_EQ(speaker().plain(0x010000, 100), newer[0].bytes);
+    EXPECT_EQ(desktop->boxes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Quit, ARefusedQuit,
+    testing::Values(RefusedDuring{"Send", writeSettingsButton, "DSP communication in progress"},
+                    RefusedDuring{"Installation", updateFirmwareButton,
+                                  "Firmware update in progress"}),
+    [](const testing::TestParamInfo<RefusedDuring>& info) { return info.param.name; });
 
 } // namespace
