@@ -37,10 +37,13 @@ class AboutWindow;
     speaker link's worker threads, and they only record what happened (flags and, for the
     firmware, one status text) for the timer to show.
 
-    The constructor starts the first read of the main settings, the panel's first operation;
-    the destructor waits for every operation of the speaker link that still runs. Boxes and
-    file panels are shown without waiting for them: their answers come in later events.
-    Exceptions of the dsp_control constructor (no Documents folder) leave the constructor. */
+    The first read of the main settings, the panel's first operation, counts as running from
+    the construction on, and starts on the timer's first tick, once the panel (a subclass too)
+    is complete; unless a quit signal has come by then (QuitSignals::hasOneArrived), which
+    ends the program before the speaker is opened. The destructor waits for every operation
+    of the speaker link that still runs. Boxes and file panels are shown without waiting for
+    them: their answers come in later events. Exceptions of the dsp_control constructor (no
+    Documents folder) leave the constructor. */
 class MainRemote : public juce::Component,
                    private juce::Timer,
                    public dsp_control_callback,
@@ -121,10 +124,10 @@ public:
     bool claimQuitRefusal() noexcept { return !std::exchange(quitRefusalShowing, true); }
     void quitRefusalClosed() noexcept { quitRefusalShowing = false; }
 
-    /** One tick of the timer: takes each result flag in a fixed order, clears it and shows the
-        result. A tick never runs inside another (a desktop service whose box waited would let
-        the timer fire inside it), and nothing it calls can throw out of it: a failure is
-        logged and shown in a box. Message thread. */
+    /** One tick of the timer. The first one starts the first read. Each takes each result
+        flag in a fixed order, clears it and shows the result. A tick never runs inside another
+        (a desktop service whose box waited would let the timer fire inside it), and nothing it
+        calls can throw out of it: a failure is logged and shown in a box. Message thread. */
     void timerCallback() override;
 
     /** The speaker link the panel drives. Message thread. */
@@ -143,6 +146,9 @@ private:
     /** What the panel shows before the first read: input AES L, the speaker buttons disabled,
         the equaliser's buttons hidden, the status labels empty. */
     void setStartState();
+    /** The first read of the main settings, from the first tick; nothing once a quit signal
+        has come. */
+    void startFirstRead();
 
     void expandOrCollapse(bool expand);
     void storeStatusText(const std::string& text);
@@ -242,7 +248,8 @@ private:
     bool ticking = false; // a tick is running (its message box may let the timer fire again)
     bool waitingForSpeaker = false; // the status row says that the panel waits
     bool searchAgain = false;       // a new speaker's search waits for the old speaker's to end
-    Operation running = Operation::readSettings; // the first read starts with the panel
+    Operation running = Operation::readSettings; // the first read runs from the start
+    bool firstReadStarted = false;               // on the first tick
     bool resultShown = false; // the running operation's result is shown; its worker may run on
     bool asking = false;      // a question or file panel is open
     bool quitRefusalShowing = false;

@@ -7,6 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <string>
 
 class FixedWindowSize;
 class QuitSignals;
@@ -53,14 +54,17 @@ public:
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
     /** Lets a lost display end the program only once the speaker is let go (DisplayLoss),
-        routes SIGINT and SIGTERM to systemRequestedQuit (those held since main began too),
-        shows the foundation library's alerts and file panels with JUCE and opens the main
-        window. */
+        routes the quit signals (QuitSignals) to systemRequestedQuit, those held since main
+        began too: one that came by then quits before any window is made. Then shows the
+        foundation library's alerts and file panels with JUCE and opens the main window. */
     void initialise(const juce::String& commandLine) override;
-    /** Deletes the main window, and with it the panel (waiting for running speaker tasks). */
+    /** Deletes the main window, and with it the panel (waiting for running speaker tasks);
+        quit signals do nothing from here on. */
     void shutdown() override;
     void anotherInstanceStarted(const juce::String& commandLine) override;
-    /** Quits unless the panel holds the speaker; then explains why not and stays. */
+    /** Quits unless the panel holds the speaker; then explains why not and stays (a box that
+        cannot be shown is logged). Once a quit has been accepted, every later request is
+        ignored until the process has ended. */
     void systemRequestedQuit() override;
 
     /** Whether a quit request may end the program now. False while an operation of the panel
@@ -68,10 +72,16 @@ public:
         `window`) unless the refusal is showing already; true when none does, also when one
         only waits for another program's hold on the speaker or a firmware update only
         downloads (that is given up), and when there is no panel (before the window exists or
-        after it is gone). */
+        after it is gone). A box that cannot be shown throws on what DesktopServices threw; the
+        next refusal shows its box then. */
     static bool mayQuit(MainRemote* panel, juce::Component* window);
 
 private:
+    /** Ends the message loop; from now on quit requests and quit signals do nothing. */
+    void acceptQuit();
+    static void logUnshownRefusal(const std::string& why) noexcept;
+
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<QuitSignals> quitSignals;
+    bool quitAccepted = false;
 };

@@ -1,4 +1,5 @@
 // The program's entry: JUCE makes the application object and runs it.
+#include "BrokenPipes.h"
 #include "QuitSignals.h"
 #include "VelkRemoteApplication.h"
 
@@ -34,6 +35,8 @@ std::string missingDisplay()
 
 int main(int argc, char* argv[])
 {
+    // Output whose reader has gone is dropped, from the first line on.
+    BrokenPipes::letWritesFail();
     // Until the application takes them, Ctrl-C and `kill` wait: JUCE's start would otherwise
     // end the program, or quit it without asking.
     QuitSignals::holdUntilTaken();

@@ -6,6 +6,7 @@
 #include "DecimalText.h"
 #include "EmbeddedResources.h"
 #include "PanelLayout.h"
+#include "QuitSignals.h"
 
 namespace {
 
@@ -121,8 +122,25 @@ MainRemote::MainRemote()
     setSize(panel::width, panel::collapsedHeight);
     applySkins();
     setStartState();
-    dspControl->read_main_settings_from_device();
+    // The first read starts on the first tick, not here: its worker calls this object's
+    // callbacks, which a subclass whose constructor has not run yet would not have.
     startTimerHz(60);
+}
+
+void MainRemote::startFirstRead()
+{
+    firstReadStarted = true;
+    // A quit signal that came while the panel was made ends the program (no operation holds
+    // the speaker, so the quit is accepted) once the message loop takes it: the speaker is not
+    // opened for it, and no quit meets a read that holds the speaker.
+    if (QuitSignals::hasOneArrived())
+        return;
+    try {
+        dspControl->read_main_settings_from_device();
+    } catch (...) {
+        endOperation(Operation::readSettings);
+        throw;
+    }
 }
 
 void MainRemote::createControls()

@@ -40,6 +40,8 @@ void MainRemote::timerCallback()
     if (ticking)
         return;
     const juce::ScopedValueSetter<bool> tick(ticking, true);
+    if (!firstReadStarted)
+        runGuarded("Operation failed", [this] { startFirstRead(); });
     runGuarded("Operation failed", [this] { showSpeakerWait(); });
     // An idle tick only tests the flags. A result ends its operation even when showing it
     // fails, so that the panel is never left busy for good.

@@ -4,6 +4,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
@@ -11,16 +12,26 @@
 
 namespace {
 
-int writeEnd = -1;
+constexpr int quitSignalNumbers[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
+
+// Read by the handlers: lock-free atomics are async-signal-safe.
+std::atomic<int> writeEnd{-1};
+std::atomic<bool> arrived{false};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
 extern "C" void wakeMessageThread(int)
 {
     const int savedErrno = errno;
+    arrived.store(true);
     const char byte = 1;
     // A full pipe already holds a pending request: nothing is lost by dropping this one.
-    [[maybe_unused]] const auto written = ::write(writeEnd, &byte, 1);
+    if (const int end = writeEnd.load(); end >= 0) {
+        [[maybe_unused]] const auto written = ::write(end, &byte, 1);
+    }
     errno = savedErrno;
 }
+
+extern "C" void doNothing(int) {}
 
 void setHandler(int signalNumber, void (*handler)(int))
 {
@@ -31,12 +42,18 @@ void setHandler(int signalNumber, void (*handler)(int))
     sigaction(signalNumber, &action, nullptr);
 }
 
+bool isHandledBy(int signalNumber, void (*handler)(int))
+{
+    struct sigaction now = {};
+    return sigaction(signalNumber, nullptr, &now) == 0 && now.sa_handler == handler;
+}
+
 sigset_t quitSignalSet()
 {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int signalNumber : quitSignalNumbers)
+        sigaddset(&set, signalNumber);
     return set;
 }
 
@@ -45,6 +62,7 @@ sigset_t quitSignalSet()
 QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
     : onQuitRequest(std::move(onQuitRequest_))
 {
+    arrived.store(false);
     sigset_t quitSignals = quitSignalSet();
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -53,13 +71,17 @@ QuitSignals::QuitSignals(std::function<void()> onQuitRequest_)
         return;
     }
     readEnd = ends[0];
-    writeEnd = ends[1];
+    writeEnd.store(ends[1]);
     juce::LinuxEventLoop::registerFdCallback(readEnd, [this](int) {
         if (takePendingRequest())
             onQuitRequest();
     });
-    setHandler(SIGINT, wakeMessageThread);
-    setHandler(SIGTERM, wakeMessageThread);
+    for (const int signalNumber : quitSignalNumbers) {
+        // Started with nohup, the program was asked to outlive its terminal.
+        if (signalNumber == SIGHUP && isHandledBy(SIGHUP, SIG_IGN))
+            continue;
+        setHandler(signalNumber, wakeMessageThread);
+    }
     // JUCE's own SIGINT handler, installed as it started, never saw a held signal.
     pthread_sigmask(SIG_UNBLOCK, &quitSignals, nullptr);
 }
@@ -81,14 +103,30 @@ void QuitSignals::holdUntilTaken()
     pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
 }
 
+bool QuitSignals::hasOneArrived() noexcept
+{
+    return arrived.load();
+}
+
+void QuitSignals::ignoreUntilExit() noexcept
+{
+    for (const int signalNumber : quitSignalNumbers)
+        if (!isHandledBy(signalNumber, SIG_IGN))
+            setHandler(signalNumber, doNothing);
+}
+
 QuitSignals::~QuitSignals()
 {
     if (readEnd < 0)
         return;
-    setHandler(SIGINT, SIG_DFL);
-    setHandler(SIGTERM, SIG_DFL);
+    // Only the handlers of this object go: while the program ends (its log and resume files
+    // still being written), a second quit must not end it by the default action, and an
+    // ignored hangup stays ignored.
+    for (const int signalNumber : quitSignalNumbers)
+        if (isHandledBy(signalNumber, wakeMessageThread))
+            setHandler(signalNumber, SIG_DFL);
     juce::LinuxEventLoop::unregisterFdCallback(readEnd);
     ::close(readEnd);
-    ::close(writeEnd);
-    writeEnd = -1;
+    ::close(writeEnd.exchange(-1));
+    arrived.store(false);
 }

@@ -7,6 +7,10 @@
 #include "JuceDialogHooks.h"
 #include "QuitSignals.h"
 
+#include <quarro/log/logbook.h>
+
+#include <exception>
+
 // -- MainWindow ---------------------------------------------------------------------------------
 
 // The native window is made only once the window is complete: JUCE maps a window that is on
@@ -90,7 +94,7 @@ void VelkRemoteApplication::initialise(const juce::String&)
     quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
     if (quitSignals->takePendingRequest()) {
         // Asked to quit while starting: nothing has reached the speaker, no window is needed.
-        quit();
+        acceptQuit();
         return;
     }
     quarro::set_dialog_hooks(std::make_shared<JuceDialogHooks>());
@@ -99,6 +103,9 @@ void VelkRemoteApplication::initialise(const juce::String&)
 
 void VelkRemoteApplication::shutdown()
 {
+    // Whatever ended the message loop, the program ends now; the panel's workers, the log and
+    // the resume files are still to be finished.
+    QuitSignals::ignoreUntilExit();
     quitSignals.reset();
     // Emptied before the window goes, so that nothing reaches a half-destroyed window.
     std::unique_ptr<MainWindow> window = std::move(mainWindow);
@@ -111,8 +118,38 @@ void VelkRemoteApplication::anotherInstanceStarted(const juce::String&) {}
 
 void VelkRemoteApplication::systemRequestedQuit()
 {
-    if (mayQuit(mainWindow != nullptr ? mainWindow->getPanel() : nullptr, mainWindow.get()))
-        quit();
+    if (quitAccepted)
+        return;
+    bool accepted = false;
+    try {
+        accepted =
+            mayQuit(mainWindow != nullptr ? mainWindow->getPanel() : nullptr, mainWindow.get());
+    } catch (const std::exception& failure) {
+        // Refused, as the speaker is held; an exception let out here would end the program.
+        logUnshownRefusal(failure.what());
+    } catch (...) {
+        logUnshownRefusal("unknown error");
+    }
+    if (accepted)
+        acceptQuit();
+}
+
+void VelkRemoteApplication::acceptQuit()
+{
+    quitAccepted = true;
+    QuitSignals::ignoreUntilExit();
+    quit();
+}
+
+void VelkRemoteApplication::logUnshownRefusal(const std::string& why) noexcept
+{
+    try {
+        quarro::logbook::instance().message(
+            "The quit was refused while the speaker is held, but its box could not be shown: " +
+                why,
+            quarro::log_level::error, quarro::logbook::file_and_console);
+    } catch (...) {
+    }
 }
 
 bool VelkRemoteApplication::mayQuit(MainRemote* panel, juce::Component* window)

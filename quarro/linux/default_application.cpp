@@ -1,6 +1,8 @@
 // The default application through xdg-open.
 #include <quarro/desktop/default_application.h>
 
+#include <pthread.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,8 +31,23 @@ void open_with_default_application(const files::filepath& item) noexcept
     // the middle one is reaped here, and the opener, left without a parent, by init.
     const pid_t middle = ::fork();
     if (middle == 0) {
+        // The caller's signal handlers must not run in this copy of it. The opener gets the
+        // default actions and no blocked signal, whatever the caller had ignored or held back
+        // (both would outlive the exec), so that closing its terminal or `kill` ends it.
+        sigset_t signals;
+        sigfillset(&signals);
+        ::pthread_sigmask(SIG_SETMASK, &signals, nullptr);
+        posix_spawnattr_t attributes;
         pid_t started = 0;
-        const int result = ::posix_spawnp(&started, opener, nullptr, nullptr, arguments, environ);
+        int result = ::posix_spawnattr_init(&attributes);
+        if (result == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            ::posix_spawnattr_setsigdefault(&attributes, &signals);
+            ::posix_spawnattr_setsigmask(&attributes, &none);
+            ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+            result = ::posix_spawnp(&started, opener, nullptr, &attributes, arguments, environ);
+        }
         ::_exit(result == 0 ? 0 : 127);
     }
     if (middle < 0)

@@ -1,6 +1,7 @@
 // The control panel as built: its controls in their first state, what their value boxes take
 // from a commit, their bounds collapsed and expanded, the backgrounds and user-preset strips it
-// paints, and its destruction while the first read of the speaker still runs.
+// paints, its first read that starts only once the whole panel is made, and its destruction
+// while that read still runs.
 #include "MainRemote.h"
 
 #include "AboutWindow.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -351,10 +353,48 @@ TEST_F(MainRemoteTest, ShowsTwoThenThreeUserPresetsWithTheirStripButtonsAndKnob)
     EXPECT_TRUE(desktop->boxes.empty());
 }
 
+/** A panel of a subclass, which overrides a callback: no worker may call it (or the base
+    class's in its place) before the subclass's constructor has run. */
+class CompletePanel : public MainRemote
+{
+public:
+    CompletePanel() : readWhileMade(getSpeakerLink().is_device_operation_running()) {}
+    void speaker_changed(dsp_control& control) override
+    {
+        shownHere = true;
+        MainRemote::speaker_changed(control);
+    }
+    const bool readWhileMade;
+    std::atomic<bool> shownHere{false};
+};
+
+TEST_F(MainRemoteTest, TheFirstReadStartsOnlyOnceTheWholePanelIsMade)
+{
+    // Held at its first report, a read started while the panel was made would still run.
+    const auto gate = speaker().hold_report(0);
+    auto made = std::make_unique<CompletePanel>();
+    auto& complete = *made;
+    panel = std::move(made);
+    EXPECT_FALSE(complete.readWhileMade) << "the first read started before the panel was made";
+    EXPECT_TRUE(panel->isBusy()) << "the first read counts as running from the start";
+    panel->timerCallback();
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10)))
+        << "the first tick started no read";
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the first read never ended";
+    EXPECT_TRUE(complete.shownHere) << "the subclass's callback did not get the speaker";
+    EXPECT_EQ(speaker().open_count(), 1u);
+    // The search that followed calls the subclass too: it ends before the subclass goes.
+    ASSERT_TRUE(test_support::eventually([this] {
+        return !panel->getSpeakerLink().is_firmware_search_running();
+    })) << "the firmware search never ended";
+}
+
 TEST_F(MainRemoteTest, DestructionWaitsForTheFirstReadStillRunning)
 {
     const auto gate = speaker().hold_report(3);
     panel = std::make_unique<MainRemote>();
+    panel->timerCallback(); // the first tick starts the first read
     ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10)))
         << "the first read never reached its fourth report";
     // Let the read go on while the panel is being destroyed: the destructor must wait for it,

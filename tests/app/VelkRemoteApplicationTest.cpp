@@ -1,12 +1,14 @@
 // Quitting: refused with one of two titles while the panel holds the speaker, granted when it
-// is idle, only waits for another program's hold (the wait is given up) or has no panel;
-// SIGINT and SIGTERM become quit requests on the message thread.
+// is idle, only waits for another program's hold (the wait is given up) or has no panel; a
+// refused quit changes nothing; SIGHUP, SIGINT, SIGQUIT and SIGTERM become quit requests on the
+// message thread, and do nothing once the program ends.
 #include "VelkRemoteApplication.h"
 #include "QuitSignals.h"
 
 #include "support/PanelFixture.h"
 #include "support/bounded_thread.h"
 #include "support/bounded_wait.h"
+#include "support/child_process.h"
 #include "support/firmware_package_builder.h"
 #include "support/other_program_lock.h"
 #include "support/recording_callback.h"
@@ -19,9 +21,51 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <ostream>
 #include <mutex>
+#include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace {
+
+constexpr int quitSignalNumbers[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
+/** The quit signals' actions for a scope, the previous ones put back after. A signal that
+    the quit signals do not take then reaches `handler`, which may keep the test program alive
+    (and a test program started with nohup has SIGHUP ignored, which the quit signals respect). */
+class QuitSignalActions
+{
+public:
+    explicit QuitSignalActions(void (*handler)(int))
+    {
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(quitSignalNumbers); ++i)
+            sigaction(quitSignalNumbers[i], &action, &previous[i]);
+    }
+    ~QuitSignalActions()
+    {
+        for (std::size_t i = 0; i < std::size(quitSignalNumbers); ++i)
+            sigaction(quitSignalNumbers[i], &previous[i], nullptr);
+    }
+    QuitSignalActions(const QuitSignalActions&) = delete;
+    QuitSignalActions& operator=(const QuitSignalActions&) = delete;
+
+private:
+    struct sigaction previous[std::size(quitSignalNumbers)] = {};
+};
+
+void notTaken(int) {}
+
+void (*handlerOf(int signalNumber))(int)
+{
+    struct sigaction now = {};
+    sigaction(signalNumber, nullptr, &now);
+    return now.sa_handler;
+}
 
 class QuitTest : public PanelTest
 {
@@ -114,8 +158,9 @@ TEST_F(QuitTest, AnOperationThatOnlyWaitsForAnotherProgramGivesUpAndTouchesNothi
     EXPECT_TRUE(desktop->boxes.empty()) << "a closing panel showed the send's failure";
 }
 
-TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
+TEST(QuitSignals, EachQuitSignalBecomesAQuitRequestOnTheMessageThread)
 {
+    const QuitSignalActions before(notTaken);
     int requests = 0;
     bool onMessageThread = true;
     {
@@ -124,7 +169,7 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
             onMessageThread &= juce::MessageManager::getInstance()->isThisTheMessageThread();
         });
         ASSERT_TRUE(signals.isActive());
-        for (const int signalNumber : {SIGTERM, SIGINT}) {
+        for (const int signalNumber : quitSignalNumbers) {
             const int before = requests;
             std::raise(signalNumber);
             const auto limit = juce::Time::getMillisecondCounter() + 10000;
@@ -135,12 +180,45 @@ TEST(QuitSignals, SigtermAndSigintBecomeQuitRequestsOnTheMessageThread)
         }
     }
     EXPECT_TRUE(onMessageThread);
-    for (const int signalNumber : {SIGTERM, SIGINT}) {
-        struct sigaction now = {};
-        sigaction(signalNumber, nullptr, &now);
-        EXPECT_EQ(now.sa_handler, SIG_DFL)
+    for (const int signalNumber : quitSignalNumbers)
+        EXPECT_EQ(handlerOf(signalNumber), SIG_DFL)
             << "signal " << signalNumber << " has not got its default action back";
+}
+
+TEST(QuitSignals, AHangupIgnoredAtTheStartStaysIgnored)
+{
+    // As nohup starts a program: it is to outlive the terminal it was started from.
+    const QuitSignalActions before(notTaken);
+    std::signal(SIGHUP, SIG_IGN);
+    {
+        QuitSignals signals([] {});
+        std::raise(SIGHUP);
+        EXPECT_FALSE(QuitSignals::hasOneArrived());
+        EXPECT_FALSE(signals.takePendingRequest()) << "an ignored hangup asked to quit";
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
     }
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+}
+
+TEST(QuitSignals, OnceTheProgramEndsAQuitSignalDoesNothingUntilTheProcessHasEnded)
+{
+    // In a child: the default action of a quit signal would end it, as it would the program
+    // while it still writes its log and resume files.
+    const std::string answer = test_support::run_in_child(test_support::child_user::same, [] {
+        const QuitSignalActions before(SIG_DFL);
+        {
+            QuitSignals signals([] {});
+            QuitSignals::ignoreUntilExit();
+        }
+        for (const int signalNumber : quitSignalNumbers) {
+            std::raise(signalNumber);
+            // Programs started from here would keep an ignored signal ignored.
+            if (handlerOf(signalNumber) == SIG_IGN)
+                return "signal " + std::to_string(signalNumber) + " is ignored, not handled";
+        }
+        return std::string();
+    });
+    EXPECT_EQ(answer, "");
 }
 
 } // namespace
@@ -265,6 +343,7 @@ TEST_F(QuitTest, AClickWhoseOperationCannotStartAtOnceStartsNothing)
     // read would wait for the first on the message thread.
     const auto gate = speaker().hold_report(0);
     panel = std::make_unique<MainRemote>();
+    panel->timerCallback(); // the first tick starts the first read
     ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the first read never began";
     EXPECT_TRUE(panel->isBusy());
     EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
@@ -283,25 +362,152 @@ namespace {
 
 TEST(QuitSignals, ASignalHeldSinceTheStartIsAQuitRequestOnceTaken)
 {
+    const QuitSignalActions before(notTaken);
     QuitSignals::holdUntilTaken();
-    // Held back: without the hold this would end the test program.
-    std::raise(SIGTERM);
+    sigset_t held;
+    pthread_sigmask(SIG_SETMASK, nullptr, &held);
+    for (const int signalNumber : quitSignalNumbers) {
+        // Held back, it waits for the handlers.
+        ASSERT_TRUE(sigismember(&held, signalNumber)) << "signal " << signalNumber;
+        std::raise(signalNumber);
+    }
     int requests = 0;
     {
         QuitSignals signals([&requests] { ++requests; });
         ASSERT_TRUE(signals.isActive());
-        EXPECT_TRUE(signals.takePendingRequest()) << "the held signal was lost";
-        EXPECT_FALSE(signals.takePendingRequest()) << "one signal, two requests";
+        EXPECT_TRUE(QuitSignals::hasOneArrived());
+        EXPECT_TRUE(signals.takePendingRequest()) << "the held signals were lost";
+        EXPECT_FALSE(signals.takePendingRequest()) << "the held signals, taken twice";
         std::raise(SIGINT); // taken now, it reaches the message loop
         const auto limit = juce::Time::getMillisecondCounter() + 10000;
         while (requests == 0 && juce::Time::getMillisecondCounter() < limit)
             juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
         EXPECT_EQ(requests, 1) << "a signal after the start reached no quit request within 10 s";
     }
+    EXPECT_FALSE(QuitSignals::hasOneArrived()) << "without handlers, no signal arrives";
     sigset_t blocked;
     pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
-    EXPECT_FALSE(sigismember(&blocked, SIGTERM)) << "the signals are still held";
-    EXPECT_FALSE(sigismember(&blocked, SIGINT));
+    for (const int signalNumber : quitSignalNumbers)
+        EXPECT_FALSE(sigismember(&blocked, signalNumber))
+            << "signal " << signalNumber << " is still held";
 }
+
+} // namespace
+
+namespace {
+
+TEST_F(QuitTest, AQuitSignalWhileThePanelIsMadeEndsItWithoutOpeningTheSpeaker)
+{
+    int requests = 0;
+    const QuitSignalActions before(notTaken);
+    QuitSignals signals([&requests] { ++requests; });
+    panel = std::make_unique<MainRemote>();
+    // It comes before the message loop has run: the first tick is still to come.
+    std::raise(SIGTERM);
+    for (int tick = 0; tick < 3; ++tick)
+        panel->timerCallback();
+    EXPECT_FALSE(panel->getSpeakerLink().is_device_operation_running())
+        << "the first read started after the quit signal";
+    EXPECT_EQ(speaker().open_count(), 0u) << "the speaker was opened after the quit signal";
+
+    // The loop takes the request; nothing holds the speaker, so the quit is accepted.
+    const auto limit = juce::Time::getMillisecondCounter() + 10000;
+    while (requests == 0 && juce::Time::getMillisecondCounter() < limit)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
+    ASSERT_EQ(requests, 1) << "the signal reached no quit request within 10 s";
+    EXPECT_TRUE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    EXPECT_TRUE(desktop->boxes.empty());
+}
+
+/** Refused once: the box cannot be shown. */
+class FailingOnceDesktop : public RecordingDesktopServices
+{
+public:
+    void showMessage(const juce::String& title, const juce::String& text,
+                     juce::Component* associatedComponent, std::function<void()> closed) override
+    {
+        if (std::exchange(failNext, false))
+            throw std::runtime_error("no box can be shown");
+        RecordingDesktopServices::showMessage(title, text, associatedComponent, std::move(closed));
+    }
+    bool failNext = true;
+};
+
+TEST_F(QuitTest, ARefusalWhoseBoxCouldNotBeShownLeavesTheNextRefusalItsBox)
+{
+    startPanel();
+    const auto gate = speaker().hold_report(0);
+    click(writeSettingsButton);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the send never began";
+    auto failing = std::make_unique<FailingOnceDesktop>();
+    auto& shown = *failing;
+    auto recorder = DesktopServices::install(std::move(failing));
+    EXPECT_THROW(VelkRemoteApplication::mayQuit(panel.get(), &window), std::runtime_error);
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    const auto boxes = shown.boxes;
+    DesktopServices::install(std::move(recorder));
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the send never ended";
+    ASSERT_EQ(boxes.size(), 1u) << "the quit after the failed box showed none";
+    EXPECT_EQ(boxes[0].title, "DSP communication in progress");
+}
+
+struct RefusedDuring
+{
+    const char* name;
+    Control button;
+    const char* title;
+};
+
+void PrintTo(const RefusedDuring& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ARefusedQuit : public QuitTest, public testing::WithParamInterface<RefusedDuring>
+{};
+
+TEST_P(ARefusedQuit, ChangesNothingTheNextSearchAndDownloadSucceed)
+{
+    publishPackage();
+    startPanel();
+    ASSERT_TRUE(tickUntil([this] { return control(updateFirmwareButton).isEnabled(); }))
+        << "the search never offered the update";
+    // The operation is held at its first report to the speaker (the update once it has its
+    // package).
+    const auto gate = speaker().hold_report(0);
+    click(GetParam().button);
+    ASSERT_TRUE(gate->wait_until_held(std::chrono::seconds(10))) << "the operation never wrote";
+    EXPECT_FALSE(VelkRemoteApplication::mayQuit(panel.get(), &window));
+    ASSERT_EQ(desktop->boxes.size(), 1u);
+    EXPECT_EQ(desktop->boxes[0].title, GetParam().title);
+    desktop->close(0);
+    gate->release();
+    ASSERT_TRUE(tickUntilIdle()) << "the operation never ended";
+
+    // Newer firmware for another speaker of the model: it is searched for, downloaded and
+    // installed as if no quit had been asked for.
+    const std::vector<test_support::hex_bytes> newer = {
+        {0x010000, test_support::counting_bytes(100, 7)}};
+    const std::string folder = packages / "K5R/1.0.10";
+    std::filesystem::create_directories(folder);
+    test_support::write_firmware_package(folder + "/firmware.zip", newer, "1.0.10");
+    speaker().set_model_tag("K5R004712");
+    click(readSettingsButton);
+    ASSERT_TRUE(tickUntil([this] { return text(statusLabel) == "(Firmware V1.0.10 available)"; }))
+        << "the search after the refused quit ended with " << text(statusLabel);
+    click(updateFirmwareButton);
+    ASSERT_TRUE(tickUntilIdle()) << "the update after the refused quit never ended";
+    EXPECT_EQ(text(statusLabel), "firmware update succeeded!");
+    EXPECT_EQ(speaker().plain(0x010000, 100), newer[0].bytes);
+    EXPECT_EQ(desktop->boxes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Quit, ARefusedQuit,
+    testing::Values(RefusedDuring{"Send", writeSettingsButton, "DSP communication in progress"},
+                    RefusedDuring{"Installation", updateFirmwareButton,
+                                  "Firmware update in progress"}),
+    [](const testing::TestParamInfo<RefusedDuring>& info) { return info.param.name; });
 
 } // namespace

@@ -1,28 +1,40 @@
 #!/usr/bin/env bash
-# A quit asked for while the program starts (Ctrl-C or `kill` before its window is there):
-# from the moment its own code runs, the signal is a quit request, not the end of the process;
-# nothing has talked to the speaker yet, so the program ends cleanly (status 0) without a
-# window or a box, and the speaker holds what it held before.
+# A quit asked for while the program starts (Ctrl-C, Ctrl-\, `kill` or a closed terminal before
+# its window is there): from the moment its own code runs, the signal is a quit request, not the
+# end of the process; nothing has talked to the speaker yet, so the program ends cleanly (status
+# 0) without a window, a panel or a box, without even opening the speaker, which holds what it
+# held before.
 source "$(dirname "$0")/panel.sh"
 
-# e2e_holds_quit_signals PID: the process holds back exactly SIGINT (bit 2) and SIGTERM
-# (bit 15), as it does from its first step until its window is made (the sanitizer's runtime
-# holds every signal back for moments of its own before that).
+# e2e_holds_quit_signals PID: the process holds back exactly SIGHUP (bit 0), SIGINT (bit 1),
+# SIGQUIT (bit 2) and SIGTERM (bit 14), as it does from its first step until its window is made
+# (the sanitizer's runtime holds every signal back for moments of its own before that).
 e2e_holds_quit_signals() {
-    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004002 ]
+    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
 }
 
 e2e_start
 e2e_start_program K5R
 e2e_quit_program
 cp "$E2E_FLASH" "$E2E_TEMP/flash-before.bin"
+# The preloaded speaker makes this file beside its flash file whenever a program opens the
+# bridge: from now on, only a program that opens the speaker makes it again.
+bridge=$E2E_FLASH.bridge
+[ -e "$bridge" ] || e2e_fail "the program read the speaker without $bridge appearing"
+rm "$bridge"
 
 # The X server stands still while the program starts: the program waits for it in its first
 # steps, its quit signals held, for as long as the test needs to see that and send one.
 xserver=${E2E_PIDS[0]}
-for signal in TERM INT; do
+for signal in TERM INT HUP QUIT; do
+    # A home of its own: the panel, once made, makes its data folder there.
+    home=$E2E_TEMP/home-$signal
+    mkdir -p "$home/.config"
     kill -STOP "$xserver"
-    e2e_spawn "$E2E_TEMP/program-$signal.log" env PELLARO_EMULATED_FLASH="$E2E_FLASH" \
+    # SIGHUP at its default action, as a terminal leaves it (a test run under nohup has it
+    # ignored, and the program keeps it so).
+    e2e_spawn "$E2E_TEMP/program-$signal.log" env --default-signal=HUP HOME="$home" \
+        XDG_CONFIG_HOME="$home/.config" PELLARO_EMULATED_FLASH="$E2E_FLASH" \
         PELLARO_FIRMWARE_SERVICE=http://127.0.0.1:9 LD_PRELOAD="$PELLARO_PRELOAD" \
         ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
     program=$E2E_LAST_PID
@@ -38,5 +50,8 @@ for signal in TERM INT; do
     [ "$status" -eq 0 ] || e2e_fail "SIG$signal at the start ended the program with status $status"
     ! grep -q 'emulated speaker: violation: ' "$E2E_TEMP/program-$signal.log" ||
         e2e_fail "violations: $(cat "$E2E_TEMP/program-$signal.log")"
+    [ ! -e "$home/Documents/Velk Audio/Pellaro" ] ||
+        e2e_fail "SIG$signal at the start: the panel was made (its data folder is there)"
+    [ ! -e "$bridge" ] || e2e_fail "SIG$signal at the start: the speaker was opened"
 done
 cmp -s "$E2E_TEMP/flash-before.bin" "$E2E_FLASH" || e2e_fail "the speaker's flash changed"

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# A quit signal that comes once the program takes its quit signals but before the panel has
+# begun its first read (while the window is being made): nothing holds the speaker then, so the
+# quit is accepted and the program ends cleanly (status 0) without a box, and the speaker is
+# not even opened, however late the message loop takes the request.
+source "$(dirname "$0")/panel.sh"
+
+# e2e_holds_quit_signals PID: the process holds back its quit signals, as it does from its first
+# step until it takes them.
+e2e_holds_quit_signals() {
+    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
+}
+
+# e2e_catches_term PID: the process has a handler for SIGTERM (bit 14 of SigCgt), as it has from
+# the moment it takes its quit signals. Shell builtins only, so that a look takes no time.
+e2e_catches_term() {
+    local line
+    while read -r line; do
+        case $line in
+        SigCgt:*) ((0x${line##*[[:space:]]} & 0x4000)) && return 0 || return 1 ;;
+        esac
+    done <"/proc/$1/status"
+    return 1
+}
+
+e2e_start
+e2e_start_program K5R
+e2e_quit_program
+cp "$E2E_FLASH" "$E2E_TEMP/flash-before.bin"
+# The preloaded speaker makes this file beside its flash file whenever a program opens the
+# bridge: from now on, only a program that opens the speaker makes it again.
+bridge=$E2E_FLASH.bridge
+[ -e "$bridge" ] || e2e_fail "the program read the speaker without $bridge appearing"
+rm "$bridge"
+
+# The X server stands still while the program starts; once the program holds its quit signals,
+# it runs again until the program takes them, and then stands still once more: the program
+# cannot get its window, and so no tick of its panel, before the signal has come.
+xserver=${E2E_PIDS[0]}
+kill -STOP "$xserver"
+e2e_spawn "$E2E_TEMP/program.log" env --default-signal=HUP PELLARO_EMULATED_FLASH="$E2E_FLASH" \
+    PELLARO_FIRMWARE_SERVICE=http://127.0.0.1:9 LD_PRELOAD="$PELLARO_PRELOAD" \
+    ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
+program=$E2E_LAST_PID
+held=0
+e2e_wait_for "the program to hold its quit signals" 20 e2e_holds_quit_signals "$program" ||
+    held=$?
+taken=1
+if [ "$held" -eq 0 ]; then
+    kill -CONT "$xserver"
+    deadline=$((${EPOCHREALTIME/./} + 30000000))
+    until e2e_catches_term "$program" 2>/dev/null; do
+        # A program that ended has no entry once the shell has reaped it.
+        if [ "${EPOCHREALTIME/./}" -ge "$deadline" ] || [ ! -d "/proc/$program" ]; then
+            break
+        fi
+    done
+    ! e2e_catches_term "$program" 2>/dev/null || taken=0
+    kill -STOP "$xserver"
+    [ "$taken" -ne 0 ] || kill -TERM "$program"
+fi
+kill -CONT "$xserver"
+[ "$held" -eq 0 ] || exit 1
+[ "$taken" -eq 0 ] || e2e_fail "the program never took its quit signals within 30 s"
+
+e2e_wait_for "the program to end after SIGTERM while its window was made" 20 e2e_gone "$program"
+status=0
+wait "$program" || status=$?
+[ "$status" -eq 0 ] || e2e_fail "SIGTERM before the first read ended the program with status $status"
+e2e_expect_no_violation "$E2E_TEMP/program.log"
+[ ! -e "$bridge" ] || e2e_fail "the speaker was opened after the quit signal"
+cmp -s "$E2E_TEMP/flash-before.bin" "$E2E_FLASH" || e2e_fail "the speaker's flash changed"
