@@ -20,9 +20,7 @@ mkfifo "$output"
 e2e_spawn "$E2E_TEMP/reader.log" cat "$output"
 reader=$E2E_LAST_PID
 e2e_start_program K5R "$output"
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
-e2e_wait_for "the search to end: the status label changing" 20 \
-    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
+e2e_wait_for_the_search_answer
 
 kill -TERM "$reader"
 e2e_wait_for "the reader of the program's output to end" 10 e2e_gone "$reader"

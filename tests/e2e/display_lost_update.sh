@@ -12,9 +12,7 @@ e2e_start_service 2000
 # A twentieth of a real speaker's time: the installation (some 6 s) outlasts the display.
 E2E_PROGRAM_ENV=(PELLARO_EMULATED_REAL_TIME_PERCENT=5)
 e2e_start_program K5R
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
-e2e_wait_for "the search to end: the status label changing" 20 \
-    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
+e2e_wait_for_the_search_answer
 dd if="$E2E_FLASH" of="$E2E_TEMP/block1-before.bin" bs=65536 skip=1 count=1 status=none
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_wait_for "the installation to begin: its first erase in the log" 20 \

@@ -33,26 +33,15 @@ e2e_make_package K5R 1.0.9 1
 new_package=$E2E_TEMP/service/K5R/1.0.9/firmware.zip
 [ "$(stat -c %s "$new_package")" -le "$kept" ] ||
     e2e_fail "the new package is not smaller than the $kept bytes kept"
-port=${E2E_SERVICE##*:}
-kill -TERM "$slow_service"
-e2e_wait_for "the slow service to end" 10 e2e_gone "$slow_service"
-e2e_spawn "$E2E_TEMP/fast-service.log" "$PELLARO_SERVICE_PROGRAM" --root "$E2E_TEMP/service" \
-    --port "$port"
-fast_service=$E2E_LAST_PID
-e2e_wait_for "the service to serve again" 20 grep -q 'http://127\.0\.0\.1:' "$E2E_TEMP/fast-service.log"
+e2e_serve_again_at_full_speed "$slow_service"
 
-e2e_start_program K5R "$E2E_TEMP/program2.log"
-e2e_wait_for "the search to offer the update: text in the status row" 20 \
-    e2e_area_has_text "${STATUS_LABEL_AREA[@]}"
-e2e_press "${UPDATE_BUTTON[@]}"
-e2e_wait_for "the flash to hold the package's version 1.0.9 (words 126-128)" 60 \
-    e2e_settings_word_is 128 9
+e2e_update_at_a_new_start
 e2e_expect_words 126=1 127=0
 e2e_flash_block_is 0 "$E2E_TEMP/expected-block0.bin" || e2e_fail "block 0 is not the new package's"
 e2e_wait_for_idle
 e2e_quit_program
-kill -TERM "$fast_service"
-e2e_wait_for "the service to end" 10 e2e_gone "$fast_service"
+kill -TERM "$E2E_FAST_SERVICE"
+e2e_wait_for "the service to end" 10 e2e_gone "$E2E_FAST_SERVICE"
 
 [ ! -e "$folder/firmware.zip.part" ] || e2e_fail "the partial file was left behind"
 [ ! -e "$folder/firmware.zip.resume.xml" ] || e2e_fail "the resume file was left behind"

@@ -10,23 +10,14 @@ e2e_make_package K5R 1.0.9
 # Every answer is held back 2 s, so that the search is seen running.
 e2e_start_service 2000 1
 e2e_start_program K5R
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
-e2e_wait_for "the search to end: the status label changing" 20 \
-    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
+e2e_wait_for_the_search_answer
 e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-offered
 flash_before=$E2E_TEMP/flash-before.bin
 cp "$E2E_FLASH" "$flash_before"
 
 # The status row of a failed download, from a package that the service no longer has (404).
 package=$E2E_TEMP/service/K5R/1.0.9/firmware.zip
-mv "$package" "$E2E_TEMP/firmware.zip"
-e2e_press "${UPDATE_BUTTON[@]}"
-e2e_wait_for "the update to make the panel busy: Get disabled" 10 \
-    e2e_area_differs "${GET_BUTTON_AREA[@]}" get-enabled
-e2e_wait_for_idle
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" download-failed
-e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-offered ||
-    e2e_fail "the failed download left the status row as it was"
+e2e_update_without_the_package download-failed
 
 mv "$E2E_TEMP/firmware.zip" "$package"
 started=$SECONDS

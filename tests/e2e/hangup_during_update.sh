@@ -19,9 +19,7 @@ e2e_start_service 2000
 # installation (some 6 s) lasts long enough for the hangup to meet it.
 E2E_PROGRAM_ENV=(--default-signal=HUP PELLARO_EMULATED_REAL_TIME_PERCENT=5)
 e2e_start_program K5R
-e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching
-e2e_wait_for "the search to end: the status label changing" 20 \
-    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
+e2e_wait_for_the_search_answer
 dd if="$E2E_FLASH" of="$E2E_TEMP/flash-before.bin" status=none
 e2e_press "${UPDATE_BUTTON[@]}"
 e2e_wait_for "the update to make the panel busy: Get disabled" 10 \

@@ -415,6 +415,82 @@ e2e_start_service() {
     E2E_SERVICE=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log")
 }
 
+# e2e_wait_for_the_search_answer: once the program has started against a service that holds
+# its answers back: keeps the status row's "(searching online...)" as the crop status-searching
+# and waits until the search has ended (the status row changing).
+e2e_wait_for_the_search_answer() {
+    e2e_settled_crop "${STATUS_LABEL_AREA[@]}" status-searching &&
+        e2e_wait_for "the search to end: the status label changing" 20 \
+            e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-searching
+}
+
+# e2e_update_without_the_package CROP: the service no longer has the offered package
+# K5R/1.0.9/firmware.zip (moved to $E2E_TEMP; a 404): presses "Update Firmware", waits until the
+# update has ended and keeps the status row as CROP, which differs from the crop status-offered.
+e2e_update_without_the_package() {
+    mv "$E2E_TEMP/service/K5R/1.0.9/firmware.zip" "$E2E_TEMP/firmware.zip" &&
+        e2e_press "${UPDATE_BUTTON[@]}" &&
+        e2e_wait_for "the update to make the panel busy: Get disabled" 10 \
+            e2e_area_differs "${GET_BUTTON_AREA[@]}" get-enabled &&
+        e2e_wait_for_idle &&
+        e2e_settled_crop "${STATUS_LABEL_AREA[@]}" "$1" || return 1
+    e2e_area_differs "${STATUS_LABEL_AREA[@]}" status-offered ||
+        e2e_fail "the failed download left the status row as it was"
+}
+
+# e2e_connected_to PORT: a connection to local PORT is established (/proc/net/tcp, state 01).
+e2e_connected_to() {
+    awk -v port="$(printf ':%04X' "$1")" \
+        '$4 == "01" && substr($3, length($3) - 4) == port { found = 1 } END { exit !found }' \
+        /proc/net/tcp
+}
+
+# e2e_holds_quit_signals PID: the process holds back exactly SIGHUP (bit 0), SIGINT (bit 1),
+# SIGQUIT (bit 2) and SIGTERM (bit 14), as it does from its first step until it takes them (the
+# sanitizer's runtime holds every signal back for moments of its own before that).
+e2e_holds_quit_signals() {
+    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
+}
+
+# e2e_forget_speaker_opened: once a program has read the speaker and ended, keeps the flash as
+# $E2E_TEMP/flash-before.bin and removes the file that the preloaded speaker makes beside its
+# flash file whenever a program opens the bridge ($E2E_BRIDGE_MARK): from then on, only a
+# program that opens the speaker makes it again.
+e2e_forget_speaker_opened() {
+    cp "$E2E_FLASH" "$E2E_TEMP/flash-before.bin"
+    E2E_BRIDGE_MARK=$E2E_FLASH.bridge
+    [ -e "$E2E_BRIDGE_MARK" ] ||
+        e2e_fail "the program read the speaker without $E2E_BRIDGE_MARK appearing" || return 1
+    rm "$E2E_BRIDGE_MARK"
+}
+
+# e2e_serve_again_at_full_speed PID: ends the service PID and starts the service again on the
+# same address, so that a resume record still names its packages, sending as fast as it goes
+# and saying as it ends what each package request asked for ($E2E_TEMP/fast-service.log); sets
+# E2E_FAST_SERVICE to its id.
+e2e_serve_again_at_full_speed() {
+    local port=${E2E_SERVICE##*:}
+    kill -TERM "$1"
+    e2e_wait_for "the slow service to end" 10 e2e_gone "$1" || return 1
+    e2e_spawn "$E2E_TEMP/fast-service.log" "$PELLARO_SERVICE_PROGRAM" --root "$E2E_TEMP/service" \
+        --port "$port"
+    E2E_FAST_SERVICE=$E2E_LAST_PID
+    e2e_wait_for "the service to serve again" 20 \
+        grep -q 'http://127\.0\.0\.1:' "$E2E_TEMP/fast-service.log"
+}
+
+# e2e_update_at_a_new_start: starts the program again (its output in $E2E_TEMP/program2.log),
+# presses "Update Firmware" once the search has offered the update, and waits until the flash
+# holds the package's version 1.0.9.
+e2e_update_at_a_new_start() {
+    e2e_start_program K5R "$E2E_TEMP/program2.log" &&
+        e2e_wait_for "the search to offer the update: text in the status row" 20 \
+            e2e_area_has_text "${STATUS_LABEL_AREA[@]}" &&
+        e2e_press "${UPDATE_BUTTON[@]}" &&
+        e2e_wait_for "the flash to hold the package's version 1.0.9 (words 126-128)" 60 \
+            e2e_settings_word_is 128 9
+}
+
 # e2e_flash_block_is N FILE: flash block N holds the bytes of FILE, as stored.
 e2e_flash_block_is() {
     cmp -s <(dd if="$E2E_FLASH" bs=65536 skip="$1" count=1 status=none) "$2"

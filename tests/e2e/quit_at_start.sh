@@ -6,22 +6,10 @@
 # held before.
 source "$(dirname "$0")/panel.sh"
 
-# e2e_holds_quit_signals PID: the process holds back exactly SIGHUP (bit 0), SIGINT (bit 1),
-# SIGQUIT (bit 2) and SIGTERM (bit 14), as it does from its first step until its window is made
-# (the sanitizer's runtime holds every signal back for moments of its own before that).
-e2e_holds_quit_signals() {
-    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
-}
-
 e2e_start
 e2e_start_program K5R
 e2e_quit_program
-cp "$E2E_FLASH" "$E2E_TEMP/flash-before.bin"
-# The preloaded speaker makes this file beside its flash file whenever a program opens the
-# bridge: from now on, only a program that opens the speaker makes it again.
-bridge=$E2E_FLASH.bridge
-[ -e "$bridge" ] || e2e_fail "the program read the speaker without $bridge appearing"
-rm "$bridge"
+e2e_forget_speaker_opened
 
 # The X server stands still while the program starts: the program waits for it in its first
 # steps, its quit signals held, for as long as the test needs to see that and send one.
@@ -52,6 +40,6 @@ for signal in TERM INT HUP QUIT; do
         e2e_fail "violations: $(cat "$E2E_TEMP/program-$signal.log")"
     [ ! -e "$home/Documents/Velk Audio/Pellaro" ] ||
         e2e_fail "SIG$signal at the start: the panel was made (its data folder is there)"
-    [ ! -e "$bridge" ] || e2e_fail "SIG$signal at the start: the speaker was opened"
+    [ ! -e "$E2E_BRIDGE_MARK" ] || e2e_fail "SIG$signal at the start: the speaker was opened"
 done
 cmp -s "$E2E_TEMP/flash-before.bin" "$E2E_FLASH" || e2e_fail "the speaker's flash changed"

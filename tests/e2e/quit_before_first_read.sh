@@ -5,12 +5,6 @@
 # not even opened, however late the message loop takes the request.
 source "$(dirname "$0")/panel.sh"
 
-# e2e_holds_quit_signals PID: the process holds back its quit signals, as it does from its first
-# step until it takes them.
-e2e_holds_quit_signals() {
-    [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
-}
-
 # e2e_catches_term PID: the process has a handler for SIGTERM (bit 14 of SigCgt), as it has from
 # the moment it takes its quit signals. Shell builtins only, so that a look takes no time.
 e2e_catches_term() {
@@ -26,12 +20,7 @@ e2e_catches_term() {
 e2e_start
 e2e_start_program K5R
 e2e_quit_program
-cp "$E2E_FLASH" "$E2E_TEMP/flash-before.bin"
-# The preloaded speaker makes this file beside its flash file whenever a program opens the
-# bridge: from now on, only a program that opens the speaker makes it again.
-bridge=$E2E_FLASH.bridge
-[ -e "$bridge" ] || e2e_fail "the program read the speaker without $bridge appearing"
-rm "$bridge"
+e2e_forget_speaker_opened
 
 # The X server stands still while the program starts; once the program holds its quit signals,
 # it runs again until the program takes them, and then stands still once more: the program
@@ -68,5 +57,5 @@ status=0
 wait "$program" || status=$?
 [ "$status" -eq 0 ] || e2e_fail "SIGTERM before the first read ended the program with status $status"
 e2e_expect_no_violation "$E2E_TEMP/program.log"
-[ ! -e "$bridge" ] || e2e_fail "the speaker was opened after the quit signal"
+[ ! -e "$E2E_BRIDGE_MARK" ] || e2e_fail "the speaker was opened after the quit signal"
 cmp -s "$E2E_TEMP/flash-before.bin" "$E2E_FLASH" || e2e_fail "the speaker's flash changed"

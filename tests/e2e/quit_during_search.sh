@@ -3,13 +3,6 @@
 # back far longer: the program quits without a question and is gone within 2 s, cleanly.
 source "$(dirname "$0")/panel.sh"
 
-# e2e_connected_to PORT: a connection to local PORT is established (/proc/net/tcp, state 01).
-e2e_connected_to() {
-    awk -v port="$(printf ':%04X' "$1")" \
-        '$4 == "01" && substr($3, length($3) - 4) == port { found = 1 } END { exit !found }' \
-        /proc/net/tcp
-}
-
 e2e_start
 e2e_start_service 60000
 e2e_start_program K5R

@@ -4,13 +4,6 @@
 # (status 0), not by the default action of the later ones.
 source "$(dirname "$0")/panel.sh"
 
-# e2e_connected_to PORT: a connection to local PORT is established (/proc/net/tcp, state 01).
-e2e_connected_to() {
-    awk -v port="$(printf ':%04X' "$1")" \
-        '$4 == "01" && substr($3, length($3) - 4) == port { found = 1 } END { exit !found }' \
-        /proc/net/tcp
-}
-
 e2e_start
 # The firmware service holds its answer back a minute: the program ends with its search still
 # on the network, which it takes a moment to give up.

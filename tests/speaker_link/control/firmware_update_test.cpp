@@ -89,6 +89,29 @@ bool folder_lock_is_free(const std::string& folder)
 class FirmwareUpdate : public FirmwareTest
 {
 protected:
+    /// A second window on the same speaker and data folder: a dsp_control of its own that has
+    /// read the speaker and been offered the update.
+    memory::data_ptr<dsp_control> second_window(recording_callback& reports)
+    {
+        auto second = memory::make_data_ptr<dsp_control>(reports);
+        second->read_main_settings_from_device();
+        EXPECT_EQ(reports.next(), "speaker_changed");
+        second->search_firmware_update();
+        EXPECT_EQ(reports.next(), "firmware_update_available");
+        return second;
+    }
+
+    /// Starts an update and returns once its download is held at its first progress report;
+    /// the result is the callback's report count before the update.
+    std::size_t start_held_update(held_download& held)
+    {
+        hold_download(held);
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        EXPECT_TRUE(held.downloading.wait()) << "the download never began";
+        return before;
+    }
+
     /// The resume file of a download of `url` in `folder` that had `received` of `total` bytes.
     static void write_resume_file(const std::string& folder, const std::string& url,
                                   quarro::i64 total, quarro::u64 received)
@@ -510,20 +533,12 @@ TEST_F(FirmwareUpdate, UpdatesOfTwoWindowsTakeTurnsAndTheSecondFindsTheFinishedP
     const std::string bytes = package_bytes('d');
     publish("1.0.9", bytes);
     search();
-    // The second window: a dsp_control of its own on the same speaker and data folder.
     recording_callback second_callback;
-    auto second = memory::make_data_ptr<dsp_control>(second_callback);
-    second->read_main_settings_from_device();
-    ASSERT_EQ(second_callback.next(), "speaker_changed");
-    second->search_firmware_update();
-    ASSERT_EQ(second_callback.next(), "firmware_update_available");
+    auto second = second_window(second_callback);
 
     // The first update is held in its download while the second starts.
     held_download held;
-    hold_download(held);
-    const std::size_t before = callback.count();
-    control->update_firmware();
-    ASSERT_TRUE(held.downloading.wait());
+    const std::size_t before = start_held_update(held);
     // A download holds nothing of the speaker: the second window reads it meanwhile.
     second->read_main_settings_from_device();
     EXPECT_EQ(second_callback.next(), "main_settings_read");
@@ -555,10 +570,7 @@ TEST_F(FirmwareUpdate, AProgramStartedDuringADownloadDoesNotKeepThePackageFolder
     publish("1.0.9", bytes);
     search();
     held_download held;
-    hold_download(held);
-    const std::size_t before = callback.count();
-    control->update_firmware();
-    ASSERT_TRUE(held.downloading.wait()) << "the download never began";
+    const std::size_t before = start_held_update(held);
     EXPECT_FALSE(folder_lock_is_free(version_folder("1.0.9"))) << "the download does not lock";
     pid_t child = -1;
     char program[] = "sleep";
@@ -582,17 +594,10 @@ TEST_F(FirmwareUpdate, AGivenUpWaitForAnotherDownloadSaysWhatItWaitedFor)
     publish("1.0.9", bytes);
     search();
     recording_callback second_callback;
-    auto second = memory::make_data_ptr<dsp_control>(second_callback);
-    second->read_main_settings_from_device();
-    ASSERT_EQ(second_callback.next(), "speaker_changed");
-    second->search_firmware_update();
-    ASSERT_EQ(second_callback.next(), "firmware_update_available");
+    auto second = second_window(second_callback);
 
     held_download held;
-    hold_download(held);
-    const std::size_t before = callback.count();
-    control->update_firmware();
-    ASSERT_TRUE(held.downloading.wait()) << "the download never began";
+    const std::size_t before = start_held_update(held);
     second->update_firmware();
     ASSERT_TRUE(test_support::eventually([&] { return second->is_waiting_for_speaker(); }))
         << "the second update never came to wait for the download";
