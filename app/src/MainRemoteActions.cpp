@@ -255,6 +255,11 @@ void MainRemote::loadPresetFrom(const files::filepath& file)
         } catch (const err::runtime_error&) {
             // What was read is no preset file of ours: no preset, too few bands, no XML.
             throw notLoaded("it holds no preset with eight bands.");
+        } catch (const std::exception& problem) {
+            // Not the speaker link's own failure: it has not logged it.
+            quarro::logbook::instance().message(problem.what(), quarro::log_level::error,
+                                                quarro::logbook::file_and_console);
+            throw notLoaded("it could not be read.");
         } catch (...) {
             throw notLoaded("it could not be read.");
         }

@@ -7,6 +7,7 @@
 #include "JuceDialogHooks.h"
 #include "QuitSignals.h"
 
+#include <quarro/err/exception.h>
 #include <quarro/log/logbook.h>
 
 #include <exception>
@@ -124,8 +125,10 @@ void VelkRemoteApplication::systemRequestedQuit()
     try {
         accepted =
             mayQuit(mainWindow != nullptr ? mainWindow->getPanel() : nullptr, mainWindow.get());
-    } catch (const std::exception& failure) {
+    } catch (const err::exception& failure) {
         // Refused, as the speaker is held; an exception let out here would end the program.
+        logUnshownRefusal(failure.what());
+    } catch (const std::exception& failure) {
         logUnshownRefusal(failure.what());
     } catch (...) {
         logUnshownRefusal("unknown error");

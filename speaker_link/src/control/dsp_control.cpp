@@ -337,10 +337,18 @@ memory::data_ptr<preset> dsp_control::held_current_preset() const
 
 // -- Device workers: read the whole block, change it in memory, write the whole block back.
 
+namespace {
+
+// The panel shows a failed device operation in a box that only asks to check the connection:
+// the log file (which takes up to log_level::info) keeps the reason.
+constexpr quarro::u32 device_failure_level = quarro::log_level::warning;
+
+} // namespace
+
 void dsp_control::read_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, turns, quarro::log_level::debug,
+        &device_mutex, turns, device_failure_level,
         [this] {
             const device_settings settings = read_settings_block();
             memory::data_ptr<main_settings> record = decode_main_settings(settings);
@@ -374,7 +382,7 @@ void dsp_control::read_main_settings_task() noexcept
 void dsp_control::write_main_settings_task() noexcept
 {
     run_worker(
-        &device_mutex, turns, quarro::log_level::debug,
+        &device_mutex, turns, device_failure_level,
         [this] {
             device_settings settings = read_settings_block();
             encode_main_settings(settings, held_main_settings());
@@ -391,7 +399,7 @@ void dsp_control::write_main_settings_task() noexcept
 void dsp_control::read_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, turns, quarro::log_level::debug,
+        &device_mutex, turns, device_failure_level,
         [this, index] {
             memory::data_ptr<preset> record = decode_user_preset(read_settings_block(), index);
             {
@@ -406,7 +414,7 @@ void dsp_control::read_user_preset_task(u64 index) noexcept
 void dsp_control::write_user_preset_task(u64 index) noexcept
 {
     run_worker(
-        &device_mutex, turns, quarro::log_level::debug,
+        &device_mutex, turns, device_failure_level,
         [this, index] {
             device_settings settings = read_settings_block();
             encode_user_preset(settings, index, held_current_preset());
@@ -419,7 +427,7 @@ void dsp_control::write_user_preset_task(u64 index) noexcept
 void dsp_control::reset_device_task() noexcept
 {
     run_worker(
-        &device_mutex, turns, quarro::log_level::debug,
+        &device_mutex, turns, device_failure_level,
         [this] {
             device_settings settings = read_settings_block();
             auto defaults = memory::make_data_ptr<main_settings>();

@@ -436,7 +436,11 @@ TEST_F(DspControl, EveryDeviceOperationReportsItsFailure)
                                  emulated_speaker::always);
             else
                 speaker().inject(report_fault::read_fails, {{}, bp::flash_opcode::read}, 5);
+            const std::size_t logged_before = log_file_text().size();
             EXPECT_EQ(run([&] { operation.start(*control); }), operation.failure);
+            // The box only asks to check the connection: the log file says why.
+            EXPECT_THAT(log_file_text().substr(logged_before),
+                        ::testing::HasSubstr(" (warning)\t\t"));
             expect_flash_unchanged_outside(bp::settings_block_address,
                                            !absent && operation.writes ? 0x10000 : 0);
             EXPECT_EQ(speaker().open_handle_count(), 0u);
