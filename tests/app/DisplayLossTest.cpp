@@ -2,18 +2,19 @@
 // the lines it leaves in the log say what the program waited for, however many operations ran.
 #include "DisplayLoss.h"
 
+#include "support/child_process.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -82,32 +83,16 @@ TEST(DisplayLoss, AnyConnectionThatBreaksEndsTheProgramThroughIt)
         ::_exit(99);
     }
     ::close(output[1]);
-    std::string said;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd ready{output[0], POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
-            break;
-        char buffer[512];
-        const ssize_t got = ::read(output[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        said.append(buffer, static_cast<std::size_t>(got));
-    }
+    bool timed_out = false;
+    const std::string said = test_support::read_until_closed(output[0], deadline, timed_out);
     ::close(output[0]);
     int status = 0;
     // Its output ends as it exits; it is reaped a moment later.
-    pid_t ended = 0;
-    while ((ended = ::waitpid(child, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    if (ended != child) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, &status, 0);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (!test_support::reap_within(child, status, std::max<int>(0, static_cast<int>(left.count()))))
         FAIL() << "the child did not end within 10 s of its broken connection; it said: " << said;
-    }
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << ": " << said;
     EXPECT_EQ(WEXITSTATUS(status), DisplayLoss::exitStatus) << said;
     EXPECT_NE(said.find("The connection to the display was lost: the program ends, no speaker "

@@ -143,6 +143,40 @@ TEST(JuceDialogHooks, SavePanelAsksOnceAboutTheFileThatWillBeWritten)
     }
 }
 
+/** What a panel answered, as the tests see it: "no answer" until it answers. */
+struct PanelAnswer
+{
+    std::optional<std::string> chosen = "no answer";
+    bool answered = false;
+
+    quarro::dialog_hooks::answer_function recorder()
+    {
+        return [this](std::optional<std::string> given) {
+            chosen = given;
+            answered = true;
+        };
+    }
+
+    /** Runs the message loop until the answer has come or `limitMs` have passed. */
+    void waitUpTo(juce::uint32 limitMs) const
+    {
+        const auto limit = juce::Time::getMillisecondCounter() + limitMs;
+        while (!answered && juce::Time::getMillisecondCounter() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+    }
+};
+
+/** Opens the save panel of the preset "User Preset" (type xml) or the load panel in `folder`. */
+void beginPanel(JuceDialogHooks& hooks, bool save, const std::string& folder,
+                quarro::dialog_hooks::answer_function answer)
+{
+    if (save)
+        hooks.begin_choose_file_to_save("save preset as...", folder, "User Preset", "xml",
+                                        std::move(answer));
+    else
+        hooks.begin_choose_file_to_open("load preset...", folder, std::move(answer));
+}
+
 // How a desktop user closes a panel without choosing: the window manager's close (Alt+F4, the
 // title bar's button) or Escape, with the caret in the file name field.
 enum class Closing
@@ -169,17 +203,8 @@ TEST(JuceDialogHooks, APanelClosedAsAWindowOrWithEscapeIsCancelled)
     JuceDialogHooks hooks;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::optional<std::string> chosen = "no answer";
-        bool answered = false;
-        const auto answer = [&](std::optional<std::string> given) {
-            chosen = given;
-            answered = true;
-        };
-        if (row.save)
-            hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
-                                            "xml", answer);
-        else
-            hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
+        PanelAnswer answer;
+        beginPanel(hooks, row.save, folder.path(), answer.recorder());
         auto* panel = dynamic_cast<juce::FileChooserDialogBox*>(
             juce::Component::getCurrentlyModalComponent());
         ASSERT_NE(panel, nullptr) << "no modal file panel";
@@ -195,11 +220,9 @@ TEST(JuceDialogHooks, APanelClosedAsAWindowOrWithEscapeIsCancelled)
             ASSERT_TRUE(fileName->hasKeyboardFocus(false)) << "the caret is not in the field";
             panel->getPeer()->handleKeyPress(juce::KeyPress(juce::KeyPress::escapeKey));
         }
-        const auto limit = juce::Time::getMillisecondCounter() + 5000;
-        while (!answered && juce::Time::getMillisecondCounter() < limit)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-        EXPECT_TRUE(answered) << "the panel gave no answer within 5 s";
-        EXPECT_EQ(chosen, std::nullopt);
+        answer.waitUpTo(5000);
+        EXPECT_TRUE(answer.answered) << "the panel gave no answer within 5 s";
+        EXPECT_EQ(answer.chosen, std::nullopt);
         EXPECT_EQ(juce::Component::getCurrentlyModalComponent(), nullptr) << "still asking";
         // A panel left open would hold the next row; close it as a Cancel does.
         for (auto* modal = juce::Component::getCurrentlyModalComponent(); modal != nullptr;
@@ -259,17 +282,8 @@ std::string panelsOnTwoDesktops()
         for (const auto& row : panels) {
             const std::string where = std::string(desktop.desktop) + ", " + row.name + ": ";
             SavePanelDriver user(row.typed, false);
-            std::optional<std::string> chosen = "no answer";
-            bool answered = false;
-            const auto answer = [&](std::optional<std::string> given) {
-                chosen = given;
-                answered = true;
-            };
-            if (row.save)
-                hooks.begin_choose_file_to_save("save preset as...", folder.path(), "User Preset",
-                                                "xml", answer);
-            else
-                hooks.begin_choose_file_to_open("load preset...", folder.path(), answer);
+            PanelAnswer answer;
+            beginPanel(hooks, row.save, folder.path(), answer.recorder());
             std::optional<std::string> second = "no answer";
             const auto secondAnswer = [&second](std::optional<std::string> given) {
                 second = given;
@@ -284,20 +298,19 @@ std::string panelsOnTwoDesktops()
             if (second != std::nullopt)
                 problems << where << "a second save panel was not refused: " << shown(second)
                          << "\n";
-            const auto limit = juce::Time::getMillisecondCounter() + 12000;
-            while (!answered && juce::Time::getMillisecondCounter() < limit)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+            answer.waitUpTo(12000);
             if (!user.typed)
                 problems << where << "no JUCE panel was modal\n";
             if (user.gaveUp)
                 problems << where << "the panel was still open after 10 s\n";
-            if (!answered) {
+            if (!answer.answered) {
                 // A panel that never answers holds every row after it.
                 problems << where << "the panel gave no answer within 12 s; no more rows run\n";
                 return problems.str();
             }
-            if (chosen != row.answer)
-                problems << where << shown(chosen) << ", expected " << shown(row.answer) << "\n";
+            if (answer.chosen != row.answer)
+                problems << where << shown(answer.chosen) << ", expected " << shown(row.answer)
+                         << "\n";
             if (std::filesystem::exists(folder / "ran"))
                 problems << where << "a desktop program ran\n";
         }

@@ -18,10 +18,7 @@ e2e_press "${SEND_BUTTON[@]}"
 e2e_wait_for "the send to hold the speaker" 10 e2e_lock_taken
 e2e_stop_display
 
-e2e_wait_for "the program to end once the write has" 60 e2e_gone "$E2E_PROGRAM"
-status=0
-wait "$E2E_PROGRAM" || status=$?
-[ "$status" -ne 0 ] || e2e_fail "the program ended with status 0 without its display"
+e2e_ended_without_display "once the write has" 60
 if e2e_flash_block_is 29 "$E2E_TEMP/settings-old.bin"; then
     e2e_fail "the flash holds the old settings block: the write under way did not end"
 elif ! e2e_flash_block_is 29 "$E2E_TEMP/settings-new.bin"; then

@@ -48,8 +48,5 @@ grep -q 'firmware update successful!' "$HOME/Documents/Velk Audio/Pellaro/logs/"
     e2e_fail "the log does not tell of the success"
 
 kill -HUP "$E2E_PROGRAM"
-e2e_wait_for "the program to end within 30 s of the hangup" 30 e2e_gone "$E2E_PROGRAM"
-status=0
-wait "$E2E_PROGRAM" || status=$?
-[ "$status" -eq 0 ] || e2e_fail "the hangup of the idle program ended it with status $status"
+e2e_ended_cleanly "$E2E_PROGRAM" "the hangup of the idle program" 30
 e2e_expect_no_violation "$E2E_TEMP/program.log"

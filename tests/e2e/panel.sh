@@ -452,6 +452,40 @@ e2e_holds_quit_signals() {
     [ "$(sed -n 's/^SigBlk:[[:space:]]*//p' "/proc/$1/status")" = 0000000000004007 ]
 }
 
+# e2e_start_program_held LOG [NAME=VALUE...]: starts the program, the X server stopped by the
+# caller (kill -STOP), with SIGHUP at its default action as a terminal leaves it (a test run
+# under nohup has it ignored, and the program keeps it so), the environment NAME=VALUE added, no
+# firmware service, and its output in LOG; waits until it holds its quit signals. Sets
+# E2E_HELD_PROGRAM to its id.
+e2e_start_program_held() {
+    local log=$1
+    shift
+    e2e_spawn "$log" env --default-signal=HUP "$@" PELLARO_EMULATED_FLASH="$E2E_FLASH" \
+        PELLARO_FIRMWARE_SERVICE=http://127.0.0.1:9 LD_PRELOAD="$PELLARO_PRELOAD" \
+        ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
+    E2E_HELD_PROGRAM=$E2E_LAST_PID
+    e2e_wait_for "the program to hold its quit signals" 20 \
+        e2e_holds_quit_signals "$E2E_HELD_PROGRAM"
+}
+
+# e2e_ended_cleanly PID WHAT [SECONDS]: the program PID ends within SECONDS (default 20) after
+# WHAT, with status 0.
+e2e_ended_cleanly() {
+    local status=0
+    e2e_wait_for "the program to end after $2" "${3:-20}" e2e_gone "$1" || return 1
+    wait "$1" || status=$?
+    [ "$status" -eq 0 ] || e2e_fail "$2 ended the program with status $status"
+}
+
+# e2e_ended_without_display WHAT SECONDS: once its display has gone, the program $E2E_PROGRAM
+# ends within SECONDS, once WHAT, and not with status 0.
+e2e_ended_without_display() {
+    local status=0
+    e2e_wait_for "the program to end $1" "$2" e2e_gone "$E2E_PROGRAM" || return 1
+    wait "$E2E_PROGRAM" || status=$?
+    [ "$status" -ne 0 ] || e2e_fail "the program ended with status 0 without its display"
+}
+
 # e2e_forget_speaker_opened: once a program has read the speaker and ended, keeps the flash as
 # $E2E_TEMP/flash-before.bin and removes the file that the preloaded speaker makes beside its
 # flash file whenever a program opens the bridge ($E2E_BRIDGE_MARK): from then on, only a

@@ -19,23 +19,14 @@ for signal in TERM INT HUP QUIT; do
     home=$E2E_TEMP/home-$signal
     mkdir -p "$home/.config"
     kill -STOP "$xserver"
-    # SIGHUP at its default action, as a terminal leaves it (a test run under nohup has it
-    # ignored, and the program keeps it so).
-    e2e_spawn "$E2E_TEMP/program-$signal.log" env --default-signal=HUP HOME="$home" \
-        XDG_CONFIG_HOME="$home/.config" PELLARO_EMULATED_FLASH="$E2E_FLASH" \
-        PELLARO_FIRMWARE_SERVICE=http://127.0.0.1:9 LD_PRELOAD="$PELLARO_PRELOAD" \
-        ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-    program=$E2E_LAST_PID
     held=0
-    e2e_wait_for "the program to hold its quit signals" 20 e2e_holds_quit_signals "$program" ||
-        held=$?
+    e2e_start_program_held "$E2E_TEMP/program-$signal.log" HOME="$home" \
+        XDG_CONFIG_HOME="$home/.config" || held=$?
+    program=$E2E_HELD_PROGRAM
     [ "$held" -ne 0 ] || kill -"$signal" "$program"
     kill -CONT "$xserver"
     [ "$held" -eq 0 ] || exit 1
-    e2e_wait_for "the program to end after SIG$signal at its start" 20 e2e_gone "$program"
-    status=0
-    wait "$program" || status=$?
-    [ "$status" -eq 0 ] || e2e_fail "SIG$signal at the start ended the program with status $status"
+    e2e_ended_cleanly "$program" "SIG$signal at the start"
     ! grep -q 'emulated speaker: violation: ' "$E2E_TEMP/program-$signal.log" ||
         e2e_fail "violations: $(cat "$E2E_TEMP/program-$signal.log")"
     [ ! -e "$home/Documents/Velk Audio/Pellaro" ] ||

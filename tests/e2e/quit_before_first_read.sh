@@ -27,13 +27,9 @@ e2e_forget_speaker_opened
 # cannot get its window, and so no tick of its panel, before the signal has come.
 xserver=${E2E_PIDS[0]}
 kill -STOP "$xserver"
-e2e_spawn "$E2E_TEMP/program.log" env --default-signal=HUP PELLARO_EMULATED_FLASH="$E2E_FLASH" \
-    PELLARO_FIRMWARE_SERVICE=http://127.0.0.1:9 LD_PRELOAD="$PELLARO_PRELOAD" \
-    ASAN_OPTIONS=detect_leaks=0 "$PELLARO_PROGRAM"
-program=$E2E_LAST_PID
 held=0
-e2e_wait_for "the program to hold its quit signals" 20 e2e_holds_quit_signals "$program" ||
-    held=$?
+e2e_start_program_held "$E2E_TEMP/program.log" || held=$?
+program=$E2E_HELD_PROGRAM
 taken=1
 if [ "$held" -eq 0 ]; then
     kill -CONT "$xserver"
@@ -52,10 +48,7 @@ kill -CONT "$xserver"
 [ "$held" -eq 0 ] || exit 1
 [ "$taken" -eq 0 ] || e2e_fail "the program never took its quit signals within 30 s"
 
-e2e_wait_for "the program to end after SIGTERM while its window was made" 20 e2e_gone "$program"
-status=0
-wait "$program" || status=$?
-[ "$status" -eq 0 ] || e2e_fail "SIGTERM before the first read ended the program with status $status"
+e2e_ended_cleanly "$program" "SIGTERM before the first read"
 e2e_expect_no_violation "$E2E_TEMP/program.log"
 [ ! -e "$E2E_BRIDGE_MARK" ] || e2e_fail "the speaker was opened after the quit signal"
 cmp -s "$E2E_TEMP/flash-before.bin" "$E2E_FLASH" || e2e_fail "the speaker's flash changed"

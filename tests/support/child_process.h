@@ -22,6 +22,31 @@ enum class child_user
     unprivileged, ///< user and group 65534 when this process is root
 };
 
+/// What `descriptor` gives until every writer has closed it (or reading fails), read until
+/// `deadline` at the latest: `timed_out` tells whether the deadline ended it.
+inline std::string read_until_closed(int descriptor,
+                                     std::chrono::steady_clock::time_point deadline,
+                                     bool& timed_out)
+{
+    std::string received;
+    timed_out = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd readable{descriptor, POLLIN, 0};
+        if (left <= 0 || ::poll(&readable, 1, static_cast<int>(left)) == 0) {
+            timed_out = true;
+            return received;
+        }
+        char buffer[512];
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got <= 0)
+            return received;
+        received.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
 /// Runs `body` in a child process and returns what it returned: empty when all was well,
 /// else what went wrong. A child that ends without an answer (a signal, say) or takes longer
 /// than `limit_ms` is reported as such; the wait never exceeds the limit.
@@ -53,23 +78,13 @@ inline std::string run_in_child(child_user user, const std::function<std::string
         ::_exit(sent == static_cast<ssize_t>(answer.size()) ? 0 : 1);
     }
     ::close(channel[1]);
-    std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        pollfd readable{channel[0], POLLIN, 0};
-        if (left <= 0 || ::poll(&readable, 1, static_cast<int>(left)) == 0) {
-            ::kill(child, SIGKILL);
-            received = "the child did not finish within " + std::to_string(limit_ms) + " ms";
-            break;
-        }
-        char buffer[512];
-        const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(got));
+    bool timed_out = false;
+    std::string received = read_until_closed(
+        channel[0], std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms),
+        timed_out);
+    if (timed_out) {
+        ::kill(child, SIGKILL);
+        received = "the child did not finish within " + std::to_string(limit_ms) + " ms";
     }
     ::close(channel[0]);
     int status = 0;

@@ -101,6 +101,30 @@ protected:
         return second;
     }
 
+    /// The service's packages stop for a minute after their first 100000 bytes.
+    static firmware_service::behaviour stall_after_100000_bytes()
+    {
+        firmware_service::behaviour stall;
+        stall.stall_after_bytes = 100000;
+        stall.stall_ms = 60000;
+        return stall;
+    }
+
+    /// Starts an update whose download stops after 100000 bytes, the speaker's history cleared,
+    /// and returns once `partial` holds them; the result is the callback's report count before
+    /// the update.
+    std::size_t start_stalled_update(const std::string& partial)
+    {
+        service->set_behaviour(stall_after_100000_bytes());
+        speaker().clear_history();
+        const std::size_t before = callback.count();
+        control->update_firmware();
+        EXPECT_TRUE(test_support::eventually([&] {
+            return fs::exists(partial) && fs::file_size(partial) >= 100000;
+        })) << "waited for the download to stall";
+        return before;
+    }
+
     /// Starts an update and returns once its download is held at its first progress report;
     /// the result is the callback's report count before the update.
     std::size_t start_held_update(held_download& held)
@@ -301,9 +325,7 @@ TEST_F(FirmwareUpdate, AFailedDownloadLogsWhy)
     const std::string folder = version_folder("1.0.9");
     const std::string partial = folder + "/firmware.zip.part";
     const std::string url = service->base_address() + "/firmware/K5R/1.0.9/firmware.zip";
-    firmware_service::behaviour stall;
-    stall.stall_after_bytes = 100000;
-    stall.stall_ms = 60000;
+    const firmware_service::behaviour stall = stall_after_100000_bytes();
     struct failure_case
     {
         const char* name;
@@ -400,10 +422,7 @@ TEST_F(FirmwareUpdate, DestroyingTheControlStopsADownloadAndKeepsItsResumeFile)
 {
     publish("1.0.9", package_bytes('d'));
     search();
-    firmware_service::behaviour stall;
-    stall.stall_after_bytes = 100000;
-    stall.stall_ms = 60000;
-    service->set_behaviour(stall);
+    service->set_behaviour(stall_after_100000_bytes());
     control->update_firmware();
     const std::string resume = version_folder("1.0.9") + "/firmware.zip.resume.xml";
     ASSERT_TRUE(test_support::eventually([&] { return fs::exists(resume); }))
@@ -425,17 +444,8 @@ TEST_F(FirmwareUpdate, AQuitDuringTheDownloadIsAcceptedAndTheNextStartResumes)
     const std::string bytes = package_bytes('q');
     publish("1.0.9", bytes);
     search();
-    firmware_service::behaviour stall;
-    stall.stall_after_bytes = 100000;
-    stall.stall_ms = 60000;
-    service->set_behaviour(stall);
-    speaker().clear_history();
-    const std::size_t before = callback.count();
-    control->update_firmware();
     const std::string partial = version_folder("1.0.9") + "/firmware.zip.part";
-    ASSERT_TRUE(test_support::eventually([&] {
-        return fs::exists(partial) && fs::file_size(partial) >= 100000;
-    })) << "waited for the download to stall";
+    const std::size_t before = start_stalled_update(partial);
     EXPECT_TRUE(control->give_up_waiting_for_speaker()) << "a download held the speaker";
     const auto reports = outcome(callback, before);
     EXPECT_EQ(reports.front().name, "firmware_update_started");
@@ -463,17 +473,8 @@ TEST_F(FirmwareUpdate, FinishingStopsADownloadAndKeepsItsPartialFile)
 {
     publish("1.0.9", package_bytes('f'));
     search();
-    firmware_service::behaviour stall;
-    stall.stall_after_bytes = 100000;
-    stall.stall_ms = 60000;
-    service->set_behaviour(stall);
-    speaker().clear_history();
-    const std::size_t before = callback.count();
-    control->update_firmware();
     const std::string partial = version_folder("1.0.9") + "/firmware.zip.part";
-    ASSERT_TRUE(test_support::eventually([&] {
-        return fs::exists(partial) && fs::file_size(partial) >= 100000;
-    })) << "waited for the download to stall";
+    const std::size_t before = start_stalled_update(partial);
     EXPECT_EQ(control->running_operations(), std::vector<std::string>{"the firmware update"});
     std::size_t reports_when_finished = 0;
     test_support::bounded_thread([&] {
