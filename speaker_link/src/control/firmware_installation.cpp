@@ -32,8 +32,7 @@ other_speaker_attached::other_speaker_attached(const std::string& model, const s
 firmware_version_changed::firmware_version_changed(const std::string& found,
                                                    const std::string& offered_for)
     : err::runtime_error("The speaker's firmware is now " + found + ", not " + offered_for +
-                         " as when the update was offered: nothing was written"),
-      found_(found)
+                         " as when the update was offered: nothing was written")
 {}
 
 std::optional<firmware_package_image> read_package_for_installation(dsp_control& control,

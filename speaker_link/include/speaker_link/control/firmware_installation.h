@@ -44,11 +44,6 @@ class firmware_version_changed : public err::runtime_error
 {
 public:
     firmware_version_changed(const std::string& found, const std::string& offered_for);
-    /// The speaker's firmware version now.
-    const std::string& found() const noexcept { return found_; }
-
-private:
-    std::string found_;
 };
 
 /// read_firmware_package for `model`. A package that cannot be installed is logged and
